@@ -1,0 +1,71 @@
+#include "command_line.h"
+
+#include "../platform/executable_location.h"
+
+namespace host {
+
+const char* const kUsage =
+    "usage: quorvel-host [--module PATH] run FILE...\n"
+    "       quorvel-host [--module PATH] console\n"
+    "       quorvel-host --help\n"
+    "\n"
+    "The stand-in host for the Quorvel plug-in: it loads the module the way the game's modding host\n"
+    "does and drives a simulated game world from commands in the console language.\n"
+    "\n"
+    "  run FILE...     run scripts, in order, in one session; stop at the first error\n"
+    "  console         read commands from standard input; errors are shown and the console goes on\n"
+    "  --module PATH   the plug-in module to load (default: the one built beside this program)\n"
+    "  --help          show this text\n"
+    "\n"
+    "Type 'help' in the console, or see the README, for the commands.\n"
+    "Exit status: 0 success, 1 a command or script failed, 2 usage error.\n";
+
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
+    CommandLine line;
+    line.modulePath = executableDirectory() + "/" + kModuleFileName;
+    std::size_t i = 0;
+    while (i < arguments.size() && arguments[i].rfind("--", 0) == 0) {
+        const std::string& option = arguments[i];
+        if (option == "--help") {
+            line.mode = Mode::Help;
+            return line;
+        }
+        if (option == "--module") {
+            if (i + 1 == arguments.size()) {
+                error = "--module needs a PATH";
+                return std::nullopt;
+            }
+            line.modulePath = arguments[i + 1];
+            i += 2;
+            continue;
+        }
+        error = "unknown option '" + option + "'";
+        return std::nullopt;
+    }
+    if (i == arguments.size()) {
+        error = "no mode given (run or console)";
+        return std::nullopt;
+    }
+    const std::string& mode = arguments[i++];
+    if (mode == "run") {
+        line.mode = Mode::Run;
+        line.files.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
+        if (line.files.empty()) {
+            error = "run needs at least one script FILE";
+            return std::nullopt;
+        }
+        return line;
+    }
+    if (mode == "console") {
+        line.mode = Mode::Console;
+        if (i != arguments.size()) {
+            error = "console takes no arguments";
+            return std::nullopt;
+        }
+        return line;
+    }
+    error = "unknown mode '" + mode + "' (expected run or console)";
+    return std::nullopt;
+}
+
+}  // namespace host

@@ -1,0 +1,23 @@
+// The command line of quorvel-host.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace host {
+
+enum class Mode { Help, Run, Console };
+
+struct CommandLine {
+    Mode mode = Mode::Help;
+    std::string modulePath;          // the module to load; defaults to the one beside the program
+    std::vector<std::string> files;  // scripts for `run`
+};
+
+// Parses the arguments after the program name. On a usage error returns nothing and sets `error`.
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace host

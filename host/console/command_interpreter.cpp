@@ -1,0 +1,283 @@
+#include "command_interpreter.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <optional>
+
+#include "../platform/runtime_clock.h"
+#include "../pluginsdk/console_variable.h"
+#include "../pluginsdk/number_text.h"
+
+namespace host {
+namespace {
+
+std::string quoted(const std::string& text) {
+    return '"' + text + '"';
+}
+
+void requireWords(const ConsoleLine& line, std::size_t count, const std::string& usage) {
+    if (line.size() != count) {
+        throw CommandError("usage: " + usage);
+    }
+}
+
+float readFloat(const std::string& word, const char* what) {
+    const std::optional<float> value = pluginsdk::parseFloat(word);
+    if (!value) {
+        throw CommandError(quoted(word) + " is not a number (expected " + what + ")");
+    }
+    return *value;
+}
+
+std::int64_t readInteger(const std::string& word, const char* what, std::int64_t min, std::int64_t max) {
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(word.c_str(), &end, 10);
+    if (word.empty() || end != word.c_str() + word.size() || errno == ERANGE || value < min || value > max) {
+        throw CommandError(quoted(word) + " is not a whole number from " + std::to_string(min) + " to " +
+                           std::to_string(max) + " (expected " + what + ")");
+    }
+    return value;
+}
+
+Vector readVector(const ConsoleLine& line, std::size_t first) {
+    return {readFloat(line[first], "X"), readFloat(line[first + 1], "Y"), readFloat(line[first + 2], "Z")};
+}
+
+std::string formatVector(const Vector& vector) {
+    char text[128];
+    std::snprintf(text, sizeof text, "(%.9g, %.9g, %.9g)", static_cast<double>(vector.X),
+                  static_cast<double>(vector.Y), static_cast<double>(vector.Z));
+    return text;
+}
+
+// Exact comparison, except that NaN matches NaN so a script can expect one.
+bool sameFloat(float a, float b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+bool sameVector(const Vector& a, const Vector& b) {
+    return sameFloat(a.X, b.X) && sameFloat(a.Y, b.Y) && sameFloat(a.Z, b.Z);
+}
+
+}  // namespace
+
+CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session) {
+    add("help", "help", &CommandInterpreter::help);
+    add("clock", "clock SECONDS", &CommandInterpreter::clock);
+    add("load", "load", &CommandInterpreter::load);
+    add("unload", "unload", &CommandInterpreter::unload);
+    add("info", "info", &CommandInterpreter::info);
+    add("cvars", "cvars", &CommandInterpreter::cvars);
+    add("ball", "ball VX VY VZ", &CommandInterpreter::ball);
+    add("touch", "touch TEAM [VX VY VZ]", &CommandInterpreter::touch);
+    add("wait", "wait SECONDS", &CommandInterpreter::wait);
+    add("destroy", "destroy", &CommandInterpreter::destroy);
+    add("velocity", "velocity", &CommandInterpreter::velocity);
+    add("magnus", "magnus", &CommandInterpreter::magnus);
+    add("expect",
+        "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE",
+        &CommandInterpreter::expect);
+}
+
+void CommandInterpreter::add(const std::string& name, const std::string& usage,
+                             void (CommandInterpreter::*member)(const ConsoleLine&)) {
+    addCommand(name, usage, [this, member](const ConsoleLine& line) { (this->*member)(line); });
+}
+
+void CommandInterpreter::addCommand(const std::string& name, const std::string& usage, Handler handler) {
+    commands_[name] = {usage, std::move(handler)};
+}
+
+void CommandInterpreter::execute(std::string_view text) {
+    const ConsoleLine line(text);
+    if (line.empty()) {
+        return;
+    }
+    const auto command = commands_.find(line[0]);
+    if (command != commands_.end()) {
+        command->second.handler(line);
+    } else {
+        variable(line);
+    }
+    // A plug-in callback that threw during the command fails the command.
+    const std::vector<std::string> failures = session_.takeCallbackFailures();
+    if (!failures.empty()) {
+        throw CommandError(failures.front());
+    }
+}
+
+void CommandInterpreter::help(const ConsoleLine& line) {
+    requireWords(line, 1, "help");
+    std::ostream& out = session_.out();
+    out << "commands:\n";
+    for (const auto& [name, command] : commands_) {
+        out << "  " << command.usage << '\n';
+    }
+    out << "  NAME            show a console variable\n"
+           "  NAME VALUE      set a console variable\n";
+}
+
+void CommandInterpreter::clock(const ConsoleLine& line) {
+    requireWords(line, 2, "clock SECONDS");
+    fixRuntimeClock(readInteger(line[1], "SECONDS since 1970-01-01 UTC", std::numeric_limits<std::int64_t>::min(),
+                                std::numeric_limits<std::int64_t>::max()));
+}
+
+void CommandInterpreter::load(const ConsoleLine& line) {
+    requireWords(line, 1, "load");
+    session_.load();
+}
+
+void CommandInterpreter::unload(const ConsoleLine& line) {
+    requireWords(line, 1, "unload");
+    session_.plugin();  // throws if nothing is loaded
+    session_.unload();
+}
+
+void CommandInterpreter::info(const ConsoleLine& line) {
+    requireWords(line, 1, "info");
+    const LoadedPlugin& plugin = session_.plugin();
+    const PluginDescriptor& record = plugin.record();
+    std::ostream& out = session_.out();
+    out << "module: " << plugin.path() << '\n'
+        << "apiLevel: " << record.apiLevel << '\n'
+        << "sourcePath: " << record.sourcePath << '\n'
+        << "classNameText: " << quoted(record.classNameText) << '\n'
+        << "descriptionText: " << quoted(record.descriptionText) << '\n'
+        << "versionText: " << quoted(record.versionText) << '\n'
+        << "kindCode: " << record.kindCode << '\n'
+        // The loader refuses a record whose functions are not these two exports.
+        << "createFunction: getPlugin\n"
+        << "releaseFunction: deleteMe\n";
+}
+
+void CommandInterpreter::cvars(const ConsoleLine& line) {
+    requireWords(line, 1, "cvars");
+    for (const auto& variable : session_.world().variables()) {
+        session_.out() << variable->name << " = " << quoted(variable->value) << " (default "
+                       << quoted(variable->defaultValue) << "): " << variable->description << '\n';
+    }
+}
+
+void CommandInterpreter::ball(const ConsoleLine& line) {
+    requireWords(line, 4, "ball VX VY VZ");
+    const Vector velocity = readVector(line, 1);
+    session_.world().ensureBall().velocity = velocity;
+}
+
+void CommandInterpreter::touch(const ConsoleLine& line) {
+    if (line.size() != 2 && line.size() != 5) {
+        throw CommandError("usage: touch TEAM [VX VY VZ]");
+    }
+    const auto team = static_cast<std::uint8_t>(readInteger(line[1], "TEAM: 0 blue, 1 orange", 0, 255));
+    std::optional<Vector> velocity;
+    if (line.size() == 5) {
+        velocity = readVector(line, 2);
+    }
+    requireBall();
+    session_.world().touchBall(team, velocity);
+}
+
+void CommandInterpreter::wait(const ConsoleLine& line) {
+    requireWords(line, 2, "wait SECONDS");
+    const float seconds = readFloat(line[1], "SECONDS");
+    if (!std::isfinite(seconds) || seconds < 0.0f) {
+        throw CommandError(quoted(line[1]) + " is not a time to wait (expected SECONDS, 0 or more)");
+    }
+    session_.world().advanceClock(static_cast<double>(seconds));
+}
+
+void CommandInterpreter::destroy(const ConsoleLine& line) {
+    requireWords(line, 1, "destroy");
+    requireBall();
+    session_.world().destroyBall();
+}
+
+void CommandInterpreter::velocity(const ConsoleLine& line) {
+    requireWords(line, 1, "velocity");
+    session_.out() << "velocity " << formatVector(requireBall().velocity) << '\n';
+}
+
+void CommandInterpreter::magnus(const ConsoleLine& line) {
+    requireWords(line, 1, "magnus");
+    session_.out() << "magnus " << formatVector(requireBall().magnusCoefficient) << '\n';
+}
+
+void CommandInterpreter::expect(const ConsoleLine& line) {
+    if (line.size() < 3) {
+        throw CommandError("usage: " + commands_.at("expect").usage);
+    }
+    const std::string& what = line[1];
+    if (what == "velocity" || what == "magnus") {
+        requireWords(line, 5, "expect " + what + " X Y Z");
+        const Vector wanted = readVector(line, 2);
+        const pluginsdk::detail::BallState& ball = requireBall();
+        const Vector found = what == "velocity" ? ball.velocity : ball.magnusCoefficient;
+        if (!sameVector(wanted, found)) {
+            throw CommandError("expected " + what + " " + formatVector(wanted) + ", found " + formatVector(found));
+        }
+        return;
+    }
+    if (what == "log") {
+        expectLog(line.restFrom(2));
+        return;
+    }
+    const auto variable = session_.world().findVariable(what);
+    if (!variable) {
+        throw CommandError("there is no console variable " + quoted(what));
+    }
+    const std::string wanted = line.restFrom(2);
+    // Numbers compare as numbers, so "0.5" matches "0.50"; other text compares as text.
+    const std::optional<float> wantedNumber = pluginsdk::parseFloat(wanted);
+    const std::optional<float> foundNumber = pluginsdk::parseFloat(variable->value);
+    const bool same = wantedNumber && foundNumber ? sameFloat(*wantedNumber, *foundNumber) : wanted == variable->value;
+    if (!same) {
+        throw CommandError("expected " + what + " = " + quoted(wanted) + ", found " + quoted(variable->value));
+    }
+}
+
+void CommandInterpreter::expectLog(const std::string& text) {
+    const auto& lines = session_.world().logLines();
+    for (std::size_t i = logCursor_; i < lines.size(); ++i) {
+        if (lines[i].text == text) {
+            logCursor_ = i + 1;
+            return;
+        }
+    }
+    std::string logged;
+    for (std::size_t i = logCursor_; i < lines.size(); ++i) {
+        logged += (logged.empty() ? "" : ", ") + quoted(lines[i].text);
+    }
+    throw CommandError("expected the plug-in to log " + quoted(text) + " since the last 'expect log'; it logged " +
+                       (logged.empty() ? "nothing" : logged));
+}
+
+void CommandInterpreter::variable(const ConsoleLine& line) {
+    const std::string& name = line[0];
+    const auto variable = session_.world().findVariable(name);
+    if (!variable) {
+        throw CommandError("unknown command or console variable " + quoted(name) + " (try 'help')");
+    }
+    if (line.size() == 1) {
+        session_.out() << name << " = " << quoted(variable->value) << '\n';
+        return;
+    }
+    if (const auto refused = pluginsdk::setVariableText(*variable, line.restFrom(1))) {
+        throw CommandError(*refused);
+    }
+}
+
+pluginsdk::detail::BallState& CommandInterpreter::requireBall() {
+    const auto ball = session_.world().ball();
+    if (!ball) {
+        throw CommandError("there is no ball (create one with 'ball VX VY VZ')");
+    }
+    return *ball;
+}
+
+}  // namespace host

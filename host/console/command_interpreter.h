@@ -1,0 +1,62 @@
+// The console language: one command per line, run against a host session. Scripts and the
+// interactive console both speak it through this class.
+//
+// Output goes to the session's stream. A command that cannot be done throws CommandError with a
+// message for the user; the caller adds the file and line.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "../session/host_session.h"
+#include "console_line.h"
+
+namespace host {
+
+class CommandInterpreter {
+public:
+    using Handler = std::function<void(const ConsoleLine& line)>;
+
+    explicit CommandInterpreter(HostSession& session);
+
+    // Runs one line. Blank lines and comments do nothing.
+    void execute(std::string_view text);
+
+    // Adds a command that lives outside the core language (for example rendering). `usage` is shown
+    // by `help`.
+    void addCommand(const std::string& name, const std::string& usage, Handler handler);
+
+private:
+    struct Command {
+        std::string usage;
+        Handler handler;
+    };
+
+    void add(const std::string& name, const std::string& usage, void (CommandInterpreter::*member)(const ConsoleLine&));
+    void help(const ConsoleLine& line);
+    void clock(const ConsoleLine& line);
+    void load(const ConsoleLine& line);
+    void unload(const ConsoleLine& line);
+    void info(const ConsoleLine& line);
+    void cvars(const ConsoleLine& line);
+    void ball(const ConsoleLine& line);
+    void touch(const ConsoleLine& line);
+    void wait(const ConsoleLine& line);
+    void destroy(const ConsoleLine& line);
+    void velocity(const ConsoleLine& line);
+    void magnus(const ConsoleLine& line);
+    void expect(const ConsoleLine& line);
+    void variable(const ConsoleLine& line);
+
+    void expectLog(const std::string& text);
+    pluginsdk::detail::BallState& requireBall();
+
+    HostSession& session_;
+    std::map<std::string, Command> commands_;
+    std::size_t logCursor_ = 0;  // `expect log` looks at lines from here on
+};
+
+}  // namespace host

@@ -1,0 +1,34 @@
+// CVarManagerWrapper: a plug-in's console, reached through its scope so that the world can tell
+// plug-ins apart and so that nothing dangles once the world is gone.
+#include "bakkesmod/wrappers/cvar_manager_wrapper.h"
+
+#include "world.h"
+
+CVarManagerWrapper::CVarManagerWrapper(std::shared_ptr<pluginsdk::detail::PluginScope> scope)
+    : scope_(std::move(scope)) {}
+
+CVarManagerWrapper::~CVarManagerWrapper() = default;
+
+CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue, std::string description,
+                                             bool /*searchable*/, bool hasMin, float min, bool hasMax, float max,
+                                             bool /*saveToConfig*/) {
+    const auto world = scope_ ? scope_->world.lock() : nullptr;
+    if (!world) {
+        return CVarWrapper({});
+    }
+    return CVarWrapper(world->registerVariable(name, defaultValue, description, hasMin, min, hasMax, max));
+}
+
+CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
+    const auto world = scope_ ? scope_->world.lock() : nullptr;
+    if (!world) {
+        return CVarWrapper({});
+    }
+    return CVarWrapper(world->findVariable(name));
+}
+
+void CVarManagerWrapper::log(std::string text) {
+    if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+        world->log(*scope_, std::move(text));
+    }
+}

@@ -1,0 +1,23 @@
+// GameWrapper: a plug-in's hooks and timers, recorded in the world under the plug-in's identity so
+// that the host can drop them all when it unloads the plug-in.
+#include "bakkesmod/wrappers/game_wrapper.h"
+
+#include "world.h"
+
+GameWrapper::GameWrapper(std::shared_ptr<pluginsdk::detail::PluginScope> scope) : scope_(std::move(scope)) {}
+
+GameWrapper::~GameWrapper() = default;
+
+template <>
+void GameWrapper::HookEventWithCallerPost<BallWrapper>(
+    std::string eventName, std::function<void(BallWrapper caller, void* params, std::string eventName)> callback) {
+    if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+        world->addPostHook(scope_->id, std::move(eventName), std::move(callback));
+    }
+}
+
+void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float delaySeconds) {
+    if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+        world->addTimer(scope_->id, this, std::move(callback), delaySeconds);
+    }
+}

@@ -1,0 +1,133 @@
+// The stand-in host's game world: console variables, event hooks, one-shot timers on a game clock,
+// the ball and the console log. The SDK's handles work on it; the host's console drives it.
+//
+// Threads: the world is not locked. The host drives it, and the plug-in callbacks it runs, from one
+// thread at a time.
+// Ownership: the host owns the world through a shared pointer (World::create). Handles given to
+// plug-ins refer to it weakly and do nothing once it is gone.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bakkesmod/sdk_export.h"
+#include "bakkesmod/wrappers/ball_wrapper.h"
+#include "bakkesmod/wrappers/game_wrapper.h"
+#include "world_types.h"
+
+namespace pluginsdk {
+
+// The game function that runs each time a car touches the ball.
+inline constexpr char kCarTouchEvent[] = "Function TAGame.Ball_TA.OnCarTouch";
+
+struct LogLine {
+    std::string pluginName;
+    std::string text;
+};
+
+class PLUGINSDK_API World : public std::enable_shared_from_this<World> {
+public:
+    using BallHook = std::function<void(BallWrapper caller, void* params, std::string eventName)>;
+    using TimerCallback = std::function<void(GameWrapper*)>;
+
+    static std::shared_ptr<World> create();
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+    ~World();
+
+    // --- Plug-ins -----------------------------------------------------------------------------
+    // A new identity for a plug-in about to be loaded; its handles carry it.
+    std::shared_ptr<detail::PluginScope> addPlugin(std::string name);
+    // Drops every hook and pending timer of the plug-in (the callbacks are destroyed here, with
+    // whatever they hold). Its variables stay.
+    void dropPlugin(PluginId id);
+    std::size_t hookCount(PluginId id) const;
+    std::size_t pendingTimerCount(PluginId id) const;
+
+    // --- Console variables --------------------------------------------------------------------
+    // Creates the variable, or returns the existing one of that name unchanged.
+    std::shared_ptr<detail::ConsoleVariable> registerVariable(const std::string& name, const std::string& defaultValue,
+                                                              const std::string& description, bool hasMin, float min,
+                                                              bool hasMax, float max);
+    std::shared_ptr<detail::ConsoleVariable> findVariable(const std::string& name) const;
+    // In the order they were registered.
+    const std::vector<std::shared_ptr<detail::ConsoleVariable>>& variables() const { return variables_; }
+    // Values are set with setVariableText (console_variable.h).
+    // Removes the variable; handles to it test false from now on. False if there was none.
+    bool removeVariable(const std::string& name);
+
+    // --- The ball -----------------------------------------------------------------------------
+    // The ball, or null if there is none.
+    std::shared_ptr<detail::BallState> ball() const { return ball_; }
+    // Creates the ball if there is none; returns it.
+    detail::BallState& ensureBall();
+    // Destroys the ball; handles to it test false from now on.
+    void destroyBall();
+    // A car of `team` touches the ball: sets the hit team, then the velocity if one is given, then
+    // runs the touch event's post hooks with the ball. The ball must exist.
+    void touchBall(std::uint8_t team, std::optional<Vector> velocity);
+
+    // --- Events -------------------------------------------------------------------------------
+    void addPostHook(PluginId plugin, std::string eventName, BallHook callback);
+    // Runs every post hook of `eventName` in the order they were added, with `caller`.
+    void runPostHooks(const std::string& eventName, const BallWrapper& caller);
+
+    // --- Timers and the game clock ------------------------------------------------------------
+    // `game` is the plug-in's own game handle, passed back to the callback; it outlives the timer
+    // because the host drops a plug-in's timers before it lets its handles go.
+    void addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback, float delaySeconds);
+    // Moves the game clock forward, firing each timer that falls due on the way, in order of due
+    // time (ties in the order they were set). A timer set by a firing callback fires in this same
+    // advance if its own due time is reached.
+    void advanceClock(double seconds);
+    double gameTime() const { return now_; }
+
+    // --- The console log ----------------------------------------------------------------------
+    void log(const detail::PluginScope& plugin, std::string text);
+    const std::vector<LogLine>& logLines() const { return log_; }
+    // Called with each line as it is logged.
+    void setLogListener(std::function<void(const LogLine&)> listener);
+    // Called when a plug-in callback throws; the world goes on.
+    void setFailureListener(std::function<void(const std::string&)> listener);
+
+private:
+    World() = default;
+    void reportFailure(PluginId plugin, const std::string& what);
+
+    struct Hook {
+        PluginId plugin;
+        std::string eventName;
+        BallHook callback;
+    };
+    struct Timer {
+        PluginId plugin;
+        GameWrapper* game;
+        TimerCallback callback;
+    };
+    struct PluginRecord {
+        PluginId id;
+        std::string name;
+    };
+
+    std::vector<PluginRecord> plugins_;
+    PluginId nextPluginId_ = 1;
+    std::vector<std::shared_ptr<detail::ConsoleVariable>> variables_;
+    std::shared_ptr<detail::BallState> ball_;
+    std::vector<Hook> hooks_;
+    // Keyed by (due time, sequence number): the map's order is the firing order.
+    std::map<std::pair<double, std::uint64_t>, Timer> timers_;
+    std::uint64_t nextTimerSequence_ = 0;
+    double now_ = 0.0;
+    std::vector<LogLine> log_;
+    std::function<void(const LogLine&)> logListener_;
+    std::function<void(const std::string&)> failureListener_;
+};
+
+}  // namespace pluginsdk

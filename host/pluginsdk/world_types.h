@@ -1,0 +1,44 @@
+// The state behind the SDK's handles. Host code includes this; plug-ins never see it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "bakkesmod/wrappers/vector.h"
+
+namespace pluginsdk {
+class World;
+using PluginId = std::uint64_t;
+}  // namespace pluginsdk
+
+namespace pluginsdk::detail {
+
+struct BallState {
+    Vector velocity;
+    Vector magnusCoefficient;
+    std::uint8_t hitTeam = 0;
+};
+
+struct ConsoleVariable {
+    std::string name;
+    std::string value;
+    std::string defaultValue;
+    std::string description;
+    bool numeric = false;  // the default reads as a number: values must be finite numbers
+    bool hasMin = false;
+    float min = 0.0f;
+    bool hasMax = false;
+    float max = 0.0f;
+    float number = 0.0f;   // `value` read as a float (0 when it is not a number)
+};
+
+// One loaded plug-in as the world knows it. Its GameWrapper and CVarManagerWrapper share it. It
+// does not keep the world alive: once the world is gone the plug-in's handles do nothing.
+struct PluginScope {
+    std::weak_ptr<World> world;
+    PluginId id = 0;
+    std::string name;
+};
+
+}  // namespace pluginsdk::detail

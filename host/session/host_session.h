@@ -1,0 +1,56 @@
+// One run of the stand-in host: the world, the module it loads, and where its output goes.
+// The console language, the settings window and the tests all drive the host through a session.
+//
+// Threads: one thread. Ownership: the session owns the world and the loaded module; destroying the
+// session unloads the module first.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "../loader/loaded_plugin.h"
+#include "../pluginsdk/world.h"
+
+namespace host {
+
+// Something the user asked for that cannot be done; the message says what and why.
+class CommandError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class HostSession {
+public:
+    // `out` receives the plug-in's log lines as "[Name] TEXT", as they are logged.
+    HostSession(std::string modulePath, std::ostream& out);
+    ~HostSession();
+    HostSession(const HostSession&) = delete;
+    HostSession& operator=(const HostSession&) = delete;
+
+    pluginsdk::World& world() { return *world_; }
+    const std::string& modulePath() const { return modulePath_; }
+    std::ostream& out() { return out_; }
+
+    // Loads the module the way the real host does. Throws CommandError.
+    void load();
+    // Drops the plug-in's hooks and timers, calls its release function, unloads the module.
+    void unload();
+    bool loaded() const { return plugin_ != nullptr; }
+    // The loaded plug-in; throws CommandError if none is loaded.
+    LoadedPlugin& plugin();
+
+    // Plug-in callbacks that threw since the last call, as messages; clears them.
+    std::vector<std::string> takeCallbackFailures();
+
+private:
+    std::string modulePath_;
+    std::ostream& out_;
+    std::shared_ptr<pluginsdk::World> world_;
+    std::unique_ptr<LoadedPlugin> plugin_;
+    std::vector<std::string> callbackFailures_;
+};
+
+}  // namespace host

@@ -1,0 +1,46 @@
+// BakkesMod::Plugin::BakkesModPlugin: the base class of every plug-in object.
+//
+// The class is compiled into each plug-in module (its code is in bakkesmod_plugin.cpp) and
+// exported from it. The host reaches into an object that the module created, so its shape is a
+// contract between the two: polymorphic, the two members below in this order and nothing else,
+// and the virtual operations in this slot order.
+//
+// Lifecycle, as the host drives it:
+//   1. the host takes the object from the module's factory;
+//   2. it fills `cvarManagerShared` and `gameWrapperShared` with the plug-in's own handles;
+//   3. it calls onLoad; from then on it calls the plug-in's hooks and timers, and both handles
+//      stay filled while the plug-in is in use;
+//   4. it drops the plug-in's hooks and timers and calls the module's release function.
+// All of it on the host's loading thread, one call at a time.
+#pragma once
+
+#include <memory>
+
+#include "bakkesmod/sdk_export.h"
+#include "bakkesmod/wrappers/cvar_manager_wrapper.h"
+#include "bakkesmod/wrappers/game_wrapper.h"
+
+namespace BakkesMod::Plugin {
+
+class PLUGIN_EXPORT BakkesModPlugin {
+public:
+    // Filled by the host before onLoad; empty until then.
+    std::shared_ptr<CVarManagerWrapper> cvarManagerShared;
+    std::shared_ptr<GameWrapper> gameWrapperShared;
+
+    BakkesModPlugin();                                    // both handles empty
+    BakkesModPlugin(const BakkesModPlugin& other);        // shares both handles
+    BakkesModPlugin(BakkesModPlugin&& other) noexcept;    // takes both over, leaves `other` empty
+    // Not virtual: a plug-in object is never deleted through a BakkesModPlugin pointer. It is
+    // deleted by its module, as its own class. Releases gameWrapperShared, then cvarManagerShared.
+    ~BakkesModPlugin();
+    BakkesModPlugin& operator=(const BakkesModPlugin& other);      // shares both handles
+    BakkesModPlugin& operator=(BakkesModPlugin&& other) noexcept;  // takes both over
+
+    // Called by the host once the handles are filled. Does nothing here.
+    virtual void onLoad();
+    // Does nothing here; the host may call it at any point.
+    virtual void onUnload();
+};
+
+}  // namespace BakkesMod::Plugin

@@ -1,0 +1,21 @@
+// BallWrapper: a value handle to the game's ball. Liveness, copying and threads as ActorWrapper.
+#pragma once
+
+#include <cstdint>
+
+#include "bakkesmod/wrappers/actor_wrapper.h"
+
+class PLUGINSDK_API BallWrapper : public ActorWrapper {
+public:
+    // Host only: a handle to the ball whose state the world keeps in `ball`.
+    explicit BallWrapper(std::weak_ptr<pluginsdk::detail::BallState> ball);
+    BallWrapper(const BallWrapper& other);
+    BallWrapper& operator=(const BallWrapper& other);
+    ~BallWrapper();
+
+    // The team of the last car that hit the ball: 0 is blue, any other value orange.
+    // 0 for a ball that no longer exists.
+    std::uint8_t GetHitTeamNum() const;
+    // Sets how strongly the ball's spin bends its flight.
+    void SetMagnusCoefficient(Vector coefficient);
+};

@@ -1,0 +1,43 @@
+// CVarManagerWrapper: one plug-in's access to the host's console: its variables and its log.
+//
+// Who makes it: the host, one per loaded plug-in, before it calls the plug-in's onLoad. The host
+// owns it through a shared pointer and places a copy in the plug-in's `cvarManagerShared`; the
+// plug-in may keep further copies for as long as its module is loaded.
+// It carries the plug-in's identity: the host prefixes the plug-in's log lines with its name.
+// After the host has shut down, the operations do nothing and lookups give false handles.
+// Threads: the host calls plug-ins on one thread at a time; so must the plug-in call this.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "bakkesmod/sdk_export.h"
+#include "bakkesmod/wrappers/cvar_wrapper.h"
+#include "bakkesmod/wrappers/handle_internals.h"
+
+class PLUGINSDK_API CVarManagerWrapper {
+public:
+    // Host only.
+    explicit CVarManagerWrapper(std::shared_ptr<pluginsdk::detail::PluginScope> scope);
+    ~CVarManagerWrapper();
+    CVarManagerWrapper(const CVarManagerWrapper&) = delete;
+    CVarManagerWrapper& operator=(const CVarManagerWrapper&) = delete;
+
+    // Creates the variable `name` with the value `defaultValue`, or, if a variable of that name
+    // exists already, keeps it and its value. A default that reads as a number makes the
+    // variable numeric. `hasMin`/`min` and `hasMax`/`max` clamp values set later. `searchable`
+    // and `saveToConfig` are accepted and have no effect in this host.
+    // Returns a handle to the variable.
+    CVarWrapper registerCvar(std::string name, std::string defaultValue, std::string description,
+                             bool searchable, bool hasMin, float min, bool hasMax, float max,
+                             bool saveToConfig);
+
+    // A handle to the variable `name`; a false handle if there is none.
+    CVarWrapper getCvar(std::string name);
+
+    // Writes one line (no line end) to the host's console, prefixed with the plug-in's name.
+    void log(std::string text);
+
+private:
+    std::shared_ptr<pluginsdk::detail::PluginScope> scope_;
+};

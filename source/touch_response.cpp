@@ -1,0 +1,89 @@
+// What the plug-in does after each car touch: a short timer, then the ball slowed (and perhaps
+// deflected) for an enabled team, or its Magnus coefficient cleared for a switched-off team.
+//
+// Every handle here is a local value, so it is released on every way out, exceptions included.
+#include <cstdio>
+#include <string>
+
+#include "Quorvel.h"
+#include "settings_variables.h"
+#include "velocity_deflection.h"
+
+namespace {
+
+// Delay between a touch and its response, in the host's timer unit (seconds of game time).
+constexpr float kResponseDelay = 0.01f;
+
+std::string describeZeroComponent(Vector velocity) {
+    // "%f" never needs more than 3 * 48 characters here (FLT_MAX has 39 integer digits), plus text.
+    char line[256];
+    std::snprintf(line, sizeof line, "Velocity component rounded to zero, velocity: (%f, %f, %f)",
+                  static_cast<double>(velocity.X), static_cast<double>(velocity.Y),
+                  static_cast<double>(velocity.Z));
+    return line;
+}
+
+}  // namespace
+
+void Quorvel::onBallTouched(BallWrapper ball, void* /*params*/, std::string /*eventName*/) {
+    BallWrapper touched = ball;
+    if (!touched) {
+        return;
+    }
+    // Every touch gets its own timer, holding its own copy of the ball handle; nothing is merged
+    // or cancelled, so two touches inside the delay apply the factor twice.
+    gameWrapperShared->SetTimeout([this, touched](GameWrapper*) { applySlowdown(touched); }, kResponseDelay);
+}
+
+void Quorvel::applySlowdown(const BallWrapper& storedBall) {
+    BallWrapper ball = storedBall;
+    if (!ball) {
+        return;  // the ball was destroyed before the timer fired
+    }
+
+    // The team is read now, at firing time, not when the touch happened.
+    const char* switchName = ball.GetHitTeamNum() == 0 ? quorvel::kEnabledBlue : quorvel::kEnabledOrange;
+    bool enabled = false;
+    {
+        CVarWrapper teamSwitch = cvarManagerShared->getCvar(switchName);
+        if (!teamSwitch) {
+            return;
+        }
+        enabled = teamSwitch.getBoolValue();
+    }
+    if (!enabled) {
+        ball.SetMagnusCoefficient(Vector{0.0f, 0.0f, 0.0f});
+        return;
+    }
+
+    CVarWrapper factor = cvarManagerShared->getCvar(quorvel::kFactor);
+    if (!factor) {
+        return;
+    }
+    CVarWrapper trajectory = cvarManagerShared->getCvar(quorvel::kTrajectory);
+    if (!trajectory) {
+        return;
+    }
+
+    const quorvel::Deflection deflection = quorvel::deflectVelocity(ball.GetVelocity(), trajectory.getFloatValue());
+    switch (deflection.outcome) {
+    case quorvel::DeflectionOutcome::TrajectoryZero:
+        cvarManagerShared->log("Trajectory zero");
+        break;
+    case quorvel::DeflectionOutcome::ComponentRoundedToZero:
+        cvarManagerShared->log(describeZeroComponent(deflection.velocity));
+        break;
+    case quorvel::DeflectionOutcome::Deflected:
+        break;
+    }
+
+    // The factor is read only now, after the velocity work.
+    const Vector slowed = quorvel::scaleVelocity(deflection.velocity, factor.getFloatValue());
+    // A huge factor can overflow, and the host may hold a non-finite velocity; the ball must never
+    // be handed infinity or NaN.
+    if (!quorvel::isFinite(slowed)) {
+        cvarManagerShared->log("Velocity not finite, left unchanged");
+        return;
+    }
+    ball.SetVelocity(slowed);
+}
