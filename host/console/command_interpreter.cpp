@@ -79,6 +79,7 @@ CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session)
     add("destroy", "destroy", &CommandInterpreter::destroy);
     add("velocity", "velocity", &CommandInterpreter::velocity);
     add("magnus", "magnus", &CommandInterpreter::magnus);
+    add("trace", "trace on|off", &CommandInterpreter::trace);
     add("expect",
         "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE",
         &CommandInterpreter::expect);
@@ -269,6 +270,18 @@ void CommandInterpreter::variable(const ConsoleLine& line) {
     }
     if (const auto refused = pluginsdk::setVariableText(*variable, line.restFrom(1))) {
         throw CommandError(*refused);
+    }
+}
+
+void CommandInterpreter::trace(const ConsoleLine& line) {
+    requireWords(line, 2, "trace on|off");
+    if (line[1] == "on") {
+        std::ostream& out = session_.out();
+        session_.world().setTraceListener([&out](const std::string& call) { out << "[trace] " << call << '\n'; });
+    } else if (line[1] == "off") {
+        session_.world().setTraceListener(nullptr);
+    } else {
+        throw CommandError("usage: trace on|off");
     }
 }
 

@@ -50,6 +50,7 @@ private:
     void magnus(const ConsoleLine& line);
     void expect(const ConsoleLine& line);
     void variable(const ConsoleLine& line);
+    void trace(const ConsoleLine& line);
 
     void expectLog(const std::string& text);
     pluginsdk::detail::BallState& requireBall();

@@ -16,6 +16,7 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
     if (!world) {
         return CVarWrapper({});
     }
+    world->trace("registerCvar " + name + " \"" + defaultValue + "\"");
     return CVarWrapper(world->registerVariable(name, defaultValue, description, hasMin, min, hasMax, max));
 }
 
@@ -24,6 +25,7 @@ CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
     if (!world) {
         return CVarWrapper({});
     }
+    world->trace("getCvar " + name);
     return CVarWrapper(world->findVariable(name));
 }
 

@@ -11,6 +11,7 @@
 namespace {
 
 void setText(pluginsdk::detail::ConsoleVariable& variable, const std::string& text) {
+    ++variable.writes;
     // A refused value leaves the variable as it was; the SDK gives the writer no way to learn it.
     (void)pluginsdk::setVariableText(variable, text);
 }

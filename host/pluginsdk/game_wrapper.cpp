@@ -2,6 +2,7 @@
 // that the host can drop them all when it unloads the plug-in.
 #include "bakkesmod/wrappers/game_wrapper.h"
 
+#include "number_text.h"
 #include "world.h"
 
 GameWrapper::GameWrapper(std::shared_ptr<pluginsdk::detail::PluginScope> scope) : scope_(std::move(scope)) {}
@@ -12,12 +13,14 @@ template <>
 void GameWrapper::HookEventWithCallerPost<BallWrapper>(
     std::string eventName, std::function<void(BallWrapper caller, void* params, std::string eventName)> callback) {
     if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+        world->trace("hook post \"" + eventName + "\"");
         world->addPostHook(scope_->id, std::move(eventName), std::move(callback));
     }
 }
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float delaySeconds) {
     if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+        world->trace("timeout " + pluginsdk::formatFloat(delaySeconds));
         world->addTimer(scope_->id, this, std::move(callback), delaySeconds);
     }
 }

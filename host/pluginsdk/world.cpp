@@ -175,6 +175,16 @@ void World::setFailureListener(std::function<void(const std::string&)> listener)
     failureListener_ = std::move(listener);
 }
 
+void World::setTraceListener(std::function<void(const std::string&)> listener) {
+    traceListener_ = std::move(listener);
+}
+
+void World::trace(const std::string& call) {
+    if (traceListener_) {
+        traceListener_(call);
+    }
+}
+
 void World::reportFailure(PluginId plugin, const std::string& what) {
     std::string name = "plug-in";
     for (const PluginRecord& record : plugins_) {

@@ -97,6 +97,12 @@ public:
     // Called when a plug-in callback throws; the world goes on.
     void setFailureListener(std::function<void(const std::string&)> listener);
 
+    // --- Tracing ------------------------------------------------------------------------------
+    // The SDK calls that reach the world from plug-ins ("hook ...", "timeout ...", "registerCvar
+    // ...", "getCvar ..."), one line each, in the order they are made. Off while no listener is set.
+    void setTraceListener(std::function<void(const std::string&)> listener);
+    void trace(const std::string& call);
+
 private:
     World() = default;
     void reportFailure(PluginId plugin, const std::string& what);
@@ -128,6 +134,7 @@ private:
     std::vector<LogLine> log_;
     std::function<void(const LogLine&)> logListener_;
     std::function<void(const std::string&)> failureListener_;
+    std::function<void(const std::string&)> traceListener_;
 };
 
 }  // namespace pluginsdk

@@ -31,6 +31,7 @@ struct ConsoleVariable {
     bool hasMax = false;
     float max = 0.0f;
     float number = 0.0f;   // `value` read as a float (0 when it is not a number)
+    std::uint64_t writes = 0;  // setValue calls through handles, refused ones included
 };
 
 // One loaded plug-in as the world knows it. Its GameWrapper and CVarManagerWrapper share it. It
