@@ -1,0 +1,31 @@
+# Runs quorvel-host once and checks its exit status and output.
+#   cmake -DHOST=... [-DEMULATOR=...] -DARGS="a|b" [-DINPUT=text] -DEXIT=n
+#         [-DSTDOUT=regex] [-DSTDERR=regex] [-DNOT_STDOUT=regex] -P run_host_case.cmake
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "|" ";" arguments "${ARGS}")
+set(input_file /dev/null)
+if(DEFINED INPUT)
+  string(RANDOM LENGTH 12 tag)
+  set(input_file ${CMAKE_CURRENT_BINARY_DIR}/host_case_input_${tag})
+  string(REPLACE "\\n" "\n" input_text "${INPUT}")
+  file(WRITE ${input_file} "${input_text}")
+endif()
+execute_process(COMMAND ${EMULATOR} ${HOST} ${arguments}
+  INPUT_FILE ${input_file}
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+if(DEFINED INPUT)
+  file(REMOVE ${input_file})
+endif()
+set(report "\n--- exit status: ${status}\n--- stdout:\n${out}\n--- stderr:\n${err}")
+if(NOT status STREQUAL EXIT)
+  message(FATAL_ERROR "expected exit status ${EXIT}${report}")
+endif()
+if(DEFINED STDOUT AND NOT out MATCHES "${STDOUT}")
+  message(FATAL_ERROR "stdout does not match '${STDOUT}'${report}")
+endif()
+if(DEFINED STDERR AND NOT err MATCHES "${STDERR}")
+  message(FATAL_ERROR "stderr does not match '${STDERR}'${report}")
+endif()
+if(DEFINED NOT_STDOUT AND out MATCHES "${NOT_STDOUT}")
+  message(FATAL_ERROR "stdout should not match '${NOT_STDOUT}'${report}")
+endif()
