@@ -65,7 +65,11 @@ void Quorvel::applySlowdown(const BallWrapper& storedBall) {
         return;
     }
 
-    const quorvel::Deflection deflection = quorvel::deflectVelocity(ball.GetVelocity(), trajectory.getFloatValue());
+    // The trajectory is read before the velocity, and the factor only after the velocity work; as
+    // two arguments of one call their order would be the compiler's choice.
+    const float trajectoryPercent = trajectory.getFloatValue();
+    const Vector velocity = ball.GetVelocity();
+    const quorvel::Deflection deflection = quorvel::deflectVelocity(velocity, trajectoryPercent);
     switch (deflection.outcome) {
     case quorvel::DeflectionOutcome::TrajectoryZero:
         cvarManagerShared->log("Trajectory zero");
