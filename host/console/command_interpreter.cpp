@@ -55,9 +55,13 @@ std::string formatVector(const Vector& vector) {
     return text;
 }
 
-// Exact comparison, except that NaN matches NaN so a script can expect one.
+// Exact comparison that also tells -0 from 0 (the plug-in's results are bit-exact, and a reversed
+// zero shows as "-0"), except that NaN matches NaN so a script can expect one.
 bool sameFloat(float a, float b) {
-    return a == b || (std::isnan(a) && std::isnan(b));
+    if (std::isnan(a) || std::isnan(b)) {
+        return std::isnan(a) && std::isnan(b);
+    }
+    return a == b && std::signbit(a) == std::signbit(b);
 }
 
 bool sameVector(const Vector& a, const Vector& b) {
@@ -78,7 +82,9 @@ CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session)
     add("wait", "wait SECONDS", &CommandInterpreter::wait);
     add("destroy", "destroy", &CommandInterpreter::destroy);
     add("velocity", "velocity", &CommandInterpreter::velocity);
-    add("magnus", "magnus", &CommandInterpreter::magnus);
+    add("magnus", "magnus [X Y Z]", &CommandInterpreter::magnus);
+    add("remove", "remove NAME", &CommandInterpreter::remove);
+    add("echo", "echo [TEXT]", &CommandInterpreter::echo);
     add("trace", "trace on|off", &CommandInterpreter::trace);
     add("expect",
         "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE",
@@ -201,12 +207,35 @@ void CommandInterpreter::destroy(const ConsoleLine& line) {
 
 void CommandInterpreter::velocity(const ConsoleLine& line) {
     requireWords(line, 1, "velocity");
-    session_.out() << "velocity " << formatVector(requireBall().velocity) << '\n';
+    // Find the ball before printing anything, so a missing ball leaves no half line behind.
+    const Vector velocity = requireBall().velocity;
+    session_.out() << "velocity " << formatVector(velocity) << '\n';
 }
 
 void CommandInterpreter::magnus(const ConsoleLine& line) {
-    requireWords(line, 1, "magnus");
-    session_.out() << "magnus " << formatVector(requireBall().magnusCoefficient) << '\n';
+    if (line.size() == 4) {
+        // The game gives a spinning ball a Magnus coefficient; setting one shows when the plug-in
+        // clears it.
+        const Vector coefficient = readVector(line, 1);
+        requireBall().magnusCoefficient = coefficient;
+        return;
+    }
+    requireWords(line, 1, "magnus [X Y Z]");
+    const Vector coefficient = requireBall().magnusCoefficient;
+    session_.out() << "magnus " << formatVector(coefficient) << '\n';
+}
+
+void CommandInterpreter::remove(const ConsoleLine& line) {
+    requireWords(line, 2, "remove NAME");
+    // Handles to a removed variable test false: this is how a script shows what the plug-in does
+    // when one of its settings is missing.
+    if (!session_.world().removeVariable(line[1])) {
+        throw CommandError("there is no console variable " + quoted(line[1]));
+    }
+}
+
+void CommandInterpreter::echo(const ConsoleLine& line) {
+    session_.out() << line.restFrom(1) << '\n';
 }
 
 void CommandInterpreter::expect(const ConsoleLine& line) {

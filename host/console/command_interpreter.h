@@ -48,6 +48,8 @@ private:
     void destroy(const ConsoleLine& line);
     void velocity(const ConsoleLine& line);
     void magnus(const ConsoleLine& line);
+    void remove(const ConsoleLine& line);
+    void echo(const ConsoleLine& line);
     void expect(const ConsoleLine& line);
     void variable(const ConsoleLine& line);
     void trace(const ConsoleLine& line);
