@@ -7,6 +7,7 @@ namespace host {
 const char* const kUsage =
     "usage: quorvel-host [--module PATH] run FILE...\n"
     "       quorvel-host [--module PATH] console\n"
+    "       quorvel-host [--module PATH] panel --png FILE\n"
     "       quorvel-host --help\n"
     "\n"
     "The stand-in host for the Quorvel plug-in: it loads the module the way the game's modding host\n"
@@ -14,6 +15,9 @@ const char* const kUsage =
     "\n"
     "  run FILE...     run scripts, in order, in one session; stop at the first error\n"
     "  console         read commands from standard input; errors are shown and the console goes on\n"
+    "  panel --png FILE\n"
+    "                  load the module, draw its settings window as a PNG picture to FILE (needs no\n"
+    "                  display), unload it\n"
     "  --module PATH   the plug-in module to load (default: the one built beside this program)\n"
     "  --help          show this text\n"
     "\n"
@@ -43,7 +47,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         return std::nullopt;
     }
     if (i == arguments.size()) {
-        error = "no mode given (run or console)";
+        error = "no mode given (run, console or panel)";
         return std::nullopt;
     }
     const std::string& mode = arguments[i++];
@@ -64,7 +68,16 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         }
         return line;
     }
-    error = "unknown mode '" + mode + "' (expected run or console)";
+    if (mode == "panel") {
+        line.mode = Mode::PanelPng;
+        if (arguments.size() - i != 2 || arguments[i] != "--png") {
+            error = "panel takes --png FILE";
+            return std::nullopt;
+        }
+        line.pngFile = arguments[i + 1];
+        return line;
+    }
+    error = "unknown mode '" + mode + "' (expected run, console or panel)";
     return std::nullopt;
 }
 

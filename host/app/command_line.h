@@ -7,12 +7,13 @@
 
 namespace host {
 
-enum class Mode { Help, Run, Console };
+enum class Mode { Help, Run, Console, PanelPng };
 
 struct CommandLine {
     Mode mode = Mode::Help;
     std::string modulePath;          // the module to load; defaults to the one beside the program
     std::vector<std::string> files;  // scripts for `run`
+    std::string pngFile;             // the picture for `panel --png`
 };
 
 // Parses the arguments after the program name. On a usage error returns nothing and sets `error`.

@@ -5,6 +5,7 @@
 
 #include "../console/command_interpreter.h"
 #include "../console/script_runner.h"
+#include "../rendering/panel_png_command.h"
 #include "../platform/terminal.h"
 #include "../session/host_session.h"
 #include "command_line.h"
@@ -23,7 +24,11 @@ int main(int argc, char** argv) {
     }
 
     host::HostSession session(line->modulePath, std::cout);
+    if (line->mode == host::Mode::PanelPng) {
+        return host::runPanelPng(session, line->pngFile, std::cerr);
+    }
     host::CommandInterpreter interpreter(session);
+    host::addPanelPngCommand(interpreter, session);
     if (line->mode == host::Mode::Run) {
         return host::runScripts(interpreter, line->files, std::cout, std::cerr);
     }

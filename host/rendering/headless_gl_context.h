@@ -1,0 +1,35 @@
+// An OpenGL context without a display: Mesa's software renderer (llvmpipe) reached through EGL,
+// drawing into an off-screen pbuffer of a fixed size. Needs no X or Wayland server and no GPU, so
+// it works in CI and over SSH.
+//
+// Threads: the context is current on the thread that created it, which must do all drawing and
+// destroy it. Only one may be current on a thread at a time.
+#pragma once
+
+#include "rgb_image.h"
+
+namespace host {
+
+class HeadlessGlContext {
+public:
+    // Creates a desktop OpenGL 3.3 context and a `width` x `height` pbuffer and makes them current.
+    // Throws RenderError if Mesa's software device or such a context is not available.
+    HeadlessGlContext(int width, int height);
+    ~HeadlessGlContext();
+    HeadlessGlContext(const HeadlessGlContext&) = delete;
+    HeadlessGlContext& operator=(const HeadlessGlContext&) = delete;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // What has been drawn so far, top row first.
+    RgbImage readPixels() const;
+
+private:
+    int width_;
+    int height_;
+    void* display_;  // EGLDisplay
+    void* surface_;  // EGLSurface
+    void* context_;  // EGLContext
+};
+
+}  // namespace host

@@ -1,0 +1,42 @@
+#include "settings_window.h"
+
+#include <cstdint>
+
+#include <imgui.h>
+
+#include "session/host_session.h"
+
+namespace host {
+namespace {
+
+BakkesMod::Plugin::PluginSettingsWindow& requirePanel(LoadedPlugin& plugin) {
+    BakkesMod::Plugin::PluginSettingsWindow* panel = plugin.settingsWindow();
+    if (panel == nullptr) {
+        throw CommandError("the plug-in '" + plugin.name() + "' has no settings panel");
+    }
+    return *panel;
+}
+
+}  // namespace
+
+// The title is also the window's identity in Dear ImGui, so it is read once and kept.
+SettingsWindow::SettingsWindow(LoadedPlugin& plugin, ImGuiContext* context)
+    : panel_(requirePanel(plugin)), title_(panel_.GetDisplayName()) {
+    // The module's Dear ImGui has its own current-context pointer, empty until this call.
+    panel_.AttachImGuiContext(reinterpret_cast<std::uintptr_t>(context));
+}
+
+SettingsWindow::~SettingsWindow() {
+    // The module would otherwise keep pointing at the host's context after it is destroyed.
+    panel_.AttachImGuiContext(0);
+}
+
+void SettingsWindow::draw() {
+    // Begin reports false while the window is collapsed: nothing to draw then, but End is due.
+    if (ImGui::Begin(title_.c_str())) {
+        panel_.DrawSettingsPanel();
+    }
+    ImGui::End();
+}
+
+}  // namespace host

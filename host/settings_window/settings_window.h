@@ -1,0 +1,40 @@
+// The host's settings window for one loaded plug-in: a Dear ImGui window titled with the plug-in's
+// display name, inside which the plug-in draws its own panel.
+//
+// Calling order: construct it once the plug-in is loaded and the host's context exists; it hands
+// the context to the plug-in before anything is drawn. Then, in each frame the host builds on that
+// context (between ImGui::NewFrame and ImGui::Render), call draw(). Place or size the window
+// beforehand with ImGui::SetNextWindowPos/SetNextWindowSize if the default does not suit.
+//
+// Threads: the thread that builds the frames. Lifetime: destroy it before the plug-in is unloaded
+// and before the context is destroyed; it takes the context back from the plug-in, so a stray
+// draw afterwards finds no context rather than a freed one.
+#pragma once
+
+#include <string>
+
+#include "bakkesmod/plugin/plugin_settings_window.h"
+#include "loader/loaded_plugin.h"
+
+struct ImGuiContext;
+
+namespace host {
+
+class SettingsWindow {
+public:
+    // Throws CommandError if the plug-in has no settings panel.
+    SettingsWindow(LoadedPlugin& plugin, ImGuiContext* context);
+    ~SettingsWindow();
+    SettingsWindow(const SettingsWindow&) = delete;
+    SettingsWindow& operator=(const SettingsWindow&) = delete;
+
+    const std::string& title() const { return title_; }
+    // Begins the window, lets the plug-in draw its panel in it, ends the window.
+    void draw();
+
+private:
+    BakkesMod::Plugin::PluginSettingsWindow& panel_;
+    std::string title_;
+};
+
+}  // namespace host
