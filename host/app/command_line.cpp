@@ -8,6 +8,7 @@ const char* const kUsage =
     "usage: quorvel-host [--module PATH] run FILE...\n"
     "       quorvel-host [--module PATH] console\n"
     "       quorvel-host [--module PATH] panel --png FILE\n"
+    "       quorvel-host [--module PATH] gui\n"
     "       quorvel-host --help\n"
     "\n"
     "The stand-in host for the Quorvel plug-in: it loads the module the way the game's modding host\n"
@@ -18,6 +19,8 @@ const char* const kUsage =
     "  panel --png FILE\n"
     "                  load the module, draw its settings window as a PNG picture to FILE (needs no\n"
     "                  display), unload it\n"
+    "  gui             a live window: the settings window, touch buttons, the plug-in's log and a\n"
+    "                  plot of the ball's speed (needs a display)\n"
     "  --module PATH   the plug-in module to load (default: the one built beside this program)\n"
     "  --help          show this text\n"
     "\n"
@@ -47,7 +50,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         return std::nullopt;
     }
     if (i == arguments.size()) {
-        error = "no mode given (run, console or panel)";
+        error = "no mode given (run, console, panel or gui)";
         return std::nullopt;
     }
     const std::string& mode = arguments[i++];
@@ -77,7 +80,15 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         line.pngFile = arguments[i + 1];
         return line;
     }
-    error = "unknown mode '" + mode + "' (expected run, console or panel)";
+    if (mode == "gui") {
+        line.mode = Mode::Gui;
+        if (i != arguments.size()) {
+            error = "gui takes no arguments";
+            return std::nullopt;
+        }
+        return line;
+    }
+    error = "unknown mode '" + mode + "' (expected run, console, panel or gui)";
     return std::nullopt;
 }
 

@@ -7,7 +7,7 @@
 
 namespace host {
 
-enum class Mode { Help, Run, Console, PanelPng };
+enum class Mode { Help, Run, Console, PanelPng, Gui };
 
 struct CommandLine {
     Mode mode = Mode::Help;

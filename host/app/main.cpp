@@ -5,6 +5,7 @@
 
 #include "../console/command_interpreter.h"
 #include "../console/script_runner.h"
+#include "../gui/gui_app.h"
 #include "../rendering/panel_png_command.h"
 #include "../platform/terminal.h"
 #include "../session/host_session.h"
@@ -24,6 +25,9 @@ int main(int argc, char** argv) {
     }
 
     host::HostSession session(line->modulePath, std::cout);
+    if (line->mode == host::Mode::Gui) {
+        return host::runGui(session, std::cerr);
+    }
     if (line->mode == host::Mode::PanelPng) {
         return host::runPanelPng(session, line->pngFile, std::cerr);
     }

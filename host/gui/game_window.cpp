@@ -1,0 +1,127 @@
+#include "game_window.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include <imgui.h>
+
+namespace host {
+namespace {
+
+// Ten seconds of history at thirty samples a second.
+constexpr double kSampleStep = 1.0 / 30.0;
+constexpr std::size_t kShownTouches = 6;
+
+float speedOf(const Vector& velocity) {
+    return std::sqrt(velocity.X * velocity.X + velocity.Y * velocity.Y + velocity.Z * velocity.Z);
+}
+
+std::string describe(const Vector& velocity) {
+    char text[96];
+    std::snprintf(text, sizeof text, "(%.1f, %.1f, %.1f)", static_cast<double>(velocity.X),
+                  static_cast<double>(velocity.Y), static_cast<double>(velocity.Z));
+    return text;
+}
+
+}  // namespace
+
+GameWindow::GameWindow(HostSession& session) : session_(session) {}
+
+void GameWindow::advance(double seconds) {
+    pluginsdk::World& world = session_.world();
+    world.advanceClock(seconds);
+    collectFailures();
+    const auto ball = world.ball();
+    const float speed = ball ? speedOf(ball->velocity) : 0.0f;
+    if (!touches_.empty() && ball) {
+        touches_.back().after = ball->velocity;
+    }
+    untilNextSample_ -= seconds;
+    while (untilNextSample_ <= 0.0) {
+        speeds_[nextSpeed_] = speed;
+        nextSpeed_ = (nextSpeed_ + 1) % speeds_.size();
+        untilNextSample_ += kSampleStep;
+    }
+}
+
+void GameWindow::collectFailures() {
+    for (std::string& failure : session_.takeCallbackFailures()) {
+        failures_.push_back(std::move(failure));
+    }
+}
+
+void GameWindow::touch(int team) {
+    pluginsdk::World& world = session_.world();
+    world.ensureBall();
+    const Vector given{touchVelocity_[0], touchVelocity_[1], touchVelocity_[2]};
+    world.touchBall(static_cast<std::uint8_t>(team), given);
+    collectFailures();
+    touches_.push_back({team, given, given});
+    if (touches_.size() > kShownTouches) {
+        touches_.pop_front();
+    }
+}
+
+void GameWindow::draw() {
+    ImGui::SetNextWindowPos(ImVec2(520.0f, 10.0f), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(520.0f, 620.0f), ImGuiCond_FirstUseEver);
+    if (ImGui::Begin("Game")) {
+        ImGui::InputFloat3("Velocity a touch gives", touchVelocity_, "%.1f");
+        if (ImGui::Button("Blue touch")) {
+            touch(0);
+        }
+        ImGui::SameLine();
+        if (ImGui::Button("Orange touch")) {
+            touch(1);
+        }
+        ImGui::SameLine();
+        ImGui::TextDisabled("game time %.2f s", session_.world().gameTime());
+        drawSpeedPlot();
+        drawTouches();
+        drawLog();
+    }
+    ImGui::End();
+}
+
+void GameWindow::drawSpeedPlot() {
+    const auto ball = session_.world().ball();
+    char overlay[64];
+    std::snprintf(overlay, sizeof overlay, "speed %.1f", ball ? static_cast<double>(speedOf(ball->velocity)) : 0.0);
+    ImGui::Text("Ball speed, last %.0f s", static_cast<double>(speeds_.size()) * kSampleStep);
+    ImGui::PlotLines("##speed", speeds_.data(), static_cast<int>(speeds_.size()), static_cast<int>(nextSpeed_),
+                     overlay, 0.0f, FLT_MAX, ImVec2(ImGui::GetContentRegionAvail().x, 140.0f));
+}
+
+void GameWindow::drawTouches() {
+    ImGui::Separator();
+    ImGui::TextUnformatted("Touches: the velocity the car gave -> the ball's velocity now");
+    for (const Touch& touch : touches_) {
+        const char* team = touch.team == 0 ? "blue  " : "orange";
+        ImGui::Text("%s %s -> %s", team, describe(touch.given).c_str(), describe(touch.after).c_str());
+    }
+}
+
+void GameWindow::drawLog() {
+    ImGui::Separator();
+    ImGui::TextUnformatted("Plug-in log");
+    ImGui::BeginChild("log", ImVec2(0.0f, 0.0f), true);
+    const std::vector<pluginsdk::LogLine>& lines = session_.world().logLines();
+    for (const pluginsdk::LogLine& line : lines) {
+        ImGui::Text("[%s] %s", line.pluginName.c_str(), line.text.c_str());
+    }
+    for (const std::string& failure : failures_) {
+        ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "error: %s", failure.c_str());
+    }
+    // Follow new lines while the view is at the bottom; leave it alone while the user scrolls back.
+    const std::size_t shown = lines.size() + failures_.size();
+    if (shown != shownLogLines_ && ImGui::GetScrollY() >= ImGui::GetScrollMaxY()) {
+        ImGui::SetScrollHereY(1.0f);
+    }
+    shownLogLines_ = shown;
+    ImGui::EndChild();
+}
+
+}  // namespace host

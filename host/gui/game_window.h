@@ -1,0 +1,58 @@
+// The live window's game controls: buttons that make a blue or an orange car touch the ball, the
+// ball's speed over time as a plot, the last touches and the plug-in's log (with any plug-in
+// callback that threw).
+//
+// The game clock follows real time: the host advances it by each frame's duration, so a touch's
+// delayed response fires 10 ms later, in the next frame or so. The plug-in reads its settings
+// when that timer fires, so every change in the settings window applies from the next touch on.
+//
+// Threads: the thread that builds the frames. The session must outlive this window and keep the
+// plug-in loaded.
+#pragma once
+
+#include <array>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "bakkesmod/wrappers/vector.h"
+#include "session/host_session.h"
+
+namespace host {
+
+class GameWindow {
+public:
+    explicit GameWindow(HostSession& session);
+
+    // Moves the game clock on by `seconds` of real time, firing due timers, and samples the
+    // ball's speed.
+    void advance(double seconds);
+    // Draws the window into the current Dear ImGui frame.
+    void draw();
+
+private:
+    struct Touch {
+        int team;
+        Vector given;  // the velocity the car gave the ball
+        Vector after;  // the ball's velocity now, or when the next touch came
+    };
+
+    void touch(int team);
+    // Plug-in callbacks that threw are shown with the log.
+    void collectFailures();
+    void drawTouches();
+    void drawSpeedPlot();
+    void drawLog();
+
+    HostSession& session_;
+    float touchVelocity_[3] = {1000.0f, -500.0f, 200.0f};
+    std::deque<Touch> touches_;
+    // The ball's speed, sampled at a fixed step of game time, as a ring buffer.
+    std::array<float, 300> speeds_{};
+    std::size_t nextSpeed_ = 0;
+    double untilNextSample_ = 0.0;
+    std::vector<std::string> failures_;
+    std::size_t shownLogLines_ = 0;
+};
+
+}  // namespace host
