@@ -2,6 +2,12 @@
 # Debian builds it against the distribution's stb (font rasteriser and rectangle packer), so stb's
 # static library comes with it. The host and the module each link their own copy; the module hides
 # its copy's symbols.
+#
+# A cross-build cannot link the build machine's library; it compiles the same sources instead.
+if(CMAKE_CROSSCOMPILING)
+  include(${CMAKE_CURRENT_LIST_DIR}/dear_imgui_from_debian_source.cmake)
+  return()
+endif()
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(IMGUI REQUIRED imgui=1.86)

@@ -12,6 +12,7 @@
 #include "command_line.h"
 
 int main(int argc, char** argv) {
+    host::writeStandardStreamsVerbatim();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     std::string usageError;
     const std::optional<host::CommandLine> line = host::parseCommandLine(arguments, usageError);

@@ -1,0 +1,55 @@
+# Dear ImGui for a cross-build (Windows), as the static library `dear_imgui`: compiled from Debian's
+# source package of the very version the Linux build takes from libimgui-dev, configured the way
+# Debian's build configures it. Debian builds Dear ImGui against the distribution's stb: its font
+# rasteriser and rectangle packer come from libstb (the same source package that libstb-dev
+# installs), not from the copies inside Dear ImGui, so this build takes them from there as well.
+#
+# Debian's library also holds the renderer and platform back-ends (GLFW, OpenGL, SDL, ...) and the
+# FreeType rasteriser; none of their dependencies exists for Windows here and the module uses none
+# of them, so only the core and the standard-string helpers are compiled.
+
+include(${CMAKE_CURRENT_LIST_DIR}/debian_source_package.cmake)
+
+set(QUORVEL_DEBIAN_SOURCES ${PROJECT_BINARY_DIR}/debian-sources)
+set(IMGUI_SOURCE_DIR ${QUORVEL_DEBIAN_SOURCES}/imgui)
+# Unpacked into a directory named stb, since Debian's Dear ImGui includes <stb/stb_truetype.h>.
+set(STB_INCLUDE_ROOT ${QUORVEL_DEBIAN_SOURCES}/stb-include)
+quorvel_debian_source(imgui libimgui-dev ${IMGUI_SOURCE_DIR})
+quorvel_debian_source(libstb libstb-dev ${STB_INCLUDE_ROOT}/stb)
+file(STRINGS ${IMGUI_SOURCE_DIR}/imgui.h IMGUI_VERSION_LINE REGEX "^#define IMGUI_VERSION ")
+if(NOT IMGUI_VERSION_LINE MATCHES "\"1\\.86\"")
+  message(FATAL_ERROR "Debian's Dear ImGui source is not release 1.86: ${IMGUI_VERSION_LINE}")
+endif()
+
+# Debian's Dear ImGui and stb builds use -O2 -g, with -Wall -pedantic and, for stb, -fwrapv, and
+# keep assertions (no NDEBUG, which our build type would add). These are not our sources: their
+# warnings are shown but never fail the build. The hardening options of
+# Debian's build (stack protector, _FORTIFY_SOURCE) would need MinGW's libssp and are left out.
+set(QUORVEL_DEBIAN_LIBRARY_OPTIONS -O2 -g -UNDEBUG -Wall -pedantic -ffp-contract=off)
+
+enable_language(C)
+add_library(stb_static STATIC ${STB_INCLUDE_ROOT}/stb/stb_rect_pack_truetype.c)
+set_target_properties(stb_static PROPERTIES COMPILE_OPTIONS "${QUORVEL_DEBIAN_LIBRARY_OPTIONS};-fwrapv")
+target_include_directories(stb_static INTERFACE ${STB_INCLUDE_ROOT})
+
+add_library(dear_imgui STATIC
+  ${IMGUI_SOURCE_DIR}/imgui.cpp
+  ${IMGUI_SOURCE_DIR}/imgui_demo.cpp
+  ${IMGUI_SOURCE_DIR}/imgui_draw.cpp
+  ${IMGUI_SOURCE_DIR}/imgui_tables.cpp
+  ${IMGUI_SOURCE_DIR}/imgui_widgets.cpp
+  ${IMGUI_SOURCE_DIR}/misc/cpp/imgui_stdlib.cpp)
+# Debian's compiler builds it in its default dialect, GNU C++17.
+set_target_properties(dear_imgui PROPERTIES
+  COMPILE_OPTIONS "${QUORVEL_DEBIAN_LIBRARY_OPTIONS}"
+  CXX_STANDARD 17
+  CXX_EXTENSIONS ON)
+# Debian's configuration (its Makefile's CPPFLAGS): stb's implementations are not compiled into
+# Dear ImGui but linked from libstb, and its headers are the distribution's.
+target_compile_definitions(dear_imgui PRIVATE
+  IMGUI_DISABLE_STB_RECT_PACK_IMPLEMENTATION
+  "IMGUI_STB_RECT_PACK_FILENAME=<stb/stb_rect_pack.h>"
+  IMGUI_DISABLE_STB_TRUETYPE_IMPLEMENTATION
+  "IMGUI_STB_TRUETYPE_FILENAME=<stb/stb_truetype.h>")
+target_include_directories(dear_imgui PUBLIC ${IMGUI_SOURCE_DIR})
+target_link_libraries(dear_imgui PRIVATE stb_static)
