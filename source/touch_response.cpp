@@ -2,6 +2,7 @@
 // deflected) for an enabled team, or its Magnus coefficient cleared for a switched-off team.
 //
 // Every handle here is a local value, so it is released on every way out, exceptions included.
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -14,13 +15,22 @@ namespace {
 // Delay between a touch and its response, in the host's timer unit (seconds of game time).
 constexpr float kResponseDelay = 0.01f;
 
+// One component as "%f" writes it. A NaN is spelled here rather than by the C runtime, whose
+// spellings differ (glibc writes "-nan" when the sign bit is set, MinGW-w64 drops the sign,
+// Microsoft's runtime writes "-nan(ind)"): the log reads the same wherever the module runs.
+std::string fixedText(float value) {
+    if (std::isnan(value)) {
+        return std::signbit(value) ? "-nan" : "nan";
+    }
+    // FLT_MAX has 39 integer digits: with sign, point and six decimals "%f" needs 47 characters.
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+    return text;
+}
+
 std::string describeZeroComponent(Vector velocity) {
-    // "%f" never needs more than 3 * 48 characters here (FLT_MAX has 39 integer digits), plus text.
-    char line[256];
-    std::snprintf(line, sizeof line, "Velocity component rounded to zero, velocity: (%f, %f, %f)",
-                  static_cast<double>(velocity.X), static_cast<double>(velocity.Y),
-                  static_cast<double>(velocity.Z));
-    return line;
+    return "Velocity component rounded to zero, velocity: (" + fixedText(velocity.X) + ", " +
+           fixedText(velocity.Y) + ", " + fixedText(velocity.Z) + ")";
 }
 
 }  // namespace

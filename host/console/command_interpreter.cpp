@@ -48,11 +48,20 @@ Vector readVector(const ConsoleLine& line, std::size_t first) {
     return {readFloat(line[first], "X"), readFloat(line[first + 1], "Y"), readFloat(line[first + 2], "Z")};
 }
 
-std::string formatVector(const Vector& vector) {
-    char text[128];
-    std::snprintf(text, sizeof text, "(%.9g, %.9g, %.9g)", static_cast<double>(vector.X),
-                  static_cast<double>(vector.Y), static_cast<double>(vector.Z));
+// One component as "%.9g" writes it, except that a NaN is spelled here: the C runtimes disagree
+// on its sign (glibc writes "-nan", MinGW-w64 drops the sign), and transcripts must be the same on
+// every platform.
+std::string formatComponent(float value) {
+    if (std::isnan(value)) {
+        return std::signbit(value) ? "-nan" : "nan";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
     return text;
+}
+
+std::string formatVector(const Vector& vector) {
+    return "(" + formatComponent(vector.X) + ", " + formatComponent(vector.Y) + ", " + formatComponent(vector.Z) + ")";
 }
 
 // Exact comparison that also tells -0 from 0 (the plug-in's results are bit-exact, and a reversed

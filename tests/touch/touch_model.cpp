@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
@@ -58,7 +59,12 @@ std::string zeroComponentLine(const Vector& velocity) {
     char numbers[3][64];
     const std::array<float, 3> components{velocity.X, velocity.Y, velocity.Z};
     for (std::size_t i = 0; i < 3; ++i) {
-        std::snprintf(numbers[i], sizeof numbers[i], "%f", static_cast<double>(components[i]));
+        // "%f" as glibc writes it, on every platform: a NaN shows its sign.
+        if (std::isnan(components[i])) {
+            std::snprintf(numbers[i], sizeof numbers[i], "%s", std::signbit(components[i]) ? "-nan" : "nan");
+        } else {
+            std::snprintf(numbers[i], sizeof numbers[i], "%f", static_cast<double>(components[i]));
+        }
     }
     return std::string("Velocity component rounded to zero, velocity: (") + numbers[0] + ", " + numbers[1] + ", " +
            numbers[2] + ")";
