@@ -14,6 +14,7 @@ set(CMAKE_RC_COMPILER ${QUORVEL_MINGW_TRIPLET}-windres)
 set(CMAKE_AR ${QUORVEL_MINGW_TRIPLET}-gcc-ar-posix CACHE FILEPATH "Archiver")
 set(CMAKE_RANLIB ${QUORVEL_MINGW_TRIPLET}-gcc-ranlib-posix CACHE FILEPATH "Archive indexer")
 set(CMAKE_OBJDUMP ${QUORVEL_MINGW_TRIPLET}-objdump CACHE FILEPATH "Object file dumper")
+set(CMAKE_STRIP ${QUORVEL_MINGW_TRIPLET}-strip CACHE FILEPATH "Symbol stripper")
 
 # Headers and libraries come from the MinGW-w64 sysroot only, never from the build machine's
 # /usr/include or /usr/lib; programs (pkg-config, wine) from the build machine.

@@ -1,19 +1,57 @@
-# Checks the module's dynamic symbol table: `exports`, `getPlugin` and `deleteMe` are there, every
+# Checks the module's exported symbols: `exports`, `getPlugin` and `deleteMe` are there, every
 # other exported symbol belongs to the plug-in base class, and nothing of Dear ImGui is visible.
+# On Windows the export table must also name the DLL Quorvel.dll.
 # Usage: cmake -DMODULE=path/Quorvel.so -DNM=nm -P check_module_exports.cmake
+#        cmake -DMODULE=path/Quorvel.dll -DOBJDUMP=...-objdump -DCXXFILT=...-c++filt -P check_module_exports.cmake
 cmake_minimum_required(VERSION 3.25)
-execute_process(COMMAND ${NM} -D -C --defined-only ${MODULE}
-  OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "${NM} could not read ${MODULE}")
-endif()
-string(REPLACE "\n" ";" lines "${symbols}")
-set(found "")
-foreach(line IN LISTS lines)
-  if(line STREQUAL "")
-    continue()
+
+if(DEFINED NM)
+  # ELF: the dynamic symbol table, demangled by nm.
+  execute_process(COMMAND ${NM} -D -C --defined-only ${MODULE}
+    OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${NM} could not read ${MODULE}")
   endif()
-  string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${line}")
+  string(REPLACE "\n" ";" lines "${symbols}")
+  set(names "")
+  foreach(line IN LISTS lines)
+    if(NOT line STREQUAL "")
+      string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${line}")
+      list(APPEND names "${name}")
+    endif()
+  endforeach()
+else()
+  # PE: the export table as objdump shows it; its names follow "[Ordinal/Name Pointer] Table", one
+  # "\t[  N] name" line each, up to a blank line.
+  execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} could not read ${MODULE}")
+  endif()
+  if(NOT headers MATCHES "\nName[ \t]+[0-9a-fA-F]+ ([^\n]*)\n")
+    message(FATAL_ERROR "${MODULE} has no export table")
+  endif()
+  if(NOT CMAKE_MATCH_1 STREQUAL "Quorvel.dll")
+    message(FATAL_ERROR "the export table names the DLL '${CMAKE_MATCH_1}', not 'Quorvel.dll'")
+  endif()
+  string(FIND "${headers}" "[Ordinal/Name Pointer] Table\n" start)
+  if(start EQUAL -1)
+    message(FATAL_ERROR "${MODULE} exports no names")
+  endif()
+  string(SUBSTRING "${headers}" ${start} -1 table)
+  string(FIND "${table}" "\n\n" end)
+  string(SUBSTRING "${table}" 0 ${end} table)
+  string(REGEX MATCHALL "\t\\[ *[0-9]+\\] [^\n]+" entries "${table}")
+  string(REGEX REPLACE "\t\\[ *[0-9]+\\] " "" mangled "${entries}")
+  execute_process(COMMAND ${CXXFILT} ${mangled} OUTPUT_VARIABLE demangled RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${CXXFILT} failed")
+  endif()
+  string(STRIP "${demangled}" demangled)
+  string(REPLACE "\n" ";" names "${demangled}")
+endif()
+
+set(found "")
+foreach(name IN LISTS names)
   if(name MATCHES "ImGui|imgui|stbtt|stbrp")
     message(FATAL_ERROR "Dear ImGui leaks out of the module: ${name}")
   elseif(name MATCHES "^(exports|getPlugin|deleteMe)$")
