@@ -23,8 +23,8 @@ endif()
 
 # Debian's Dear ImGui and stb builds use -O2 -g, with -Wall -pedantic and, for stb, -fwrapv, and
 # keep assertions (no NDEBUG, which our build type would add). These are not our sources: their
-# warnings are shown but never fail the build. The hardening options of
-# Debian's build (stack protector, _FORTIFY_SOURCE) would need MinGW's libssp and are left out.
+# warnings are shown but never fail the build. The hardening options of Debian's build (stack
+# protector, _FORTIFY_SOURCE) would need MinGW's libssp and are left out.
 set(QUORVEL_DEBIAN_LIBRARY_OPTIONS -O2 -g -UNDEBUG -Wall -pedantic -ffp-contract=off)
 
 enable_language(C)
