@@ -21,20 +21,6 @@ DynamicLibrary DynamicLibrary::open(const std::string& path, std::string& error)
     return DynamicLibrary(handle);
 }
 
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
-
-DynamicLibrary::~DynamicLibrary() {
-    close();
-}
-
 void* DynamicLibrary::symbol(const char* name) const {
     return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
 }
