@@ -22,6 +22,9 @@ if(MINGW)
   # across DLL boundaries and throw through them: they must share one C++ runtime and one heap, so
   # libstdc++ and libgcc are linked as DLLs, never copied into each binary.
   add_link_options(-shared-libgcc)
+  # Reproducible binaries: no link time in the PE header, so two builds of one commit at one path
+  # give the same bytes and a package can be checked against its source.
+  add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
 if(QUORVEL_SANITIZERS)

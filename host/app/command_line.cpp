@@ -29,7 +29,7 @@ const char* const kUsage =
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
     CommandLine line;
-    line.modulePath = executableDirectory() + "/" + kModuleFileName;
+    line.modulePath = executableDirectory() + kPathSeparator + kModuleFileName;
     std::size_t i = 0;
     while (i < arguments.size() && arguments[i].rfind("--", 0) == 0) {
         const std::string& option = arguments[i];
