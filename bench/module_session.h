@@ -7,6 +7,7 @@
 // unloads the module and lets the runtime clock follow the real one again.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <streambuf>
 #include <string>
