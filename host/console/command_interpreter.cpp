@@ -327,7 +327,7 @@ void CommandInterpreter::expectLog(const std::string& text) {
     std::uint64_t unnamed = 0;
     const auto& runs = unmatchedLog_.runs();
     for (std::size_t i = 0; i < runs.size(); ++i) {
-        if (i == kNamedRuns) {
+        if (i >= kNamedRuns) {
             unnamed += runs[i].count;
             continue;
         }

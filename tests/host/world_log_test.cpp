@@ -67,3 +67,26 @@ TEST_F(ExpectLogAfterManyTouches, AFailedExpectationNamesWhatWasLoggedBriefly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ExpectLogMessage, NamesTheFirstLinesAndCountsTheRest) {
+    std::ostringstream out;
+    host::HostSession session(QUORVEL_MODULE_PATH, out);
+    host::CommandInterpreter interpreter(session);
+    const auto plugin = session.world().addPlugin("Other");
+    for (int i = 0; i < 30; ++i) {
+        session.world().log(*plugin, "line " + std::to_string(i));
+    }
+    try {
+        interpreter.execute("expect log missing");
+        FAIL() << "the expectation should fail";
+    } catch (const host::CommandError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find("\"line 19\" and 10 more lines"), std::string::npos) << message;
+        EXPECT_EQ(message.find("line 20"), std::string::npos) << message;
+    }
+    interpreter.execute("expect log line 29");
+}
+
+}  // namespace
