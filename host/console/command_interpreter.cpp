@@ -354,7 +354,8 @@ void CommandInterpreter::variable(const ConsoleLine& line) {
         return;
     }
     if (const auto refused = pluginsdk::setVariableText(*variable, line.restFrom(1))) {
-        throw CommandError(*refused);
+        // The refusal quotes the value as typed: escaped here, before a NUL in it can cut it short.
+        throw CommandError(printable(*refused));
     }
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 void reportError(const std::string& where, const std::string& message, std::ostream& out, std::ostream& errors) {
     out << std::flush;
-    errors << where << ": error: " << printable(message) << '\n';
+    errors << printable(where) << ": error: " << printable(message) << '\n';
 }
 
 // Runs one line; on failure prints the error at `where` and returns false.
@@ -72,7 +72,7 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
         if (!script) {
             const int reason = errno;
             out << std::flush;
-            errors << file << ": error: cannot read the script: " << std::strerror(reason) << '\n';
+            errors << printable(file) << ": error: cannot read the script: " << std::strerror(reason) << '\n';
             return 1;
         }
         LineReader reader(script);

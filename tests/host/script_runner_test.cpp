@@ -84,6 +84,9 @@ TEST_F(ScriptRunner, ControlCharactersAndNulInABadCommandAreEscaped) {
     EXPECT_EQ(console("bad\0\x1b[2J name\n"s, false), 1);
     EXPECT_NE(errors.str().find(R"(unknown command or console variable "bad\x00\x1b[2J")"), std::string::npos)
         << errors.str();
+    // A refused value keeps what follows its NUL.
+    EXPECT_EQ(console("load\nquorvel_factor 1\0.5 tail\n"s, false), 1);
+    EXPECT_NE(errors.str().find(R"(not "1\x00.5 tail")"), std::string::npos) << errors.str();
 }
 
 }  // namespace
