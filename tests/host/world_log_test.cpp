@@ -10,6 +10,9 @@
 
 namespace {
 
+// A copy: binding the class's constant to a reference would need it exported from the SDK library.
+constexpr std::size_t kRecentLogLines = pluginsdk::World::kRecentLogLines;
+
 TEST(WorldLog, KeepsOnlyTheMostRecentLines) {
     auto world = pluginsdk::World::create();
     auto plugin = world->addPlugin("Test");
@@ -20,7 +23,7 @@ TEST(WorldLog, KeepsOnlyTheMostRecentLines) {
     }
     EXPECT_EQ(heard, 200000u);
     EXPECT_EQ(world->loggedLineCount(), 200000u);
-    ASSERT_EQ(world->recentLogLines().size(), pluginsdk::World::kRecentLogLines);
+    ASSERT_EQ(world->recentLogLines().size(), kRecentLogLines);
     EXPECT_EQ(world->recentLogLines().front().text, "line 199000");
     EXPECT_EQ(world->recentLogLines().back().text, "line 199999");
 }
@@ -51,7 +54,7 @@ TEST_F(ExpectLogAfterManyTouches, MatchesEachLineOnceWhateverTheWorldDropped) {
         interpreter.execute("expect log Trajectory zero");
     }
     EXPECT_THROW(interpreter.execute("expect log Trajectory zero"), host::CommandError);
-    EXPECT_EQ(session.world().recentLogLines().size(), pluginsdk::World::kRecentLogLines);
+    EXPECT_EQ(session.world().recentLogLines().size(), kRecentLogLines);
 }
 
 TEST_F(ExpectLogAfterManyTouches, AFailedExpectationNamesWhatWasLoggedBriefly) {
