@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -42,6 +43,10 @@ public:
     // The loaded plug-in; throws CommandError if none is loaded.
     LoadedPlugin& plugin();
 
+    // Called with each line the plug-in logs, after it is printed; null to stop. One observer at a
+    // time (the console interpreter, which remembers what `expect log` can still match).
+    void setLogObserver(std::function<void(const pluginsdk::LogLine&)> observer);
+
     // Plug-in callbacks that threw since the last call, as messages; clears them.
     std::vector<std::string> takeCallbackFailures();
 
@@ -51,6 +56,7 @@ private:
     std::shared_ptr<pluginsdk::World> world_;
     std::unique_ptr<LoadedPlugin> plugin_;
     std::vector<std::string> callbackFailures_;
+    std::function<void(const pluginsdk::LogLine&)> logObserver_;
 };
 
 }  // namespace host

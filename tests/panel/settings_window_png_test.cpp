@@ -2,8 +2,13 @@
 // read back pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -20,6 +25,11 @@
 #include "widget_layout.h"
 
 namespace {
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 struct DecodedPng {
     int width = 0;
@@ -137,4 +147,33 @@ TEST_F(SettingsWindowPng, PanelPngReportsWhatItCannotDo) {
     } catch (const host::CommandError& error) {
         EXPECT_NE(std::string(error.what()).find("no module is loaded"), std::string::npos) << error.what();
     }
+}
+
+// A disk that fills part-way (here the file-size limit, which holds even for root): the old
+// picture stays byte for byte, and the command fails saying why.
+TEST_F(SettingsWindowPng, APictureCutShortLeavesTheOldPictureAsItWas) {
+    host::CommandInterpreter interpreter(session);
+    host::addPanelPngCommand(interpreter, session);
+    const std::string path = temporaryFile("kept.png");
+    interpreter.execute("panel png " + path);
+    const std::string old = readBytes(path);
+    ASSERT_GT(old.size(), 2000u);
+
+    std::signal(SIGXFSZ, SIG_IGN);  // as the program does at start-up
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    std::string message;
+    try {
+        interpreter.execute("quorvel_enabled_blue 1");
+        interpreter.execute("panel png " + path);
+    } catch (const host::CommandError& error) {
+        message = error.what();
+    }
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+
+    EXPECT_EQ(message, "cannot write " + path + ": File too large");
+    EXPECT_EQ(readBytes(path), old);
 }
