@@ -6,6 +6,6 @@
 namespace host {
 // The directory of the running executable, without a trailing separator; "." if unknown.
 std::string executableDirectory();
-// The module's file name on this platform.
+// The module's file name on this platform (Quorvel.so, Quorvel.dll), as the build names it.
 extern const char* const kModuleFileName;
 }  // namespace host

@@ -6,8 +6,6 @@
 
 namespace host {
 
-const char* const kModuleFileName = "Quorvel.so";
-
 std::string executableDirectory() {
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);

@@ -4,8 +4,6 @@
 
 namespace host {
 
-const char* const kModuleFileName = "Quorvel.dll";
-
 std::string executableDirectory() {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);

@@ -86,6 +86,8 @@ TEST(Factory, TheSettingsSideIsACrossCastAwayAndNamesThePlugin) {
     module.deleteMe();
 }
 
+// The texts the host shows are written out here on purpose: the build generates them from the
+// project's name, version and description, and a change there must show up as this failure.
 TEST(Factory, TheRecordDescribesThePlugin) {
     ModuleEntryPoints module = ModuleEntryPoints::open();
     const PluginDescriptor& record = *module.record;
