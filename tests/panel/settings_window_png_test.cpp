@@ -82,8 +82,8 @@ TEST_F(SettingsWindowPng, ATickedBoxIsDrawnWithTheCheckMarkAndAClearOneIsNot) {
 
     const DecodedPng png = readPng(path);
     ASSERT_NE(png.pixels, nullptr) << stbi_failure_reason();
-    EXPECT_EQ(png.width, host::SettingsWindowRenderer::kDefaultWidth);
-    EXPECT_EQ(png.height, host::SettingsWindowRenderer::kDefaultHeight);
+    EXPECT_EQ(png.width, host::SettingsWindow::kDefaultWidth);
+    EXPECT_EQ(png.height, host::SettingsWindow::kDefaultHeight);
     ASSERT_EQ(layout.widgets.size(), 4u);
     const auto blueBox = paneltest::checkBoxSquare(layout.widgets.at("Active for blue team"));
     const auto orangeBox = paneltest::checkBoxSquare(layout.widgets.at("Active for orange team"));
