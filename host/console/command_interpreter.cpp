@@ -82,8 +82,17 @@ std::string formatComponent(float value) {
     return text;
 }
 
+// Built by appending rather than by chaining operator+: at -O3, GCC 12 inlines the chain and then
+// reports a -Wrestrict overlap in it that cannot happen, a known false positive of that release.
 std::string formatVector(const Vector& vector) {
-    return "(" + formatComponent(vector.X) + ", " + formatComponent(vector.Y) + ", " + formatComponent(vector.Z) + ")";
+    std::string text = "(";
+    text += formatComponent(vector.X);
+    text += ", ";
+    text += formatComponent(vector.Y);
+    text += ", ";
+    text += formatComponent(vector.Z);
+    text += ')';
+    return text;
 }
 
 // Exact comparison that also tells -0 from 0 (the plug-in's results are bit-exact, and a reversed

@@ -47,7 +47,7 @@ DecodedPng readPng(const std::string& path) {
 }
 
 // Pixels inside `area` within a small distance of `colour` in every channel.
-int pixelsOfColour(const DecodedPng& png, const paneltest::WidgetRect& area, const ImVec4& colour) {
+int pixelsOfColour(const DecodedPng& png, const quorvel_test::WidgetRect& area, const ImVec4& colour) {
     const int target[3] = {static_cast<int>(std::lround(colour.x * 255.0f)), static_cast<int>(std::lround(colour.y * 255.0f)),
                            static_cast<int>(std::lround(colour.z * 255.0f))};
     int count = 0;
@@ -82,9 +82,9 @@ TEST_F(SettingsWindowPng, ATickedBoxIsDrawnWithTheCheckMarkAndAClearOneIsNot) {
     const std::string path = temporaryFile("ticked_blue.png");
 
     host::SettingsWindowRenderer renderer(session.plugin());
-    paneltest::PanelLayout layout;
+    quorvel_test::PanelLayout layout;
     {
-        paneltest::LayoutRecorder recorder(session.world());
+        quorvel_test::LayoutRecorder recorder(session.world());
         host::writePng(path, renderer.renderFrame());
         layout = recorder.finish("Quorvel");
     }
@@ -92,11 +92,11 @@ TEST_F(SettingsWindowPng, ATickedBoxIsDrawnWithTheCheckMarkAndAClearOneIsNot) {
 
     const DecodedPng png = readPng(path);
     ASSERT_NE(png.pixels, nullptr) << stbi_failure_reason();
-    EXPECT_EQ(png.width, host::SettingsWindowRenderer::kDefaultWidth);
-    EXPECT_EQ(png.height, host::SettingsWindowRenderer::kDefaultHeight);
+    EXPECT_EQ(png.width, host::SettingsWindow::kDefaultWidth);
+    EXPECT_EQ(png.height, host::SettingsWindow::kDefaultHeight);
     ASSERT_EQ(layout.widgets.size(), 4u);
-    const auto blueBox = paneltest::checkBoxSquare(layout.widgets.at("Active for blue team"));
-    const auto orangeBox = paneltest::checkBoxSquare(layout.widgets.at("Active for orange team"));
+    const auto blueBox = quorvel_test::checkBoxSquare(layout.widgets.at("Active for blue team"));
+    const auto orangeBox = quorvel_test::checkBoxSquare(layout.widgets.at("Active for orange team"));
     // The check mark is a thick stroke across the box: far more than a few stray pixels.
     EXPECT_GE(pixelsOfColour(png, blueBox, checkMark), 20);
     EXPECT_EQ(pixelsOfColour(png, orangeBox, checkMark), 0);
