@@ -1,0 +1,127 @@
+// The trial opening on POSIX systems: fork, dlopen in the child, report through a pipe.
+#include "module_trial.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+
+namespace host {
+namespace {
+
+// The child's exit status when the module's static set-up threw; the pipe carries what it threw.
+constexpr int kStaticSetUpThrew = 3;
+int childReportPipe = -1;
+
+void writeAll(int fd, const std::string& text) {
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t count = ::write(fd, text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return;
+        }
+        written += static_cast<std::size_t>(count);
+    }
+}
+
+// std::terminate is where an exception out of a static constructor ends up; in the child it sends
+// what was thrown to the parent and ends the child quietly.
+[[noreturn]] void reportThrownAndExit() {
+    std::string what = "an unknown exception";
+    if (const std::exception_ptr thrown = std::current_exception()) {
+        try {
+            std::rethrow_exception(thrown);
+        } catch (const std::exception& error) {
+            what = error.what();
+        } catch (...) {
+        }
+    }
+    writeAll(childReportPipe, what);
+    ::_exit(kStaticSetUpThrew);
+}
+
+[[noreturn]] void openInChild(const std::string& path, int reportPipe) {
+    childReportPipe = reportPipe;
+    std::set_terminate(reportThrownAndExit);
+    // dlopen is declared not to throw, so a call to it directly would have its handler optimised
+    // away and the exception would unwind into the host's code in the child; called through a
+    // pointer the compiler cannot see through, the handler stays.
+    void* (*volatile openModule)(const char*, int) = &::dlopen;
+    try {
+        const std::string explicitPath = path.find('/') == std::string::npos ? "./" + path : path;
+        openModule(explicitPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    } catch (...) {
+        // Where the exception does make it through the loader, it is reported all the same.
+        reportThrownAndExit();
+    }
+    // Whether it opened or not: a module the loader refuses is refused again, with the loader's
+    // words, when the host opens it. Nothing of the host's clean-up runs here.
+    ::_exit(0);
+}
+
+std::string readAll(int fd) {
+    std::string text;
+    char buffer[512];
+    while (text.size() < 4096) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(count));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> moduleTrialProblem(const std::string& path) {
+    int reportPipe[2];
+    if (::pipe2(reportPipe, O_CLOEXEC) != 0) {
+        return "the host could not try it in a child process: " + std::string(std::strerror(errno));
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const int error = errno;
+        ::close(reportPipe[0]);
+        ::close(reportPipe[1]);
+        return "the host could not try it in a child process: " + std::string(std::strerror(error));
+    }
+    if (child == 0) {
+        ::close(reportPipe[0]);
+        openInChild(path, reportPipe[1]);
+    }
+    ::close(reportPipe[1]);
+    const std::string thrown = readAll(reportPipe[0]);
+    ::close(reportPipe[0]);
+
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return "the host lost its trial of the module: " + std::string(std::strerror(errno));
+        }
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        return std::nullopt;
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kStaticSetUpThrew) {
+        return "its static set-up threw: " + thrown;
+    }
+    if (WIFSIGNALED(status)) {
+        const int signal = WTERMSIG(status);
+        return "opening it ended the trial process with signal " + std::to_string(signal) + " (" +
+               std::string(::strsignal(signal)) + ")";
+    }
+    return "opening it ended the trial process with status " + std::to_string(WEXITSTATUS(status));
+}
+
+}  // namespace host
