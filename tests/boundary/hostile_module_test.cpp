@@ -48,6 +48,9 @@ TEST(ThrowingEntryPoints, AThrowingFactoryIsRefusedAndTheHostGoesOn) {
 }
 
 TEST(ThrowingEntryPoints, AThrowingStaticConstructorIsRefusedAndTheHostGoesOn) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no trial opening in a child process on Windows yet";
+#endif
     const auto world = pluginsdk::World::create();
     const std::string path = fakeModule("throwing_static_init");
     EXPECT_EQ(refusalOf(path, world), "cannot load '" + path + "': its static set-up threw: static set-up failed");
