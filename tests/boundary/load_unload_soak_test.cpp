@@ -21,12 +21,23 @@ long peakResidentKilobytes() {
     return usage.ru_maxrss;
 }
 
-// The number of cycles; the sanitizer build runs fewer (see CMakeLists.txt), set through the
-// environment so the same test runs in both builds.
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer a cycle costs some forty times as much, and the peak size grows by about
+// 30 kB a cycle even with the runtime's quarantine off, while the same cycles without the
+// sanitizer stay flat: the runtime keeps bookkeeping for each module it sees opened. That build
+// runs fewer cycles and leaves memory to its leak checker.
+constexpr int kDefaultCycles = 300;
+constexpr bool kPeakMemoryMeaningful = false;
+#else
+constexpr int kDefaultCycles = 10000;
+constexpr bool kPeakMemoryMeaningful = true;
+#endif
+
+// QUORVEL_SOAK_CYCLES=N runs N cycles instead, for a longer soak by hand.
 int cycleCount() {
     const char* text = std::getenv("QUORVEL_SOAK_CYCLES");
     const int cycles = text != nullptr ? std::atoi(text) : 0;
-    return cycles > 0 ? cycles : 10000;
+    return cycles > 0 ? cycles : kDefaultCycles;
 }
 
 void oneCycle(const std::shared_ptr<pluginsdk::World>& world) {
@@ -67,6 +78,8 @@ TEST(LoadUnloadSoak, HandlesComeBackAndPeakMemoryStaysFlat) {
     EXPECT_EQ(world->variables().size(), 4u);
     // Nine tenths of the cycles may add no more than 4 MB: a leak of even half a kilobyte a cycle
     // would exceed it.
-    EXPECT_LE(latePeak - earlyPeak, 4096) << "peak resident size after cycle " << early << ": " << earlyPeak
+    if (kPeakMemoryMeaningful) {
+        EXPECT_LE(latePeak - earlyPeak, 4096) << "peak resident size after cycle " << early << ": " << earlyPeak
                                           << " kB, after cycle " << cycles << ": " << latePeak << " kB";
+    }
 }
