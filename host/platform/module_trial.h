@@ -7,7 +7,8 @@
 //
 // Who calls it: the loader, before it opens a module, on the host's thread. The child opens the
 // module, runs nothing else of it and ends without running any clean-up of the host's.
-// On Windows there is no trial: it reports nothing, and the loader's own guard is all there is.
+// On Windows there is no trial: it reports nothing. There the system's loader stops an exception
+// out of a module's start-up itself and fails the load with the exception's code.
 #pragma once
 
 #include <optional>

@@ -48,12 +48,15 @@ TEST(ThrowingEntryPoints, AThrowingFactoryIsRefusedAndTheHostGoesOn) {
 }
 
 TEST(ThrowingEntryPoints, AThrowingStaticConstructorIsRefusedAndTheHostGoesOn) {
-#ifdef _WIN32
-    GTEST_SKIP() << "no trial opening in a child process on Windows yet";
-#endif
     const auto world = pluginsdk::World::create();
     const std::string path = fakeModule("throwing_static_init");
+#ifdef _WIN32
+    // The system's loader stops the exception and reports its code; what was thrown is lost.
+    EXPECT_EQ(refusalOf(path, world).rfind("cannot load '" + path + "': its static set-up threw a C++ exception", 0),
+              0u);
+#else
     EXPECT_EQ(refusalOf(path, world), "cannot load '" + path + "': its static set-up threw: static set-up failed");
+#endif
     EXPECT_EQ(host::LoadedPlugin::load(QUORVEL_MODULE_PATH, world)->name(), "Quorvel");
 }
 
