@@ -20,6 +20,7 @@
 #define DEFECT_LATE_REGISTRATIONS 11
 #define DEFECT_MESSY_THROWING_LOAD 12
 #define DEFECT_OWN_UNLOAD 13
+#define DEFECT_DROPPED_GAME_HANDLE 14
 
 namespace {
 
@@ -74,6 +75,14 @@ public:
         keptGame = gameWrapperShared;
         keptConsole = cvarManagerShared;
         keptSeen = cvarManagerShared->registerCvar("fake_late_seen", "-1", "", true, false, 0, false, 0, false);
+#elif FAKE_MODULE_DEFECT == DEFECT_DROPPED_GAME_HANDLE
+        // Sets a timer, then lets go of its game handle; the timer is still given one when it fires.
+        gameWrapperShared->SetTimeout(
+            [this](GameWrapper* game) {
+                cvarManagerShared->log(static_cast<bool>(*game) ? "fired with a live game handle" : "fired");
+            },
+            0.5f);
+        gameWrapperShared.reset();
 #elif FAKE_MODULE_DEFECT == DEFECT_OWN_UNLOAD
         cvarManagerShared->registerCvar("fake_unloads", "0", "", true, false, 0, false, 0, false);
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(

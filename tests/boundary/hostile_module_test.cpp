@@ -119,6 +119,13 @@ TEST(Unloading, NothingRegisteredFromDestructorsOrStaticCleanUpSurvives) {
     EXPECT_TRUE(world->logLines().empty());
 }
 
+TEST(Unloading, ATimerKeepsItsGameHandleWhenThePluginLetsGoOfIt) {
+    const auto world = pluginsdk::World::create();
+    auto plugin = host::LoadedPlugin::load(fakeModule("dropped_game_handle"), world);
+    world->advanceClock(1.0);
+    EXPECT_TRUE(logged(*world, "fired with a live game handle"));
+}
+
 TEST(CutHandles, DoNothingAndTestFalse) {
     const auto world = pluginsdk::World::create();
     const auto scope = world->addPlugin("Cut");
