@@ -16,6 +16,7 @@ namespace {
 // The child's exit status when the module's static set-up threw; the pipe carries what it threw.
 constexpr int kStaticSetUpThrew = 3;
 int childReportPipe = -1;
+constexpr std::size_t kLongestReport = 1024;
 
 void writeAll(int fd, const std::string& text) {
     std::size_t written = 0;
@@ -43,7 +44,8 @@ void writeAll(int fd, const std::string& text) {
         } catch (...) {
         }
     }
-    writeAll(childReportPipe, what);
+    // Short enough to fit the pipe's buffer whole, so the child never waits on its parent.
+    writeAll(childReportPipe, what.substr(0, kLongestReport));
     ::_exit(kStaticSetUpThrew);
 }
 
@@ -66,10 +68,13 @@ void writeAll(int fd, const std::string& text) {
     ::_exit(0);
 }
 
-std::string readAll(int fd) {
+// What the child left in the pipe. Read after the child has ended, without waiting: a process the
+// module's set-up started may still hold the pipe open.
+std::string readWaiting(int fd) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     std::string text;
     char buffer[512];
-    while (text.size() < 4096) {
+    while (text.size() < kLongestReport) {
         const ssize_t count = ::read(fd, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR) {
             continue;
@@ -101,15 +106,16 @@ std::optional<std::string> moduleTrialProblem(const std::string& path) {
         openInChild(path, reportPipe[1]);
     }
     ::close(reportPipe[1]);
-    const std::string thrown = readAll(reportPipe[0]);
-    ::close(reportPipe[0]);
-
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) {
-            return "the host lost its trial of the module: " + std::string(std::strerror(errno));
+            const int error = errno;
+            ::close(reportPipe[0]);
+            return "the host lost its trial of the module: " + std::string(std::strerror(error));
         }
     }
+    const std::string thrown = readWaiting(reportPipe[0]);
+    ::close(reportPipe[0]);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
         return std::nullopt;
     }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
@@ -21,6 +22,7 @@
 #define DEFECT_MESSY_THROWING_LOAD 12
 #define DEFECT_OWN_UNLOAD 13
 #define DEFECT_DROPPED_GAME_HANDLE 14
+#define DEFECT_LONG_STATIC_INIT_THROW 15
 
 namespace {
 
@@ -52,6 +54,11 @@ struct StaticCleanUp {
 #if FAKE_MODULE_DEFECT == DEFECT_THROWING_STATIC_INIT
 struct ThrowingStaticInit {
     ThrowingStaticInit() { throw std::runtime_error("static set-up failed"); }
+} throwingStaticInit;
+#elif FAKE_MODULE_DEFECT == DEFECT_LONG_STATIC_INIT_THROW
+// A message far longer than a pipe's buffer.
+struct ThrowingStaticInit {
+    ThrowingStaticInit() { throw std::runtime_error(std::string(200000, 'x')); }
 } throwingStaticInit;
 #endif
 

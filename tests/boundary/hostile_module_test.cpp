@@ -60,6 +60,15 @@ TEST(ThrowingEntryPoints, AThrowingStaticConstructorIsRefusedAndTheHostGoesOn) {
     EXPECT_EQ(host::LoadedPlugin::load(QUORVEL_MODULE_PATH, world)->name(), "Quorvel");
 }
 
+#ifndef _WIN32
+TEST(ThrowingEntryPoints, AVeryLongExceptionFromStaticSetUpIsReportedShortened) {
+    const auto world = pluginsdk::World::create();
+    const std::string path = fakeModule("long_static_init_throw");
+    const std::string expected = "cannot load '" + path + "': its static set-up threw: " + std::string(1024, 'x');
+    EXPECT_EQ(refusalOf(path, world), expected);
+}
+#endif
+
 TEST(ThrowingEntryPoints, AThrowingReleaseStillUnloadsCompletelyAndSaysSo) {
     const auto world = pluginsdk::World::create();
     auto plugin = host::LoadedPlugin::load(fakeModule("throwing_release"), world);
