@@ -23,6 +23,9 @@ const std::filesystem::path regressions = QUORVEL_FUZZ_REGRESSIONS;
 // The file names of the inputs kept in one folder, so a test is named after its file.
 std::vector<std::string> keptInputs(const char* folder) {
     std::vector<std::string> names;
+    if (!std::filesystem::is_directory(regressions / folder)) {
+        return names;  // nothing kept yet (git keeps no empty folder)
+    }
     for (const auto& entry : std::filesystem::directory_iterator(regressions / folder)) {
         if (entry.is_regular_file()) {
             names.push_back(entry.path().filename().string());
