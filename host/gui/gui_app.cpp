@@ -126,7 +126,7 @@ int runGui(HostSession& session, std::ostream& errors) {
             runFrames(window.get(), session, context.get());
         }
         session.unload();
-    } catch (const CommandError& error) {
+    } catch (const HostError& error) {
         errors << "quorvel-host: " << error.what() << '\n';
         return 1;
     }

@@ -2,13 +2,13 @@
 
 #include <exception>
 
-#include "../platform/runtime_clock.h"
+#include "platform/runtime_clock.h"
 
 namespace host {
 namespace {
 
 [[noreturn]] void refuse(const std::string& path, const std::string& problem) {
-    throw LoadError("cannot load '" + path + "': " + problem);
+    throw HostError("cannot load '" + path + "': " + problem);
 }
 
 // The record is read by its layout; a module built against another layout, or a broken one, shows

@@ -21,13 +21,9 @@ HostSession::~HostSession() {
 
 void HostSession::load() {
     if (plugin_) {
-        throw CommandError("the module is already loaded; unload it first");
+        throw HostError("the module is already loaded; unload it first");
     }
-    try {
-        plugin_ = LoadedPlugin::load(modulePath_, world_);
-    } catch (const LoadError& error) {
-        throw CommandError(error.what());
-    }
+    plugin_ = LoadedPlugin::load(modulePath_, world_);
 }
 
 void HostSession::unload() {
@@ -36,7 +32,7 @@ void HostSession::unload() {
 
 LoadedPlugin& HostSession::plugin() {
     if (!plugin_) {
-        throw CommandError("no module is loaded (use 'load')");
+        throw HostError("no module is loaded (use 'load')");
     }
     return *plugin_;
 }
