@@ -6,6 +6,7 @@
 // Every folder of the host may throw it, so it depends on nothing of the host.
 #pragma once
 
+#include <ostream>
 #include <stdexcept>
 
 namespace host {
@@ -14,5 +15,18 @@ class HostError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Runs one of the program's modes, `work`, for its exit status: 0, or 1 once a HostError stops it,
+// with "quorvel-host: MESSAGE" on `errors`.
+template <typename Work>
+int runReportingErrors(std::ostream& errors, Work&& work) {
+    try {
+        work();
+    } catch (const HostError& error) {
+        errors << "quorvel-host: " << error.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
 
 }  // namespace host

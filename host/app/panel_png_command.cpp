@@ -20,16 +20,12 @@ void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session) {
 }
 
 int runPanelPng(HostSession& session, const std::string& file, std::ostream& errors) {
-    try {
+    return runReportingErrors(errors, [&session, &file] {
         requirePictures();
         session.load();
         writeSettingsWindowPng(session.plugin(), file);
         session.unload();
-    } catch (const HostError& error) {
-        errors << "quorvel-host: " << error.what() << '\n';
-        return 1;
-    }
-    return 0;
+    });
 }
 
 }  // namespace host
