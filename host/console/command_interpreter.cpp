@@ -79,7 +79,7 @@ HostError CommandInterpreter::usageError(const std::string& name) const {
 void CommandInterpreter::execute(std::string_view text) {
     if (text.size() > kLongestConsoleLine) {
         throw HostError("the line is longer than " + std::to_string(kLongestConsoleLine) +
-                           " bytes (1 MiB), the longest line the console reads");
+                        " bytes (1 MiB), the longest line the console reads");
     }
     const ConsoleLine line(text);
     if (line.empty()) {
@@ -171,7 +171,7 @@ void CommandInterpreter::wait(const ConsoleLine& line) {
     pluginsdk::World& world = session_.world();
     if (!world.canAdvanceClock(static_cast<double>(seconds))) {
         throw HostError(quoted(line[1]) + " would take the game clock past its latest time, about 292,000 years (" +
-                           "it is at " + pluginsdk::formatFloat(static_cast<float>(world.gameTime())) + " s)");
+                        "it is at " + pluginsdk::formatFloat(static_cast<float>(world.gameTime())) + " s)");
     }
     world.advanceClock(static_cast<double>(seconds));
 }
@@ -267,7 +267,7 @@ void CommandInterpreter::expectLog(const std::string& text) {
         logged += " and " + std::to_string(unnamed) + " more lines";
     }
     throw HostError("expected the plug-in to log " + quoted(text) + " since the last 'expect log'; it logged " +
-                       (logged.empty() ? "nothing" : logged));
+                    (logged.empty() ? "nothing" : logged));
 }
 
 void CommandInterpreter::variable(const ConsoleLine& line) {
