@@ -16,7 +16,7 @@ HostSession::HostSession(std::string modulePath, std::ostream& out)
 }
 
 HostSession::~HostSession() {
-    unload();
+    plugin_.reset();
 }
 
 void HostSession::load() {
@@ -27,7 +27,19 @@ void HostSession::load() {
 }
 
 void HostSession::unload() {
-    plugin_.reset();
+    if (!plugin_) {
+        return;
+    }
+    // The unload always completes; what the plug-in did wrong on the way is reported after.
+    const std::unique_ptr<LoadedPlugin> plugin = std::move(plugin_);
+    const std::vector<std::string> problems = plugin->unload();
+    if (!problems.empty()) {
+        std::string message = "unloaded '" + plugin->path() + "', but";
+        for (std::size_t i = 0; i < problems.size(); ++i) {
+            message += (i == 0 ? " " : "; ") + problems[i];
+        }
+        throw HostError(message);
+    }
 }
 
 LoadedPlugin& HostSession::plugin() {

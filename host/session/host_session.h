@@ -32,7 +32,9 @@ public:
 
     // Loads the module the way the real host does. Throws HostError.
     void load();
-    // Drops the plug-in's hooks and timers, calls its release function, unloads the module.
+    // Unloads the module, if one is loaded: onUnload, drop the plug-in's hooks and timers, cut its
+    // handles off, call its release function, close the module. The unload always completes;
+    // throws HostError afterwards if a plug-in entry point threw on the way.
     void unload();
     bool loaded() const { return plugin_ != nullptr; }
     // The loaded plug-in; throws HostError if none is loaded.
