@@ -11,8 +11,12 @@
 namespace host {
 namespace {
 
+std::string refusalText(const std::string& path, const std::string& problem) {
+    return "cannot load '" + path + "': " + problem;
+}
+
 [[noreturn]] void refuse(const std::string& path, const std::string& problem) {
-    throw HostError("cannot load '" + path + "': " + problem);
+    throw HostError(refusalText(path, problem));
 }
 
 // Runs one call into the plug-in's code. Returns what it threw, as "STEP threw: WHAT", or nothing
@@ -48,20 +52,28 @@ void checkRecord(const std::string& path, const PluginDescriptor& record, void* 
 
 }  // namespace
 
-std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path,
-                                                 const std::shared_ptr<pluginsdk::World>& world) {
+std::optional<std::string> LoadedPlugin::refusalBeforeLoading(const std::string& path) {
     // A file cut short or not a file at all would stop the platform's loader itself (a bus error,
     // a wait on a pipe), so it never gets that far.
-    if (const auto problem = moduleFileProblem(path)) {
-        refuse(path, *problem);
+    std::optional<std::string> problem = moduleFileProblem(path);
+    if (!problem) {
+        // The whole load and unload, rehearsed where a crash or a damaged module costs only the child.
+        const auto rehearsal = [&path] {
+            const auto scratch = pluginsdk::World::create();
+            loadChecked(path, scratch)->unload();
+        };
+        problem = moduleTrialProblem(path, rehearsal);
     }
-    // The whole load and unload, rehearsed where a crash or a damaged module costs only the child.
-    const auto rehearsal = [&path] {
-        const auto scratch = pluginsdk::World::create();
-        loadChecked(path, scratch)->unload();
-    };
-    if (const auto problem = moduleTrialProblem(path, rehearsal)) {
-        refuse(path, *problem);
+    if (!problem) {
+        return std::nullopt;
+    }
+    return refusalText(path, *problem);
+}
+
+std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path,
+                                                 const std::shared_ptr<pluginsdk::World>& world) {
+    if (const auto refusal = refusalBeforeLoading(path)) {
+        throw HostError(*refusal);
     }
     return loadChecked(path, world);
 }

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,11 @@ public:
     // the plug-in created are removed, the ones that existed keep their values, and none of its
     // hooks or timers remain.
     static std::unique_ptr<LoadedPlugin> load(const std::string& path, const std::shared_ptr<pluginsdk::World>& world);
+
+    // What load() checks before any of the module's code runs in the host's own process: that the
+    // file is a whole module, and that a rehearsal of the whole load and unload in a child process
+    // ends well. The refusal load() would give ("cannot load 'PATH': ..."), or nothing.
+    static std::optional<std::string> refusalBeforeLoading(const std::string& path);
 
     LoadedPlugin(const LoadedPlugin&) = delete;
     LoadedPlugin& operator=(const LoadedPlugin&) = delete;
