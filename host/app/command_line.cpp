@@ -5,10 +5,10 @@
 namespace host {
 
 const char* const kUsage =
-    "usage: quorvel-host [--module PATH] run FILE...\n"
-    "       quorvel-host [--module PATH] console\n"
-    "       quorvel-host [--module PATH] panel --png FILE\n"
-    "       quorvel-host [--module PATH] gui\n"
+    "usage: quorvel-host [OPTIONS] run FILE...\n"
+    "       quorvel-host [OPTIONS] console\n"
+    "       quorvel-host [OPTIONS] panel --png FILE\n"
+    "       quorvel-host [OPTIONS] gui [--watch]\n"
     "       quorvel-host --help\n"
     "\n"
     "The stand-in host for the Quorvel plug-in: it loads the module the way the game's modding host\n"
@@ -20,8 +20,15 @@ const char* const kUsage =
     "                  load the module, draw its settings window as a PNG picture to FILE (needs no\n"
     "                  display), unload it\n"
     "  gui             a live window: the settings window, touch buttons, the plug-in's log and a\n"
-    "                  plot of the ball's speed (needs a display)\n"
+    "                  plot of the ball's speed (needs a display); a Reload button loads the module\n"
+    "                  file again, keeping the values\n"
+    "  gui --watch     the same, reloading the module once its file has changed and stopped changing\n"
     "  --module PATH   the plug-in module to load (default: the one built beside this program)\n"
+    "  --config FILE   keep the console variables' values in FILE: saved values replace the plug-in's\n"
+    "                  defaults, and the values are saved at unload and at exit (console and gui use\n"
+    "                  $XDG_CONFIG_HOME/quorvel/host.cfg, else ~/.config/quorvel/host.cfg; run and panel\n"
+    "                  use none)\n"
+    "  --no-config     use no settings file\n"
     "  --help          show this text\n"
     "\n"
     "Type 'help' in the console, or see the README, for the commands.\n"
@@ -37,6 +44,20 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
             line.mode = Mode::Help;
             return line;
         }
+        if (option == "--config") {
+            if (i + 1 == arguments.size()) {
+                error = "--config needs a FILE";
+                return std::nullopt;
+            }
+            line.settingsFile = arguments[i + 1];
+            i += 2;
+            continue;
+        }
+        if (option == "--no-config") {
+            line.noSettings = true;
+            ++i;
+            continue;
+        }
         if (option == "--module") {
             if (i + 1 == arguments.size()) {
                 error = "--module needs a PATH";
@@ -47,6 +68,10 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
             continue;
         }
         error = "unknown option '" + option + "'";
+        return std::nullopt;
+    }
+    if (line.settingsFile && line.noSettings) {
+        error = "--config and --no-config cannot be given together";
         return std::nullopt;
     }
     if (i == arguments.size()) {
@@ -82,8 +107,12 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
     }
     if (mode == "gui") {
         line.mode = Mode::Gui;
+        if (i < arguments.size() && arguments[i] == "--watch") {
+            line.watch = true;
+            ++i;
+        }
         if (i != arguments.size()) {
-            error = "gui takes no arguments";
+            error = "gui takes only --watch";
             return std::nullopt;
         }
         return line;

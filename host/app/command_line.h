@@ -14,6 +14,9 @@ struct CommandLine {
     std::string modulePath;          // the module to load; defaults to the one beside the program
     std::vector<std::string> files;  // scripts for `run`
     std::string pngFile;             // the picture for `panel --png`
+    std::optional<std::string> settingsFile;  // --config FILE
+    bool noSettings = false;                  // --no-config
+    bool watch = false;                       // gui --watch
 };
 
 // Parses the arguments after the program name. On a usage error returns nothing and sets `error`.

@@ -1,15 +1,60 @@
 // quorvel-host: the stand-in host program.
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "../config/saved_settings.h"
 #include "../console/command_interpreter.h"
 #include "../console/script_runner.h"
 #include "../gui/gui_app.h"
-#include "../rendering/panel_png_command.h"
 #include "../platform/terminal.h"
+#include "../platform/user_folders.h"
+#include "../rendering/panel_png_command.h"
 #include "../session/host_session.h"
 #include "command_line.h"
+
+namespace {
+
+// The settings file this run keeps, if any: --config FILE for every mode; without it the console
+// and the live window keep the user's own, while scripts and pictures stay reproducible with none.
+std::optional<std::string> settingsPathFor(const host::CommandLine& line) {
+    if (line.noSettings) {
+        return std::nullopt;
+    }
+    if (line.settingsFile) {
+        return line.settingsFile;
+    }
+    if (line.mode != host::Mode::Console && line.mode != host::Mode::Gui) {
+        return std::nullopt;
+    }
+    std::optional<std::string> path = host::defaultSettingsPath();
+    if (!path) {
+        std::cerr << "quorvel-host: warning: neither XDG_CONFIG_HOME nor HOME is set, so no settings are kept\n";
+    }
+    return path;
+}
+
+int runMode(const host::CommandLine& line, host::HostSession& session, host::SavedSettings* settings) {
+    if (line.mode == host::Mode::Gui) {
+        host::GuiOptions options;
+        options.watch = line.watch;
+        options.settings = settings;
+        return host::runGui(session, options, std::cerr);
+    }
+    if (line.mode == host::Mode::PanelPng) {
+        return host::runPanelPng(session, line.pngFile, std::cerr);
+    }
+    host::CommandInterpreter interpreter(session);
+    host::addPanelPngCommand(interpreter, session);
+    if (line.mode == host::Mode::Run) {
+        return host::runScripts(interpreter, line.files, std::cout, std::cerr);
+    }
+    const bool interactive = host::standardInputIsTerminal();
+    return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive ? "quorvel> " : "");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     host::writeStandardStreamsVerbatim();
@@ -25,18 +70,22 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    std::unique_ptr<host::SavedSettings> settings;
+    if (const std::optional<std::string> path = settingsPathFor(*line)) {
+        settings = std::make_unique<host::SavedSettings>(*path, std::cerr);
+    }
     host::HostSession session(line->modulePath, std::cout);
-    if (line->mode == host::Mode::Gui) {
-        return host::runGui(session, std::cerr);
+    if (settings) {
+        session.useSavedSettings(*settings);
     }
-    if (line->mode == host::Mode::PanelPng) {
-        return host::runPanelPng(session, line->pngFile, std::cerr);
+    int status = runMode(*line, session, settings.get());
+    // Saved at exit too: a script or console may end with the plug-in still loaded.
+    if (const std::optional<std::string> problem = session.saveSettings()) {
+        std::cout << std::flush;
+        std::cerr << "quorvel-host: error: " << *problem << '\n';
+        if (status == 0) {
+            status = 1;
+        }
     }
-    host::CommandInterpreter interpreter(session);
-    host::addPanelPngCommand(interpreter, session);
-    if (line->mode == host::Mode::Run) {
-        return host::runScripts(interpreter, line->files, std::cout, std::cerr);
-    }
-    const bool interactive = host::standardInputIsTerminal();
-    return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive ? "quorvel> " : "");
+    return status;
 }

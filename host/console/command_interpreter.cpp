@@ -84,6 +84,7 @@ CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session)
     add("clock", "clock SECONDS", &CommandInterpreter::clock);
     add("load", "load", &CommandInterpreter::load);
     add("unload", "unload", &CommandInterpreter::unload);
+    add("reload", "reload", &CommandInterpreter::reload);
     add("info", "info", &CommandInterpreter::info);
     add("cvars", "cvars", &CommandInterpreter::cvars);
     add("ball", "ball VX VY VZ", &CommandInterpreter::ball);
@@ -153,6 +154,12 @@ void CommandInterpreter::unload(const ConsoleLine& line) {
     requireWords(line, 1, "unload");
     session_.plugin();  // throws if nothing is loaded
     session_.unload();
+}
+
+void CommandInterpreter::reload(const ConsoleLine& line) {
+    requireWords(line, 1, "reload");
+    session_.plugin();  // throws if nothing is loaded
+    session_.reload();
 }
 
 void CommandInterpreter::info(const ConsoleLine& line) {

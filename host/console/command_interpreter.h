@@ -40,6 +40,7 @@ private:
     void clock(const ConsoleLine& line);
     void load(const ConsoleLine& line);
     void unload(const ConsoleLine& line);
+    void reload(const ConsoleLine& line);
     void info(const ConsoleLine& line);
     void cvars(const ConsoleLine& line);
     void ball(const ConsoleLine& line);

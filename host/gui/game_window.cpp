@@ -69,6 +69,11 @@ void GameWindow::draw() {
     ImGui::SetNextWindowPos(ImVec2(520.0f, 10.0f), ImGuiCond_FirstUseEver);
     ImGui::SetNextWindowSize(ImVec2(520.0f, 620.0f), ImGuiCond_FirstUseEver);
     if (ImGui::Begin("Game")) {
+        if (ImGui::Button("Reload") && reload_) {
+            reload_();
+        }
+        ImGui::SameLine();
+        ImGui::Text("module %s: %s", moduleState_.c_str(), session_.modulePath().c_str());
         ImGui::InputFloat3("Velocity a touch gives", touchVelocity_, "%.1f");
         if (ImGui::Button("Blue touch")) {
             touch(0);

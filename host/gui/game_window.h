@@ -1,4 +1,4 @@
-// The live window's game controls: buttons that make a blue or an orange car touch the ball, the
+// The live window's game controls: the module's state and a button to reload it, buttons that make a blue or an orange car touch the ball, the
 // ball's speed over time as a plot, the last touches and the plug-in's log (with any plug-in
 // callback that threw).
 //
@@ -12,6 +12,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ public:
     void advance(double seconds);
     // Draws the window into the current Dear ImGui frame.
     void draw();
+    // Called (from draw) when the user presses Reload.
+    void onReload(std::function<void()> reload) { reload_ = std::move(reload); }
+    // Shown beside the Reload button: whether the module is loaded.
+    void setModuleState(std::string state) { moduleState_ = std::move(state); }
+    // Shows a problem of the host's (a failed reload or save) with the log.
+    void report(std::string problem) { failures_.push_back(std::move(problem)); }
 
 private:
     struct Touch {
@@ -52,6 +59,8 @@ private:
     std::size_t nextSpeed_ = 0;
     double untilNextSample_ = 0.0;
     std::vector<std::string> failures_;
+    std::function<void()> reload_;
+    std::string moduleState_;
     std::size_t shownLogLines_ = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <GLFW/glfw3.h>
@@ -9,7 +10,9 @@
 #include <backends/imgui_impl_glfw.h>
 #include <backends/imgui_impl_opengl3.h>
 
+#include "config/settings_autosave.h"
 #include "game_window.h"
+#include "session/module_watcher.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
 
@@ -64,37 +67,118 @@ public:
     ImGuiBackends& operator=(const ImGuiBackends&) = delete;
 };
 
-void runFrames(GLFWwindow* window, HostSession& session, ImGuiContext* context) {
-    ImGuiBackends backends(window);
-    SettingsWindow settings(session.plugin(), context);
-    GameWindow game(session);
-    while (glfwWindowShouldClose(window) == GLFW_FALSE) {
+// How long the settings and the module file must stay unchanged before the window saves or reloads.
+constexpr double kQuietSeconds = 0.5;
+
+class LiveWindow {
+public:
+    LiveWindow(GLFWwindow* window, HostSession& session, ImGuiContext* context, const GuiOptions& options,
+               std::ostream& errors)
+        : window_(window), session_(session), context_(context), errors_(errors), backends_(window), game_(session) {
+        if (session_.loaded()) {
+            settings_.emplace(session_.plugin(), context_);
+        }
+        game_.onReload([this] { reloadRequested_ = true; });
+        if (options.watch) {
+            watcher_.emplace(session_.modulePath(), kQuietSeconds);
+        }
+        if (options.settings != nullptr) {
+            autosave_.emplace(*options.settings, kQuietSeconds);
+        }
+        showModuleState();
+    }
+
+    void run() {
+        while (glfwWindowShouldClose(window_) == GLFW_FALSE) {
+            frame();
+            const double now = glfwGetTime();
+            if (autosave_) {
+                if (const auto problem = autosave_->poll(now, session_.world().variables())) {
+                    report(*problem);
+                }
+            }
+            if (watcher_ && watcher_->poll(now)) {
+                reloadRequested_ = true;
+            }
+            if (reloadRequested_) {
+                reloadRequested_ = false;
+                reload();
+            }
+        }
+        // The plug-in lets go of the context before it is unloaded.
+        settings_.reset();
+    }
+
+private:
+    void frame() {
         glfwPollEvents();
         ImGui_ImplOpenGL3_NewFrame();
         ImGui_ImplGlfw_NewFrame();
         ImGui::NewFrame();
 
-        game.advance(static_cast<double>(ImGui::GetIO().DeltaTime));
-        ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f), ImGuiCond_FirstUseEver);
-        ImGui::SetNextWindowSize(ImVec2(500.0f, 132.0f), ImGuiCond_FirstUseEver);
-        settings.draw();
-        game.draw();
+        game_.advance(static_cast<double>(ImGui::GetIO().DeltaTime));
+        if (settings_) {
+            ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f), ImGuiCond_FirstUseEver);
+            ImGui::SetNextWindowSize(ImVec2(500.0f, 132.0f), ImGuiCond_FirstUseEver);
+            settings_->draw();
+        }
+        game_.draw();
 
         ImGui::Render();
         int width = 0;
         int height = 0;
-        glfwGetFramebufferSize(window, &width, &height);
+        glfwGetFramebufferSize(window_, &width, &height);
         glViewport(0, 0, width, height);
         glClearColor(0.10f, 0.12f, 0.14f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-        glfwSwapBuffers(window);
+        glfwSwapBuffers(window_);
     }
-}
+
+    // Unload, then load the same file; the variables stay in the world, so their values stay.
+    void reload() {
+        settings_.reset();
+        try {
+            session_.reload();
+            session_.out() << "quorvel-host: reloaded " << session_.modulePath() << '\n' << std::flush;
+        } catch (const CommandError& error) {
+            report("reload: " + std::string(error.what()));
+        }
+        if (session_.loaded()) {
+            try {
+                settings_.emplace(session_.plugin(), context_);
+            } catch (const CommandError& error) {
+                report(error.what());
+            }
+        }
+        showModuleState();
+    }
+
+    void report(const std::string& problem) {
+        session_.out() << std::flush;
+        errors_ << "quorvel-host: " << problem << '\n' << std::flush;
+        game_.report(problem);
+    }
+
+    void showModuleState() {
+        game_.setModuleState(session_.loaded() ? "loaded" : "not loaded");
+    }
+
+    GLFWwindow* window_;
+    HostSession& session_;
+    ImGuiContext* context_;
+    std::ostream& errors_;
+    ImGuiBackends backends_;
+    GameWindow game_;
+    std::optional<SettingsWindow> settings_;
+    std::optional<ModuleWatcher> watcher_;
+    std::optional<SettingsAutosave> autosave_;
+    bool reloadRequested_ = false;
+};
 
 }  // namespace
 
-int runGui(HostSession& session, std::ostream& errors) {
+int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors) {
     if (!displayNamed()) {
         errors << "quorvel-host: gui needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
                   "Run it in a desktop session, or use 'quorvel-host panel --png FILE' for a picture of the\n"
@@ -119,9 +203,17 @@ int runGui(HostSession& session, std::ostream& errors) {
 
     try {
         session.load();
+    } catch (const CommandError& error) {
+        errors << "quorvel-host: " << error.what() << '\n';
+        if (!options.watch) {
+            return 1;
+        }
+        // Watching: the next build may well load.
+    }
+    try {
         {
             HostImGuiContext context;
-            runFrames(window.get(), session, context.get());
+            LiveWindow(window.get(), session, context.get(), options, errors).run();
         }
         session.unload();
     } catch (const CommandError& error) {

@@ -13,7 +13,21 @@ HostSession::HostSession(std::string modulePath, std::ostream& out)
 }
 
 HostSession::~HostSession() {
-    unload();
+    plugin_.reset();
+}
+
+void HostSession::useSavedSettings(SavedSettings& settings) {
+    savedSettings_ = &settings;
+    world_->setRegistrationListener([&settings](pluginsdk::detail::ConsoleVariable& variable) {
+        settings.applyTo(variable);
+    });
+}
+
+std::optional<std::string> HostSession::saveSettings() {
+    if (savedSettings_ == nullptr) {
+        return std::nullopt;
+    }
+    return savedSettings_->save(world_->variables());
 }
 
 void HostSession::load() {
@@ -29,6 +43,18 @@ void HostSession::load() {
 
 void HostSession::unload() {
     plugin_.reset();
+    if (const auto problem = saveSettings()) {
+        throw CommandError(*problem);
+    }
+}
+
+void HostSession::reload() {
+    plugin_.reset();
+    const std::optional<std::string> saveProblem = saveSettings();
+    load();
+    if (saveProblem) {
+        throw CommandError(*saveProblem);
+    }
 }
 
 LoadedPlugin& HostSession::plugin() {

@@ -7,10 +7,12 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "../config/saved_settings.h"
 #include "../loader/loaded_plugin.h"
 #include "../pluginsdk/world.h"
 
@@ -34,10 +36,22 @@ public:
     const std::string& modulePath() const { return modulePath_; }
     std::ostream& out() { return out_; }
 
+    // From now on variables the plug-in registers take their values from `settings`, and unload
+    // saves them there. Call before the first load; `settings` must outlive the session.
+    void useSavedSettings(SavedSettings& settings);
+    // Writes every variable's value to the saved settings, if the session has any. Returns why that
+    // failed, or nothing.
+    std::optional<std::string> saveSettings();
+
     // Loads the module the way the real host does. Throws CommandError.
     void load();
-    // Drops the plug-in's hooks and timers, calls its release function, unloads the module.
+    // Drops the plug-in's hooks and timers, calls its release function, unloads the module, then
+    // saves the settings. Throws CommandError if saving failed (the module is unloaded all the same).
     void unload();
+    // Unloads the module if it is loaded, then loads the same file again. The variables live in the
+    // world, so they keep their values. Throws CommandError if the load fails (nothing is loaded
+    // then) or if saving at the unload failed (after loading).
+    void reload();
     bool loaded() const { return plugin_ != nullptr; }
     // The loaded plug-in; throws CommandError if none is loaded.
     LoadedPlugin& plugin();
@@ -51,6 +65,7 @@ private:
     std::shared_ptr<pluginsdk::World> world_;
     std::unique_ptr<LoadedPlugin> plugin_;
     std::vector<std::string> callbackFailures_;
+    SavedSettings* savedSettings_ = nullptr;
 };
 
 }  // namespace host

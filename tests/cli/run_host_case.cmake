@@ -1,8 +1,14 @@
 # Runs quorvel-host once and checks its exit status and output.
 #   cmake -DHOST=... [-DEMULATOR=...] -DARGS="a|b" [-DINPUT=text] -DEXIT=n
-#         [-DSTDOUT=regex] [-DSTDERR=regex] [-DNOT_STDOUT=regex] -P run_host_case.cmake
+#         [-DSTDOUT=regex] [-DSTDERR=regex] [-DNOT_STDOUT=regex] -DHOME=folder
+#         [-DCONFIG_FROM=file] [-DCONFIG_MATCHES=regex] -P run_host_case.cmake
 cmake_minimum_required(VERSION 3.25)
 string(REPLACE "|" ";" arguments "${ARGS}")
+file(REMOVE_RECURSE ${HOME})
+file(MAKE_DIRECTORY ${HOME})
+if(DEFINED CONFIG_FROM)
+  file(COPY_FILE ${CONFIG_FROM} ${HOME}/host.cfg)
+endif()
 set(input_file /dev/null)
 if(DEFINED INPUT)
   string(RANDOM LENGTH 12 tag)
@@ -28,4 +34,21 @@ if(DEFINED STDERR AND NOT err MATCHES "${STDERR}")
 endif()
 if(DEFINED NOT_STDOUT AND out MATCHES "${NOT_STDOUT}")
   message(FATAL_ERROR "stdout should not match '${NOT_STDOUT}'${report}")
+endif()
+# run_keeps_no_settings and the like: without --config, only console and gui keep settings.
+set(default_config ${HOME}/config/quorvel/host.cfg)
+if(DEFINED CONFIG_MATCHES)
+  set(config ${HOME}/host.cfg)
+  if(NOT EXISTS ${config})
+    set(config ${default_config})
+  endif()
+  if(NOT EXISTS ${config})
+    message(FATAL_ERROR "no settings file was saved${report}")
+  endif()
+  file(READ ${config} saved)
+  if(NOT saved MATCHES "${CONFIG_MATCHES}")
+    message(FATAL_ERROR "the saved settings do not match '${CONFIG_MATCHES}':\n${saved}${report}")
+  endif()
+elseif(EXISTS ${default_config} AND NOT arguments MATCHES "console|gui")
+  message(FATAL_ERROR "a settings file was saved where none should be${report}")
 endif()
