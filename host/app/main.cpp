@@ -39,6 +39,10 @@ int runMode(const host::CommandLine& line, host::HostSession& session, host::Sav
     if (line.mode == host::Mode::Gui) {
         host::GuiOptions options;
         options.watch = line.watch;
+        if (line.watch) {
+            // Builds write the module file while it is loaded; a private copy keeps the host safe.
+            session.loadPrivateCopies();
+        }
         options.settings = settings;
         return host::runGui(session, options, std::cerr);
     }

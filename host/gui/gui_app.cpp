@@ -13,6 +13,7 @@
 #include "config/settings_autosave.h"
 #include "game_window.h"
 #include "session/module_watcher.h"
+#include "stop_signals.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
 
@@ -89,7 +90,7 @@ public:
     }
 
     void run() {
-        while (glfwWindowShouldClose(window_) == GLFW_FALSE) {
+        while (glfwWindowShouldClose(window_) == GLFW_FALSE && !stopRequested()) {
             frame();
             const double now = glfwGetTime();
             if (autosave_) {
@@ -199,6 +200,7 @@ int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors
         return 1;
     }
     glfwMakeContextCurrent(window.get());
+    catchStopSignals();
     glfwSwapInterval(1);
 
     try {

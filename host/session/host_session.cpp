@@ -13,7 +13,12 @@ HostSession::HostSession(std::string modulePath, std::ostream& out)
 }
 
 HostSession::~HostSession() {
+    dropPlugin();
+}
+
+void HostSession::dropPlugin() {
     plugin_.reset();
+    snapshot_.reset();
 }
 
 void HostSession::useSavedSettings(SavedSettings& settings) {
@@ -34,22 +39,38 @@ void HostSession::load() {
     if (plugin_) {
         throw CommandError("the module is already loaded; unload it first");
     }
-    try {
-        plugin_ = LoadedPlugin::load(modulePath_, world_);
-    } catch (const LoadError& error) {
-        throw CommandError(error.what());
+    if (!privateCopies_) {
+        try {
+            plugin_ = LoadedPlugin::load(modulePath_, world_);
+        } catch (const LoadError& error) {
+            throw CommandError(error.what());
+        }
+        return;
     }
+    std::unique_ptr<ModuleSnapshot> snapshot = ModuleSnapshot::take(modulePath_);
+    try {
+        plugin_ = LoadedPlugin::load(snapshot->path(), world_);
+    } catch (const LoadError& error) {
+        // Name the file the user knows, not the copy.
+        std::string message = error.what();
+        for (std::size_t at = message.find(snapshot->path()); at != std::string::npos;
+             at = message.find(snapshot->path(), at + modulePath_.size())) {
+            message.replace(at, snapshot->path().size(), modulePath_);
+        }
+        throw CommandError(message);
+    }
+    snapshot_ = std::move(snapshot);
 }
 
 void HostSession::unload() {
-    plugin_.reset();
+    dropPlugin();
     if (const auto problem = saveSettings()) {
         throw CommandError(*problem);
     }
 }
 
 void HostSession::reload() {
-    plugin_.reset();
+    dropPlugin();
     const std::optional<std::string> saveProblem = saveSettings();
     load();
     if (saveProblem) {

@@ -14,6 +14,7 @@
 
 #include "../config/saved_settings.h"
 #include "../loader/loaded_plugin.h"
+#include "module_snapshot.h"
 #include "../pluginsdk/world.h"
 
 namespace host {
@@ -43,6 +44,10 @@ public:
     // failed, or nothing.
     std::optional<std::string> saveSettings();
 
+    // From now on each load loads a private copy of the module file (ModuleSnapshot), so the file
+    // can be rebuilt or written over while the module is loaded.
+    void loadPrivateCopies() { privateCopies_ = true; }
+
     // Loads the module the way the real host does. Throws CommandError.
     void load();
     // Drops the plug-in's hooks and timers, calls its release function, unloads the module, then
@@ -60,12 +65,17 @@ public:
     std::vector<std::string> takeCallbackFailures();
 
 private:
+    // Unloads the module, then removes the copy it was loaded from.
+    void dropPlugin();
+
     std::string modulePath_;
     std::ostream& out_;
     std::shared_ptr<pluginsdk::World> world_;
     std::unique_ptr<LoadedPlugin> plugin_;
     std::vector<std::string> callbackFailures_;
     SavedSettings* savedSettings_ = nullptr;
+    bool privateCopies_ = false;
+    std::unique_ptr<ModuleSnapshot> snapshot_;  // what plugin_ was loaded from, when loading copies
 };
 
 }  // namespace host
