@@ -1,124 +1,92 @@
 #include "command_line.h"
 
+#include <CLI/CLI.hpp>
+
 #include "../platform/executable_location.h"
 
 namespace host {
+namespace {
 
-const char* const kUsage =
-    "usage: quorvel-host [OPTIONS] run FILE...\n"
-    "       quorvel-host [OPTIONS] console\n"
-    "       quorvel-host [OPTIONS] panel --png FILE\n"
-    "       quorvel-host [OPTIONS] gui [--watch]\n"
-    "       quorvel-host --help\n"
-    "\n"
+const char* const kDescription =
     "The stand-in host for the Quorvel plug-in: it loads the module the way the game's modding host\n"
-    "does and drives a simulated game world from commands in the console language.\n"
-    "\n"
-    "  run FILE...     run scripts, in order, in one session; stop at the first error\n"
-    "  console         read commands from standard input; errors are shown and the console goes on\n"
-    "  panel --png FILE\n"
-    "                  load the module, draw its settings window as a PNG picture to FILE (needs no\n"
-    "                  display), unload it\n"
-    "  gui             a live window: the settings window, touch buttons, the plug-in's log and a\n"
-    "                  plot of the ball's speed (needs a display); a Reload button loads the module\n"
-    "                  file again, keeping the values\n"
-    "  gui --watch     the same, reloading the module once its file has changed and stopped changing\n"
-    "  --module PATH   the plug-in module to load (default: the one built beside this program)\n"
-    "  --config FILE   keep the console variables' values in FILE: saved values replace the plug-in's\n"
-    "                  defaults, and the values are saved at unload and at exit (console and gui use\n"
-    "                  $XDG_CONFIG_HOME/quorvel/host.cfg, else ~/.config/quorvel/host.cfg; run and panel\n"
-    "                  use none)\n"
-    "  --no-config     use no settings file\n"
-    "  --help          show this text\n"
-    "\n"
-    "Type 'help' in the console, or see the README, for the commands.\n"
-    "Exit status: 0 success, 1 a command or script failed, 2 usage error.\n";
+    "does and drives a simulated game world from commands in the console language.\n";
 
-std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
+const char* const kFooter =
+    "With --config FILE, saved values replace the plug-in's defaults when it registers its variables,\n"
+    "and the values are saved at unload, at exit, and in the live window shortly after a change.\n"
+    "Without it, console and gui keep the console variables' values in $XDG_CONFIG_HOME/quorvel/host.cfg\n"
+    "(else ~/.config/quorvel/host.cfg); run and panel keep none unless given --config FILE.\n"
+    "Type 'help' in the console, or see the README, for the commands.\n"
+    "Exit status: 0 success, 1 a command or script failed, 2 usage error.";
+
+int usageError(const std::string& what, std::ostream& errors) {
+    errors << "quorvel-host: " << what << "\n"
+           << "Run 'quorvel-host --help' for the usage, or 'quorvel-host COMMAND --help' for a command's.\n";
+    return 2;
+}
+
+}  // namespace
+
+std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
+                                                std::ostream& errors) {
     CommandLine line;
     line.modulePath = executableDirectory() + "/" + kModuleFileName;
-    std::size_t i = 0;
-    while (i < arguments.size() && arguments[i].rfind("--", 0) == 0) {
-        const std::string& option = arguments[i];
-        if (option == "--help") {
-            line.mode = Mode::Help;
-            return line;
-        }
-        if (option == "--config") {
-            if (i + 1 == arguments.size()) {
-                error = "--config needs a FILE";
-                return std::nullopt;
-            }
-            line.settingsFile = arguments[i + 1];
-            i += 2;
-            continue;
-        }
-        if (option == "--no-config") {
-            line.noSettings = true;
-            ++i;
-            continue;
-        }
-        if (option == "--module") {
-            if (i + 1 == arguments.size()) {
-                error = "--module needs a PATH";
-                return std::nullopt;
-            }
-            line.modulePath = arguments[i + 1];
-            i += 2;
-            continue;
-        }
-        error = "unknown option '" + option + "'";
-        return std::nullopt;
+
+    CLI::App app(kDescription, "quorvel-host");
+    app.get_formatter()->label("Usage", "usage");
+    app.get_formatter()->column_width(26);
+    app.footer(kFooter);
+    app.set_version_flag("--version", "quorvel-host " QUORVEL_HOST_VERSION, "print the version and exit");
+    app.add_option("--module", line.modulePath,
+                   "the plug-in module to load (default: the one beside the program)")
+        ->type_name("PATH");
+    CLI::Option* config = app.add_option("--config", line.settingsFile,
+                                         "keep the console variables' values in FILE (see below)")
+                              ->type_name("FILE");
+    app.add_flag("--no-config", line.noSettings, "keep no settings file")->excludes(config);
+    app.require_subcommand(0, 1);
+
+    CLI::App* run = app.add_subcommand("run", "run scripts, in order, in one session; stop at the first error");
+    run->add_option("FILE", line.files, "a script in the console language")->required()->type_name("FILE...");
+    CLI::App* console = app.add_subcommand(
+        "console", "read commands from standard input; errors are shown and the console goes on");
+    CLI::App* panel = app.add_subcommand(
+        "panel", "draw the plug-in's settings window to a PNG picture (needs no display)");
+    panel->add_option("--png", line.pngFile, "the PNG file to write")->required()->type_name("FILE");
+    CLI::App* gui = app.add_subcommand(
+        "gui", "the live window: settings, touches, log, speed plot, Reload (needs a display)");
+    gui->add_flag("--watch", line.watch,
+                  "reload the module once its file has changed and stopped changing");
+    for (CLI::App* command : {run, console, panel, gui}) {
+        command->get_formatter()->label("Usage", "usage");
     }
-    if (line.settingsFile && line.noSettings) {
-        error = "--config and --no-config cannot be given together";
-        return std::nullopt;
+
+    // CLI11 reads the arguments from the back.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help, out, errors);
+    } catch (const CLI::CallForAllHelp& help) {
+        return app.exit(help, out, errors);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version, out, errors);
+    } catch (const CLI::ParseError& error) {
+        return usageError(error.what(), errors);
     }
-    if (i == arguments.size()) {
-        error = "no mode given (run, console, panel or gui)";
-        return std::nullopt;
+    if (app.get_subcommands().empty()) {
+        return usageError("no command given (expected run, console, panel or gui)", errors);
     }
-    const std::string& mode = arguments[i++];
-    if (mode == "run") {
+    if (run->parsed()) {
         line.mode = Mode::Run;
-        line.files.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
-        if (line.files.empty()) {
-            error = "run needs at least one script FILE";
-            return std::nullopt;
-        }
-        return line;
-    }
-    if (mode == "console") {
+    } else if (console->parsed()) {
         line.mode = Mode::Console;
-        if (i != arguments.size()) {
-            error = "console takes no arguments";
-            return std::nullopt;
-        }
-        return line;
-    }
-    if (mode == "panel") {
+    } else if (panel->parsed()) {
         line.mode = Mode::PanelPng;
-        if (arguments.size() - i != 2 || arguments[i] != "--png") {
-            error = "panel takes --png FILE";
-            return std::nullopt;
-        }
-        line.pngFile = arguments[i + 1];
-        return line;
-    }
-    if (mode == "gui") {
+    } else {
         line.mode = Mode::Gui;
-        if (i < arguments.size() && arguments[i] == "--watch") {
-            line.watch = true;
-            ++i;
-        }
-        if (i != arguments.size()) {
-            error = "gui takes only --watch";
-            return std::nullopt;
-        }
-        return line;
     }
-    error = "unknown mode '" + mode + "' (expected run, console, panel or gui)";
-    return std::nullopt;
+    return line;
 }
 
 }  // namespace host

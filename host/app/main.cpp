@@ -63,16 +63,11 @@ int runMode(const host::CommandLine& line, host::HostSession& session, host::Sav
 int main(int argc, char** argv) {
     host::writeStandardStreamsVerbatim();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    std::string usageError;
-    const std::optional<host::CommandLine> line = host::parseCommandLine(arguments, usageError);
-    if (!line) {
-        std::cerr << "quorvel-host: " << usageError << "\n\n" << host::kUsage;
-        return 2;
+    const std::variant<host::CommandLine, int> parsed = host::parseCommandLine(arguments, std::cout, std::cerr);
+    if (const int* status = std::get_if<int>(&parsed)) {
+        return *status;
     }
-    if (line->mode == host::Mode::Help) {
-        std::cout << host::kUsage;
-        return 0;
-    }
+    const host::CommandLine* line = &std::get<host::CommandLine>(parsed);
 
     std::unique_ptr<host::SavedSettings> settings;
     if (const std::optional<std::string> path = settingsPathFor(*line)) {
