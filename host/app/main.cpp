@@ -6,6 +6,7 @@
 
 #include "../config/saved_settings.h"
 #include "../console/command_interpreter.h"
+#include "../console/line_editor.h"
 #include "../console/script_runner.h"
 #include "../gui/gui_app.h"
 #include "../platform/terminal.h"
@@ -55,7 +56,19 @@ int runMode(const host::CommandLine& line, host::HostSession& session, host::Sav
         return host::runScripts(interpreter, line.files, std::cout, std::cerr);
     }
     const bool interactive = host::standardInputIsTerminal();
-    return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive ? "quorvel> " : "");
+    if (!interactive || !host::LineEditor::available()) {
+        return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive ? "quorvel> " : "");
+    }
+    host::LineEditor editor("quorvel> ", host::defaultHistoryPath().value_or(""),
+                            [&interpreter, &session] {
+                                host::CompletionWords words{interpreter.commandNames(), {}};
+                                for (const auto& variable : session.world().variables()) {
+                                    words.variables.push_back(variable->name);
+                                }
+                                return words;
+                            },
+                            std::cerr);
+    return host::runConsole(interpreter, [&editor] { return editor.readLine(); }, std::cout, std::cerr);
 }
 
 }  // namespace

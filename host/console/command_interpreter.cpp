@@ -110,6 +110,14 @@ void CommandInterpreter::addCommand(const std::string& name, const std::string& 
     commands_[name] = {usage, std::move(handler)};
 }
 
+std::vector<std::string> CommandInterpreter::commandNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : commands_) {
+        names.push_back(entry.first);
+    }
+    return names;
+}
+
 void CommandInterpreter::execute(std::string_view text) {
     const ConsoleLine line(text);
     if (line.empty()) {

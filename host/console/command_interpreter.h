@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "../session/host_session.h"
 #include "console_line.h"
@@ -28,6 +29,9 @@ public:
     // Adds a command that lives outside the core language (for example rendering). `usage` is shown
     // by `help`.
     void addCommand(const std::string& name, const std::string& usage, Handler handler);
+
+    // The names of the commands, in sorted order (for completion).
+    std::vector<std::string> commandNames() const;
 
 private:
     struct Command {

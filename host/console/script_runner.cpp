@@ -58,4 +58,18 @@ int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& 
     return 0;
 }
 
+int runConsole(CommandInterpreter& interpreter, const std::function<std::optional<std::string>()>& readLine,
+               std::ostream& out, std::ostream& errors) {
+    for (int number = 1;; ++number) {
+        const std::optional<std::string> text = readLine();
+        if (!text) {
+            break;
+        }
+        runLine(interpreter, *text, "<console>:" + std::to_string(number), out, errors);
+        out << std::flush;
+    }
+    out << '\n';
+    return 0;
+}
+
 }  // namespace host

@@ -2,7 +2,9 @@
 // Errors go to `errors` as "FILE:LINE: error: MESSAGE" ("<console>" for the console).
 #pragma once
 
+#include <functional>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,5 +23,9 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
 // not empty, is written to `out` before each line. Returns 0.
 int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& out, std::ostream& errors,
                const std::string& prompt);
+
+// The same, with lines from `readLine` (nothing at the end of input), which shows its own prompt.
+int runConsole(CommandInterpreter& interpreter, const std::function<std::optional<std::string>()>& readLine,
+               std::ostream& out, std::ostream& errors);
 
 }  // namespace host
