@@ -57,6 +57,11 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         "gui", "the live window: settings, touches, log, speed plot, Reload (needs a display)");
     gui->add_flag("--watch", line.watch,
                   "reload the module once its file has changed and stopped changing");
+    gui->add_option("--screenshot", line.screenshotFile, "write a PNG picture of the window to FILE as it closes")
+        ->type_name("FILE");
+    gui->add_option("--layout", line.layoutFile,
+                    "keep FILE up to date with where the widgets are, a line each: NAME X0 Y0 X1 Y1")
+        ->type_name("FILE");
     for (CLI::App* command : {run, console, panel, gui}) {
         command->get_formatter()->label("Usage", "usage");
     }

@@ -19,6 +19,8 @@ struct CommandLine {
     std::optional<std::string> settingsFile;  // --config FILE
     bool noSettings = false;                  // --no-config
     bool watch = false;                       // gui --watch
+    std::string screenshotFile;               // gui --screenshot FILE
+    std::string layoutFile;                   // gui --layout FILE
 };
 
 // Parses the arguments after the program name. Returns the command line to run, or the exit status

@@ -40,6 +40,8 @@ int runMode(const host::CommandLine& line, host::HostSession& session, host::Sav
     if (line.mode == host::Mode::Gui) {
         host::GuiOptions options;
         options.watch = line.watch;
+        options.screenshotFile = line.screenshotFile;
+        options.layoutFile = line.layoutFile;
         if (line.watch) {
             // Builds write the module file while it is loaded; a private copy keeps the host safe.
             session.loadPrivateCopies();

@@ -34,6 +34,9 @@ public:
     void onReload(std::function<void()> reload) { reload_ = std::move(reload); }
     // Shown beside the Reload button: whether the module is loaded.
     void setModuleState(std::string state) { moduleState_ = std::move(state); }
+    // Called after each of the window's buttons is drawn, with the button's name (reload,
+    // blue_touch, orange_touch), while it is Dear ImGui's last item.
+    void onButtonDrawn(std::function<void(const std::string& name)> drawn) { buttonDrawn_ = std::move(drawn); }
     // Shows a problem of the host's (a failed reload or save) with the log.
     void report(std::string problem) { failures_.push_back(std::move(problem)); }
 
@@ -45,6 +48,7 @@ private:
     };
 
     void touch(int team);
+    void drawn(const std::string& name);
     // Plug-in callbacks that threw are shown with the log.
     void collectFailures();
     void drawTouches();
@@ -60,6 +64,7 @@ private:
     double untilNextSample_ = 0.0;
     std::vector<std::string> failures_;
     std::function<void()> reload_;
+    std::function<void(const std::string&)> buttonDrawn_;
     std::string moduleState_;
     std::size_t shownLogLines_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "gui_app.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -13,7 +15,10 @@
 #include "config/settings_autosave.h"
 #include "game_window.h"
 #include "session/module_watcher.h"
+#include "rendering/png_file.h"
+#include "rendering/render_error.h"
 #include "stop_signals.h"
+#include "widget_layout_log.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
 
@@ -86,12 +91,22 @@ public:
         if (options.settings != nullptr) {
             autosave_.emplace(*options.settings, kQuietSeconds);
         }
+        if (!options.layoutFile.empty()) {
+            layout_.emplace(options.layoutFile, session_.world());
+            game_.onButtonDrawn([this](const std::string& name) { layout_->addLastItem(name); });
+        }
+        screenshotFile_ = options.screenshotFile;
         showModuleState();
     }
+
+    // Whether something the window was asked to write could not be written.
+    bool failed() const { return failed_; }
 
     void run() {
         while (glfwWindowShouldClose(window_) == GLFW_FALSE && !stopRequested()) {
             frame();
+            // The plug-in's log lines reach whoever reads standard output as they come.
+            session_.out() << std::flush;
             const double now = glfwGetTime();
             if (autosave_) {
                 if (const auto problem = autosave_->poll(now, session_.world().variables())) {
@@ -106,24 +121,43 @@ public:
                 reload();
             }
         }
+        if (!screenshotFile_.empty()) {
+            takeScreenshot();
+        }
         // The plug-in lets go of the context before it is unloaded.
         settings_.reset();
     }
 
 private:
-    void frame() {
+    // Builds and draws one frame; shows it unless `present` is false (the picture is then read
+    // from the frame not yet shown).
+    void frame(bool present = true) {
         glfwPollEvents();
         ImGui_ImplOpenGL3_NewFrame();
         ImGui_ImplGlfw_NewFrame();
         ImGui::NewFrame();
+        if (layout_) {
+            layout_->beginFrame();
+        }
 
         game_.advance(static_cast<double>(ImGui::GetIO().DeltaTime));
         if (settings_) {
             ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f), ImGuiCond_FirstUseEver);
             ImGui::SetNextWindowSize(ImVec2(500.0f, 132.0f), ImGuiCond_FirstUseEver);
-            settings_->draw();
+            if (layout_) {
+                settings_->draw([this](bool drawing) { drawing ? layout_->beginPanel() : layout_->endPanel(); });
+            } else {
+                settings_->draw();
+            }
         }
         game_.draw();
+        if (layout_) {
+            if (const auto problem = layout_->endFrame()) {
+                report("cannot write the layout: " + *problem);
+                failed_ = true;
+                layout_.reset();
+            }
+        }
 
         ImGui::Render();
         int width = 0;
@@ -133,7 +167,35 @@ private:
         glClearColor(0.10f, 0.12f, 0.14f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-        glfwSwapBuffers(window_);
+        if (present) {
+            glfwSwapBuffers(window_);
+        }
+    }
+
+    void takeScreenshot() {
+        frame(false);
+        int width = 0;
+        int height = 0;
+        glfwGetFramebufferSize(window_, &width, &height);
+        RgbImage image;
+        image.width = width;
+        image.height = height;
+        image.bytes.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, image.bytes.data());
+        // OpenGL's rows run from the bottom up.
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+        for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+            std::uint8_t* topRow = image.bytes.data() + static_cast<std::size_t>(top) * rowBytes;
+            std::swap_ranges(topRow, topRow + rowBytes, image.bytes.data() + static_cast<std::size_t>(bottom) * rowBytes);
+        }
+        try {
+            writePng(screenshotFile_, image);
+        } catch (const RenderError& error) {
+            report(error.what());
+            failed_ = true;
+        }
     }
 
     // Unload, then load the same file; the variables stay in the world, so their values stay.
@@ -174,7 +236,10 @@ private:
     std::optional<SettingsWindow> settings_;
     std::optional<ModuleWatcher> watcher_;
     std::optional<SettingsAutosave> autosave_;
+    std::optional<WidgetLayoutLog> layout_;
+    std::string screenshotFile_;
     bool reloadRequested_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace
@@ -213,11 +278,17 @@ int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors
         // Watching: the next build may well load.
     }
     try {
+        bool failed = false;
         {
             HostImGuiContext context;
-            LiveWindow(window.get(), session, context.get(), options, errors).run();
+            LiveWindow live(window.get(), session, context.get(), options, errors);
+            live.run();
+            failed = live.failed();
         }
         session.unload();
+        if (failed) {
+            return 1;
+        }
     } catch (const CommandError& error) {
         errors << "quorvel-host: " << error.what() << '\n';
         return 1;
