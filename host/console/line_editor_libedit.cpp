@@ -88,10 +88,12 @@ std::optional<std::string> LineEditor::readLine() {
     }
     std::string line(raw);
     std::free(raw);
-    // Blank lines and a repeat of the line before are not worth an entry.
+    // Blank lines and a repeat of the line before are not worth an entry; trailing spaces (Tab
+    // completion leaves one) mean nothing to the console.
+    std::string entry = line.substr(0, line.find_last_not_of(" \t") + 1);
     const HIST_ENTRY* last = history_length > 0 ? history_get(history_base + history_length - 1) : nullptr;
-    if (line.find_first_not_of(" \t") != std::string::npos && (last == nullptr || line != last->line)) {
-        add_history(line.c_str());
+    if (!entry.empty() && (last == nullptr || last->line == nullptr || entry != last->line)) {
+        add_history(entry.c_str());
     }
     return line;
 }
