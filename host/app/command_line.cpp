@@ -1,7 +1,11 @@
 #include "command_line.h"
 
+#include <algorithm>
+#include <optional>
+
 #include <CLI/CLI.hpp>
 
+#include "../console/printable_text.h"
 #include "../platform/executable_location.h"
 
 namespace host {
@@ -17,12 +21,36 @@ const char* const kFooter =
     "Without it, console and gui keep the console variables' values in $XDG_CONFIG_HOME/quorvel/host.cfg\n"
     "(else ~/.config/quorvel/host.cfg); run and panel keep none unless given --config FILE.\n"
     "Type 'help' in the console, or see the README, for the commands.\n"
-    "Exit status: 0 success, 1 a command or script failed, 2 usage error.";
+    "Options of the program go before the command. Lines longer than 1 MiB are refused.\n"
+    "Exit status: 0 success; 1 a script failed, a picture could not be written, standard output could\n"
+    "not be written, the settings could not be saved, or (console) a command read from input that is\n"
+    "not a terminal failed; 2 usage error.";
 
 int usageError(const std::string& what, std::ostream& errors) {
-    errors << "quorvel-host: " << what << "\n"
+    // The message may quote an argument; control characters in it are shown escaped.
+    errors << "quorvel-host: " << printable(what) << "\n"
            << "Run 'quorvel-host --help' for the usage, or 'quorvel-host COMMAND --help' for a command's.\n";
     return 2;
+}
+
+// An option of the program's after the command, which the command would refuse as a stray word:
+// say what it is. Returns the message, or nothing.
+std::optional<std::string> programOptionAfterCommand(const std::vector<std::string>& arguments,
+                                                     const std::vector<std::string>& commands) {
+    static const char* const kProgramOptions[] = {"--module", "--config", "--no-config", "--version"};
+    std::size_t command = 0;
+    while (command < arguments.size() &&
+           std::find(commands.begin(), commands.end(), arguments[command]) == commands.end()) {
+        ++command;
+    }
+    for (std::size_t i = command + 1; i < arguments.size() && arguments[i] != "--"; ++i) {
+        const std::string option = arguments[i].substr(0, arguments[i].find('='));
+        if (std::find(std::begin(kProgramOptions), std::end(kProgramOptions), option) != std::end(kProgramOptions)) {
+            return "option '" + option + "' after the command '" + arguments[command] +
+                   "': options of the program go before the command";
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -30,7 +58,7 @@ int usageError(const std::string& what, std::ostream& errors) {
 std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                                                 std::ostream& errors) {
     CommandLine line;
-    line.modulePath = executableDirectory() + "/" + kModuleFileName;
+    line.modulePath = executableDirectory() + kPathSeparator + kModuleFileName;
 
     CLI::App app(kDescription, "quorvel-host");
     app.get_formatter()->label("Usage", "usage");
@@ -66,6 +94,9 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         command->get_formatter()->label("Usage", "usage");
     }
 
+    if (const auto misplaced = programOptionAfterCommand(arguments, {"run", "console", "panel", "gui"})) {
+        return usageError(*misplaced, errors);
+    }
     // CLI11 reads the arguments from the back.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {

@@ -1,7 +1,10 @@
 // quorvel-host: the stand-in host program.
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "../config/saved_settings.h"
@@ -9,6 +12,7 @@
 #include "../console/line_editor.h"
 #include "../console/script_runner.h"
 #include "../gui/gui_app.h"
+#include "../platform/process_signals.h"
 #include "../platform/terminal.h"
 #include "../platform/user_folders.h"
 #include "../rendering/panel_png_command.h"
@@ -16,6 +20,22 @@
 #include "command_line.h"
 
 namespace {
+
+// The last of standard output reaches it here; a lost transcript must not end in success.
+int finishStandardOutput(int status) {
+    if (!std::cout && status != 0) {
+        return status;  // the script runner stopped on it and said so
+    }
+    errno = 0;
+    std::cout.flush();
+    if (std::cout) {
+        return status;
+    }
+    const int reason = errno;
+    std::cerr << "quorvel-host: error: cannot write standard output"
+              << (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()) << '\n';
+    return status == 0 ? 1 : status;
+}
 
 // The settings file this run keeps, if any: --config FILE for every mode; without it the console
 // and the live window keep the user's own, while scripts and pictures stay reproducible with none.
@@ -36,30 +56,10 @@ std::optional<std::string> settingsPathFor(const host::CommandLine& line) {
     return path;
 }
 
-int runMode(const host::CommandLine& line, host::HostSession& session, host::SavedSettings* settings) {
-    if (line.mode == host::Mode::Gui) {
-        host::GuiOptions options;
-        options.watch = line.watch;
-        options.screenshotFile = line.screenshotFile;
-        options.layoutFile = line.layoutFile;
-        if (line.watch) {
-            // Builds write the module file while it is loaded; a private copy keeps the host safe.
-            session.loadPrivateCopies();
-        }
-        options.settings = settings;
-        return host::runGui(session, options, std::cerr);
-    }
-    if (line.mode == host::Mode::PanelPng) {
-        return host::runPanelPng(session, line.pngFile, std::cerr);
-    }
-    host::CommandInterpreter interpreter(session);
-    host::addPanelPngCommand(interpreter, session);
-    if (line.mode == host::Mode::Run) {
-        return host::runScripts(interpreter, line.files, std::cout, std::cerr);
-    }
+int runConsole(host::CommandInterpreter& interpreter, host::HostSession& session) {
     const bool interactive = host::standardInputIsTerminal();
     if (!interactive || !host::LineEditor::available()) {
-        return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive ? "quorvel> " : "");
+        return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive);
     }
     host::LineEditor editor("quorvel> ", host::defaultHistoryPath().value_or(""),
                             [&interpreter, &session] {
@@ -73,27 +73,42 @@ int runMode(const host::CommandLine& line, host::HostSession& session, host::Sav
     return host::runConsole(interpreter, [&editor] { return editor.readLine(); }, std::cout, std::cerr);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    host::writeStandardStreamsVerbatim();
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const std::variant<host::CommandLine, int> parsed = host::parseCommandLine(arguments, std::cout, std::cerr);
-    if (const int* status = std::get_if<int>(&parsed)) {
-        return *status;
+int runMode(const host::CommandLine& line, host::HostSession& session, host::SavedSettings* settings) {
+    if (line.mode == host::Mode::Gui) {
+        host::GuiOptions options;
+        options.watch = line.watch;
+        options.screenshotFile = line.screenshotFile;
+        options.layoutFile = line.layoutFile;
+        options.settings = settings;
+        if (line.watch) {
+            // Builds write the module file while it is loaded; a private copy keeps the host safe.
+            session.loadPrivateCopies();
+        }
+        return host::runGui(session, options, std::cerr);
     }
-    const host::CommandLine* line = &std::get<host::CommandLine>(parsed);
+    if (line.mode == host::Mode::PanelPng) {
+        return host::runPanelPng(session, line.pngFile, std::cerr);
+    }
+    host::CommandInterpreter interpreter(session);
+    host::addPanelPngCommand(interpreter, session);
+    if (line.mode == host::Mode::Run) {
+        return host::runScripts(interpreter, line.files, std::cout, std::cerr);
+    }
+    return runConsole(interpreter, session);
+}
 
+// One session from start to exit; the session, and with it the module, is gone when this returns.
+int runSession(const host::CommandLine& line) {
     std::unique_ptr<host::SavedSettings> settings;
-    if (const std::optional<std::string> path = settingsPathFor(*line)) {
+    if (const std::optional<std::string> path = settingsPathFor(line)) {
         settings = std::make_unique<host::SavedSettings>(*path, std::cerr);
     }
-    host::HostSession session(line->modulePath, std::cout);
+    host::HostSession session(line.modulePath, std::cout);
     if (settings) {
         session.useSavedSettings(*settings);
     }
-    int status = runMode(*line, session, settings.get());
-    // Saved at exit too: a script or console may end with the plug-in still loaded.
+    int status = runMode(line, session, settings.get());
+    // Saved at exit too: a script or the console may end with the plug-in still loaded.
     if (const std::optional<std::string> problem = session.saveSettings()) {
         std::cout << std::flush;
         std::cerr << "quorvel-host: error: " << *problem << '\n';
@@ -102,4 +117,18 @@ int main(int argc, char** argv) {
         }
     }
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    host::writeStandardStreamsVerbatim();
+    host::reportFailedWritesAsErrors();
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::variant<host::CommandLine, int> parsed = host::parseCommandLine(arguments, std::cout, std::cerr);
+    if (const int* status = std::get_if<int>(&parsed)) {
+        return finishStandardOutput(*status);
+    }
+    // The session is gone before the last output is checked: an unload can still log.
+    return finishStandardOutput(runSession(std::get<host::CommandLine>(parsed)));
 }

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "../platform/atomic_file.h"
+#include "../platform/folders.h"
 #include "../pluginsdk/console_variable.h"
 #include "../pluginsdk/number_text.h"
 
@@ -123,8 +124,10 @@ std::optional<std::string> SavedSettings::save(const Variables& variables) {
             return "the settings were not saved: " + *problem;
         }
     }
-    if (auto problem = writeFileAtomically(path_, text)) {
-        return "the settings were not saved: " + *problem;
+    try {
+        writeFileAtomically(path_, text);
+    } catch (const FileWriteError& error) {
+        return std::string("the settings were not saved: ") + error.what();
     }
     file_ = std::move(file);
     written_ = std::move(text);

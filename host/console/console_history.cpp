@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "../platform/atomic_file.h"
+#include "../platform/folders.h"
 
 namespace host {
 namespace {
@@ -64,7 +65,12 @@ std::optional<std::string> writeHistory(const std::string& path, const std::vect
             return problem;
         }
     }
-    return writeFileAtomically(path, text);
+    try {
+        writeFileAtomically(path, text);
+    } catch (const FileWriteError& error) {
+        return error.what();
+    }
+    return std::nullopt;
 }
 
 }  // namespace host

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -38,7 +39,7 @@ public:
     // blue_touch, orange_touch), while it is Dear ImGui's last item.
     void onButtonDrawn(std::function<void(const std::string& name)> drawn) { buttonDrawn_ = std::move(drawn); }
     // Shows a problem of the host's (a failed reload or save) with the log.
-    void report(std::string problem) { failures_.push_back(std::move(problem)); }
+    void report(std::string problem);
 
 private:
     struct Touch {
@@ -62,11 +63,12 @@ private:
     std::array<float, 300> speeds_{};
     std::size_t nextSpeed_ = 0;
     double untilNextSample_ = 0.0;
-    std::vector<std::string> failures_;
+    std::deque<std::string> failures_;  // the most recent, as many as the world keeps log lines
+    std::uint64_t failuresSeen_ = 0;
+    std::uint64_t shownLogLines_ = 0;   // lines logged and failures seen when the view last followed
     std::function<void()> reload_;
     std::function<void(const std::string&)> buttonDrawn_;
     std::string moduleState_;
-    std::size_t shownLogLines_ = 0;
 };
 
 }  // namespace host

@@ -143,7 +143,9 @@ private:
         game_.advance(static_cast<double>(ImGui::GetIO().DeltaTime));
         if (settings_) {
             ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f), ImGuiCond_FirstUseEver);
-            ImGui::SetNextWindowSize(ImVec2(500.0f, 132.0f), ImGuiCond_FirstUseEver);
+            ImGui::SetNextWindowSize(ImVec2(static_cast<float>(SettingsWindow::kDefaultWidth),
+                                            static_cast<float>(SettingsWindow::kDefaultHeight)),
+                                     ImGuiCond_FirstUseEver);
             if (layout_) {
                 settings_->draw([this](bool drawing) { drawing ? layout_->beginPanel() : layout_->endPanel(); });
             } else {

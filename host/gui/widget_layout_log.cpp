@@ -70,7 +70,12 @@ std::optional<std::string> WidgetLayoutLog::endFrame() {
         return std::nullopt;
     }
     written_ = text;
-    return writeFileAtomically(path_, text);
+    try {
+        writeFileAtomically(path_, text);
+    } catch (const FileWriteError& error) {
+        return error.what();
+    }
+    return std::nullopt;
 }
 
 }  // namespace host

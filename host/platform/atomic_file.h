@@ -1,24 +1,26 @@
-// Writing a file whole or not at all.
+// Files the host writes (pictures today, its config file later) are written whole or not at all:
+// the bytes go to a temporary file in the target's folder, which is flushed to disk and then
+// renamed over the target. A reader never sees a half-written file, and a failed write leaves the
+// old file exactly as it was.
 //
-// The contents go to a temporary file in the same folder, which is flushed to disk and then renamed
-// over the target. A crash, a full disk or a failed write never leaves the target half written or
-// empty: either it holds the new contents, or it is as it was. The temporary file is removed when
-// anything fails.
-//
-// Threads: any thread; two writers of the same target race only over which contents win.
+// Threads: any thread; two writers racing for one target leave one of the two files whole.
 #pragma once
 
-#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace host {
 
-// Writes `contents` to `path` as described above. Returns nothing on success, or why it failed
-// (naming the file and the system's reason); the old file is then kept.
-std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view contents);
+// A file that could not be written; the message is "cannot write FILE: REASON", the reason in the
+// system's words.
+class FileWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
-// Creates `path` and any missing folders above it. Returns why it failed, or nothing.
-std::optional<std::string> createFolders(const std::string& path);
+// Replaces the file at `path` with `bytes`, creating it if it is missing. Throws FileWriteError;
+// the temporary file is removed then and the old file, if any, is untouched.
+void writeFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace host

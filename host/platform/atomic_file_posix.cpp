@@ -1,10 +1,12 @@
+// Whole-file writes on POSIX: mkstemp beside the target, write, fsync, close, rename.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include "atomic_file.h"
 
@@ -12,112 +14,75 @@ namespace host {
 namespace {
 
 std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
+    const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string failure(const std::string& what, const std::string& path, int error) {
-    return "cannot " + what + " '" + path + "': " + std::strerror(error);
+[[noreturn]] void fail(const std::string& path, int error) {
+    throw FileWriteError("cannot write " + path + ": " + std::strerror(error));
 }
 
-// Closes the descriptor and removes the temporary file unless the write got as far as the rename.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
-    ~TemporaryFile() {
-        if (descriptor >= 0) {
-            ::close(descriptor);
-        }
-        if (!renamed) {
-            ::unlink(path_.c_str());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::string& path() const { return path_; }
-
-    int descriptor = -1;
-    bool renamed = false;
-
-private:
-    std::string path_;
-};
-
-}  // namespace
-
-std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view contents) {
-    std::vector<char> name(path.begin(), path.end());
-    const std::string suffix = ".tmp-XXXXXX";
-    name.insert(name.end(), suffix.begin(), suffix.end());
-    name.push_back('\0');
-    const int descriptor = ::mkstemp(name.data());
-    if (descriptor < 0) {
-        return failure("create a temporary file beside", path, errno);
-    }
-    TemporaryFile temporary(name.data());
-    temporary.descriptor = descriptor;
-    // mkstemp makes the file private; a settings file is as readable as any file the user makes.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(descriptor, 0666 & ~mask);
-
-    std::size_t written = 0;
-    while (written < contents.size()) {
-        const ssize_t step = ::write(descriptor, contents.data() + written, contents.size() - written);
-        if (step < 0) {
+// Writes everything, going on after short writes and interruptions. False with errno set.
+bool writeAll(int descriptor, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return failure("write", temporary.path(), errno);
+            return false;
         }
-        written += static_cast<std::size_t>(step);
+        if (written == 0) {
+            errno = EIO;  // a device that takes nothing and reports no error
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-    if (::fsync(descriptor) != 0) {
-        return failure("flush to disk", temporary.path(), errno);
-    }
-    const int closed = ::close(descriptor);
-    temporary.descriptor = -1;
-    if (closed != 0) {
-        return failure("close", temporary.path(), errno);
-    }
-    if (::rename(temporary.path().c_str(), path.c_str()) != 0) {
-        return failure("replace", path, errno);
-    }
-    temporary.renamed = true;
-    // The rename itself lives in the folder: flush the folder too, so it survives a power cut.
-    const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return std::nullopt;
+    return true;
 }
 
-std::optional<std::string> createFolders(const std::string& path) {
-    std::string prefix;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t slash = path.find('/', start);
-        if (slash == std::string::npos) {
-            slash = path.size();
-        }
-        prefix = path.substr(0, slash);
-        start = slash + 1;
-        if (prefix.empty()) {
-            continue;
-        }
-        if (::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) {
-            return failure("create the folder", prefix, errno);
-        }
+}  // namespace
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    // Refused up front: rename() would replace an empty directory with the file on some systems.
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+        fail(path, EISDIR);
     }
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-        return "cannot create the folder '" + path + "': a file of that name is in the way";
+    const std::string folder = folderOf(path);
+    std::string temporary = (folder == "/" ? std::string() : folder) + "/.quorvel-write-XXXXXX";
+    const int descriptor = ::mkstemp(temporary.data());
+    if (descriptor < 0) {
+        fail(path, errno);
     }
-    return std::nullopt;
+    // Past the file-size limit write() fails with EFBIG only while SIGXFSZ is ignored; the program
+    // ignores it at start-up (process_signals.h).
+    const bool written = writeAll(descriptor, bytes) && ::fsync(descriptor) == 0;
+    const int writeError = errno;
+    const bool closed = ::close(descriptor) == 0;
+    const int closeError = errno;
+    if (!written || !closed) {
+        ::unlink(temporary.c_str());
+        fail(path, !written ? writeError : closeError);
+    }
+    // mkstemp makes the file private (0600); give it the mode a newly created file would have.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(temporary.c_str(), 0666 & ~mask);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int renameError = errno;
+        ::unlink(temporary.c_str());
+        fail(path, renameError);
+    }
+    // Make the rename itself durable; a folder that cannot be synced still holds the whole file.
+    const int folderDescriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folderDescriptor >= 0) {
+        ::fsync(folderDescriptor);
+        ::close(folderDescriptor);
+    }
 }
 
 }  // namespace host

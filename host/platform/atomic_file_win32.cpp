@@ -1,6 +1,9 @@
+// Whole-file writes on Windows: a uniquely named file beside the target, WriteFile,
+// FlushFileBuffers, CloseHandle, then MoveFileEx over the target.
+//
+// Paths are narrow strings in the process's ANSI code page, as the program's arguments arrive.
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 
 #include "atomic_file.h"
@@ -8,77 +11,75 @@
 namespace host {
 namespace {
 
-std::string systemMessage(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length != 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
-        message.pop_back();
+std::string folderOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    if (separator == std::string::npos) {
+        return ".";
     }
-    return message;
+    return separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
 }
 
-std::string failure(const std::string& what, const std::string& path) {
-    return "cannot " + what + " '" + path + "': " + systemMessage(GetLastError());
+[[noreturn]] void fail(const std::string& path, DWORD code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length > 0 && text != nullptr ? std::string(text, length) : std::string();
+    LocalFree(text);
+    while (!reason.empty() &&
+           (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ' || reason.back() == '.')) {
+        reason.pop_back();
+    }
+    if (reason.empty()) {
+        reason = "system error " + std::to_string(code);
+    }
+    throw FileWriteError("cannot write " + path + ": " + reason);
 }
 
 }  // namespace
 
-std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view contents) {
-    const std::string temporary = path + ".tmp-" + std::to_string(GetCurrentProcessId());
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return failure("create a temporary file beside", path);
-    }
-    std::optional<std::string> problem;
-    std::size_t written = 0;
-    while (!problem && written < contents.size()) {
-        DWORD step = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(contents.size() - written, 1u << 30));
-        if (!WriteFile(file, contents.data() + written, chunk, &step, nullptr)) {
-            problem = failure("write", temporary);
-        }
-        written += step;
-    }
-    if (!problem && !FlushFileBuffers(file)) {
-        problem = failure("flush to disk", temporary);
-    }
-    CloseHandle(file);
-    if (!problem && !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        problem = failure("replace", path);
-    }
-    if (problem) {
-        DeleteFileA(temporary.c_str());
-    }
-    return problem;
-}
-
-std::optional<std::string> createFolders(const std::string& path) {
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t separator = path.find_first_of("/\\", start);
-        if (separator == std::string::npos) {
-            separator = path.size();
-        }
-        const std::string prefix = path.substr(0, separator);
-        start = separator + 1;
-        // Skip "", and drive names such as "C:".
-        if (prefix.empty() || prefix.back() == ':') {
-            continue;
-        }
-        if (!CreateDirectoryA(prefix.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-            return failure("create the folder", prefix);
-        }
-    }
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        return "cannot create the folder '" + path + "': a file of that name is in the way";
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        throw FileWriteError("cannot write " + path + ": Is a directory");
     }
-    return std::nullopt;
+    const std::string folder = folderOf(path);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    std::string temporary;
+    for (unsigned attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
+        temporary = folder + "\\.quorvel-write-" + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(GetTickCount64()) + "-" + std::to_string(attempt);
+        file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE && (GetLastError() != ERROR_FILE_EXISTS || attempt == 100)) {
+            fail(path, GetLastError());
+        }
+    }
+    DWORD error = ERROR_SUCCESS;
+    while (!bytes.empty() && error == ERROR_SUCCESS) {
+        const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) {
+            error = GetLastError();
+        } else if (written == 0) {
+            error = ERROR_WRITE_FAULT;
+        } else {
+            bytes.remove_prefix(written);
+        }
+    }
+    if (error == ERROR_SUCCESS && !FlushFileBuffers(file)) {
+        error = GetLastError();
+    }
+    if (!CloseHandle(file) && error == ERROR_SUCCESS) {
+        error = GetLastError();
+    }
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = GetLastError();
+    }
+    if (error != ERROR_SUCCESS) {
+        DeleteFileA(temporary.c_str());
+        fail(path, error);
+    }
 }
 
 }  // namespace host

@@ -8,6 +8,9 @@ HostSession::HostSession(std::string modulePath, std::ostream& out)
     : modulePath_(std::move(modulePath)), out_(out), world_(pluginsdk::World::create()) {
     world_->setLogListener([this](const pluginsdk::LogLine& line) {
         out_ << '[' << line.pluginName << "] " << line.text << '\n';
+        if (logObserver_) {
+            logObserver_(line);
+        }
     });
     world_->setFailureListener([this](const std::string& failure) { callbackFailures_.push_back(failure); });
 }
@@ -83,6 +86,10 @@ LoadedPlugin& HostSession::plugin() {
         throw CommandError("no module is loaded (use 'load')");
     }
     return *plugin_;
+}
+
+void HostSession::setLogObserver(std::function<void(const pluginsdk::LogLine&)> observer) {
+    logObserver_ = std::move(observer);
 }
 
 std::vector<std::string> HostSession::takeCallbackFailures() {

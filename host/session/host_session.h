@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -61,6 +62,10 @@ public:
     // The loaded plug-in; throws CommandError if none is loaded.
     LoadedPlugin& plugin();
 
+    // Called with each line the plug-in logs, after it is printed; null to stop. One observer at a
+    // time (the console interpreter, which remembers what `expect log` can still match).
+    void setLogObserver(std::function<void(const pluginsdk::LogLine&)> observer);
+
     // Plug-in callbacks that threw since the last call, as messages; clears them.
     std::vector<std::string> takeCallbackFailures();
 
@@ -73,6 +78,7 @@ private:
     std::shared_ptr<pluginsdk::World> world_;
     std::unique_ptr<LoadedPlugin> plugin_;
     std::vector<std::string> callbackFailures_;
+    std::function<void(const pluginsdk::LogLine&)> logObserver_;
     SavedSettings* savedSettings_ = nullptr;
     bool privateCopies_ = false;
     std::unique_ptr<ModuleSnapshot> snapshot_;  // what plugin_ was loaded from, when loading copies
