@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../console/printable_text.h"
 #include "../platform/atomic_file.h"
 #include "../platform/folders.h"
 #include "../pluginsdk/console_variable.h"
@@ -64,14 +65,15 @@ SavedSettings::SavedSettings(std::string path, std::ostream& warnings) : path_(s
         }
     }
     if (unreadable_) {
-        warnings_ << path_ << ": warning: cannot read the saved settings: " << *unreadable_
+        warnings_ << printable(path_) << ": warning: cannot read the saved settings: " << *unreadable_
                   << "; the plug-in's defaults are used and nothing is saved over the file\n";
         return;
     }
     std::vector<std::string> lineWarnings;
     file_ = SettingsFile::parse(written_, path_, lineWarnings);
     for (const std::string& warning : lineWarnings) {
-        warnings_ << warning << '\n';
+        // The lines quoted come from the file: shown with their control characters escaped.
+        warnings_ << printable(warning) << '\n';
     }
 }
 
@@ -81,7 +83,7 @@ void SavedSettings::applyTo(pluginsdk::detail::ConsoleVariable& variable) {
         return;
     }
     if (const auto refused = pluginsdk::setVariableText(variable, saved->value)) {
-        warnings_ << path_ << ':' << saved->line << ": warning: " << *refused << '\n';
+        warnings_ << printable(path_) << ':' << saved->line << ": warning: " << printable(*refused) << '\n';
     }
 }
 

@@ -13,6 +13,7 @@
 #include <backends/imgui_impl_opengl3.h>
 
 #include "config/settings_autosave.h"
+#include "console/printable_text.h"
 #include "game_window.h"
 #include "session/module_watcher.h"
 #include "rendering/png_file.h"
@@ -205,7 +206,7 @@ private:
         settings_.reset();
         try {
             session_.reload();
-            session_.out() << "quorvel-host: reloaded " << session_.modulePath() << '\n' << std::flush;
+            session_.out() << "quorvel-host: reloaded " << printable(session_.modulePath()) << '\n' << std::flush;
         } catch (const CommandError& error) {
             report("reload: " + std::string(error.what()));
         }
@@ -221,7 +222,7 @@ private:
 
     void report(const std::string& problem) {
         session_.out() << std::flush;
-        errors_ << "quorvel-host: " << problem << '\n' << std::flush;
+        errors_ << "quorvel-host: " << printable(problem) << '\n' << std::flush;
         game_.report(problem);
     }
 

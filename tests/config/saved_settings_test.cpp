@@ -73,6 +73,16 @@ TEST(SavedSettings, ARegisteredVariableTakesItsSavedValueAndKeepsItsDefault) {
     EXPECT_EQ(registerNumber(*world, "quorvel_factor", "1")->value, "0.5");
 }
 
+TEST(SavedSettings, WarningsShowTheFilesControlCharactersEscaped) {
+    ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    writeWholeFile(path, "evil\x1b[2J\n");
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    EXPECT_EQ(warnings.str().find('\x1b'), std::string::npos) << warnings.str();
+    EXPECT_NE(warnings.str().find("\"evil\\x1b[2J\" is not a variable name"), std::string::npos) << warnings.str();
+}
+
 TEST(SavedSettings, SaveWritesTheSessionsVariablesAndKeepsEveryOtherLine) {
     ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
