@@ -62,8 +62,8 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
 
     CLI::App app(kDescription, "quorvel-host");
     app.get_formatter()->label("Usage", "usage");
+    app.get_formatter()->label("SUBCOMMAND", "COMMAND");
     app.get_formatter()->column_width(26);
-    app.footer(kFooter);
     app.set_version_flag("--version", "quorvel-host " QUORVEL_HOST_VERSION, "print the version and exit");
     app.add_option("--module", line.modulePath,
                    "the plug-in module to load (default: the one beside the program)")
@@ -91,8 +91,10 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                     "keep FILE up to date with where the widgets are, a line each: NAME X0 Y0 X1 Y1")
         ->type_name("FILE");
     for (CLI::App* command : {run, console, panel, gui}) {
-        command->get_formatter()->label("Usage", "usage");
+        command->group("Commands");
+        command->footer("Options of the program (quorvel-host --help) go before the command.");
     }
+    app.footer(kFooter);
 
     if (const auto misplaced = programOptionAfterCommand(arguments, {"run", "console", "panel", "gui"})) {
         return usageError(*misplaced, errors);
