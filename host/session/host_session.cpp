@@ -16,10 +16,6 @@ HostSession::HostSession(std::string modulePath, std::ostream& out)
 }
 
 HostSession::~HostSession() {
-    dropPlugin();
-}
-
-void HostSession::dropPlugin() {
     plugin_.reset();
     snapshot_.reset();
 }
@@ -65,20 +61,53 @@ void HostSession::load() {
     snapshot_ = std::move(snapshot);
 }
 
-void HostSession::unload() {
-    dropPlugin();
-    if (const auto problem = saveSettings()) {
-        throw CommandError(*problem);
+// Unloads the plug-in, if one is loaded, then removes the copy it was loaded from. The unload
+// always completes; what the plug-in did wrong on the way is returned as one message.
+std::optional<std::string> HostSession::unloadPlugin() {
+    std::vector<std::string> problems;
+    std::string path = modulePath_;
+    if (plugin_) {
+        const std::unique_ptr<LoadedPlugin> plugin = std::move(plugin_);
+        problems = plugin->unload();
+        if (!snapshot_) {
+            path = plugin->path();
+        }
+    }
+    snapshot_.reset();
+    if (problems.empty()) {
+        return std::nullopt;
+    }
+    std::string message = "unloaded '" + path + "', but";
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        message += (i == 0 ? " " : "; ") + problems[i];
+    }
+    return message;
+}
+
+namespace {
+
+// One error for what went wrong, in the order it happened.
+void throwProblems(const std::optional<std::string>& first, const std::optional<std::string>& second) {
+    if (first && second) {
+        throw CommandError(*first + "; and " + *second);
+    }
+    if (first || second) {
+        throw CommandError(first ? *first : *second);
     }
 }
 
+}  // namespace
+
+void HostSession::unload() {
+    const std::optional<std::string> unloadProblem = unloadPlugin();
+    throwProblems(unloadProblem, saveSettings());
+}
+
 void HostSession::reload() {
-    dropPlugin();
+    const std::optional<std::string> unloadProblem = unloadPlugin();
     const std::optional<std::string> saveProblem = saveSettings();
     load();
-    if (saveProblem) {
-        throw CommandError(*saveProblem);
-    }
+    throwProblems(unloadProblem, saveProblem);
 }
 
 LoadedPlugin& HostSession::plugin() {

@@ -51,8 +51,10 @@ public:
 
     // Loads the module the way the real host does. Throws CommandError.
     void load();
-    // Drops the plug-in's hooks and timers, calls its release function, unloads the module, then
-    // saves the settings. Throws CommandError if saving failed (the module is unloaded all the same).
+    // Unloads the module, if one is loaded: onUnload, drop the plug-in's hooks and timers, cut its
+    // handles off, call its release function, close the module. The unload always completes;
+    // throws CommandError afterwards if a plug-in entry point threw on the way.
+    // Then saves the settings; a failed save is thrown the same way, after the unload.
     void unload();
     // Unloads the module if it is loaded, then loads the same file again. The variables live in the
     // world, so they keep their values. Throws CommandError if the load fails (nothing is loaded
@@ -70,8 +72,9 @@ public:
     std::vector<std::string> takeCallbackFailures();
 
 private:
-    // Unloads the module, then removes the copy it was loaded from.
-    void dropPlugin();
+    // Unloads the module, then removes the copy it was loaded from. Returns what the plug-in did
+    // wrong on the way, or nothing.
+    std::optional<std::string> unloadPlugin();
 
     std::string modulePath_;
     std::ostream& out_;
