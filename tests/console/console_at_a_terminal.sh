@@ -20,6 +20,8 @@ fail() {
   echo "console at a terminal: $*" >&2
   echo "--- screen:" >&2
   tmux -L "$socket" capture-pane -p -t console >&2 2>/dev/null || true
+  echo "--- history:" >&2
+  cat "$work/state/quorvel/history" >&2 2>/dev/null || true
   exit 1
 }
 # Waits up to 20 s for the screen to show a line matching the extended regular expression.
