@@ -61,6 +61,9 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     line.modulePath = executableDirectory() + kPathSeparator + kModuleFileName;
 
     CLI::App app(kDescription, "quorvel-host");
+    // Options are spelled --name everywhere: on Windows CLI11 would otherwise take an argument
+    // that starts with '/' (a script's path) for an option.
+    app.allow_windows_style_options(false);
     app.get_formatter()->label("Usage", "usage");
     app.get_formatter()->label("SUBCOMMAND", "COMMAND");
     app.get_formatter()->column_width(26);
@@ -91,6 +94,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                     "keep FILE up to date with where the widgets are, a line each: NAME X0 Y0 X1 Y1")
         ->type_name("FILE");
     for (CLI::App* command : {run, console, panel, gui}) {
+        command->allow_windows_style_options(false);
         command->group("Commands");
         command->footer("Options of the program (quorvel-host --help) go before the command.");
     }
