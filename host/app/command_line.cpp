@@ -5,8 +5,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "../console/printable_text.h"
-#include "../platform/executable_location.h"
+#include "console/printable_text.h"
+#include "platform/executable_location.h"
 
 namespace host {
 namespace {

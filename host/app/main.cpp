@@ -7,17 +7,17 @@
 #include <variant>
 #include <vector>
 
-#include "../config/saved_settings.h"
-#include "../console/command_interpreter.h"
-#include "../console/line_editor.h"
-#include "../console/script_runner.h"
-#include "../gui/gui_app.h"
-#include "../platform/process_signals.h"
-#include "../platform/terminal.h"
-#include "../platform/user_folders.h"
-#include "../rendering/panel_png_command.h"
-#include "../session/host_session.h"
+#include "config/saved_settings.h"
+#include "console/command_interpreter.h"
+#include "console/line_editor.h"
+#include "console/script_runner.h"
+#include "gui/gui_app.h"
+#include "platform/process_signals.h"
+#include "platform/terminal.h"
+#include "platform/user_folders.h"
+#include "session/host_session.h"
 #include "command_line.h"
+#include "panel_png_command.h"
 
 namespace {
 

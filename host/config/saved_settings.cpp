@@ -8,11 +8,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "../console/printable_text.h"
-#include "../platform/atomic_file.h"
-#include "../platform/folders.h"
-#include "../pluginsdk/console_variable.h"
-#include "../pluginsdk/number_text.h"
+#include "console/printable_text.h"
+#include "platform/atomic_file.h"
+#include "platform/folders.h"
+#include "pluginsdk/console_variable.h"
+#include "pluginsdk/number_text.h"
 
 namespace host {
 namespace {
@@ -128,7 +128,7 @@ std::optional<std::string> SavedSettings::save(const Variables& variables) {
     }
     try {
         writeFileAtomically(path_, text);
-    } catch (const FileWriteError& error) {
+    } catch (const HostError& error) {
         return std::string("the settings were not saved: ") + error.what();
     }
     file_ = std::move(file);

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "../pluginsdk/world_types.h"
+#include "pluginsdk/world_types.h"
 #include "settings_file.h"
 
 namespace host {

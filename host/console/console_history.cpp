@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../platform/atomic_file.h"
-#include "../platform/folders.h"
+#include "platform/atomic_file.h"
+#include "platform/folders.h"
 
 namespace host {
 namespace {
@@ -67,7 +67,7 @@ std::optional<std::string> writeHistory(const std::string& path, const std::vect
     }
     try {
         writeFileAtomically(path, text);
-    } catch (const FileWriteError& error) {
+    } catch (const HostError& error) {
         return error.what();
     }
     return std::nullopt;

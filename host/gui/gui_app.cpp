@@ -16,8 +16,8 @@
 #include "console/printable_text.h"
 #include "game_window.h"
 #include "session/module_watcher.h"
+#include "host_error.h"
 #include "rendering/png_file.h"
-#include "rendering/render_error.h"
 #include "stop_signals.h"
 #include "widget_layout_log.h"
 #include "settings_window/host_imgui_context.h"
@@ -195,7 +195,7 @@ private:
         }
         try {
             writePng(screenshotFile_, image);
-        } catch (const RenderError& error) {
+        } catch (const HostError& error) {
             report(error.what());
             failed_ = true;
         }
@@ -207,13 +207,13 @@ private:
         try {
             session_.reload();
             session_.out() << "quorvel-host: reloaded " << printable(session_.modulePath()) << '\n' << std::flush;
-        } catch (const CommandError& error) {
+        } catch (const HostError& error) {
             report("reload: " + std::string(error.what()));
         }
         if (session_.loaded()) {
             try {
                 settings_.emplace(session_.plugin(), context_);
-            } catch (const CommandError& error) {
+            } catch (const HostError& error) {
                 report(error.what());
             }
         }
@@ -273,15 +273,15 @@ int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors
 
     try {
         session.load();
-    } catch (const CommandError& error) {
+    } catch (const HostError& error) {
         errors << "quorvel-host: " << error.what() << '\n';
         if (!options.watch) {
             return 1;
         }
         // Watching: the next build may well load.
     }
-    try {
-        bool failed = false;
+    bool failed = false;
+    const int status = runReportingErrors(errors, [&] {
         {
             HostImGuiContext context;
             LiveWindow live(window.get(), session, context.get(), options, errors);
@@ -289,14 +289,8 @@ int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors
             failed = live.failed();
         }
         session.unload();
-        if (failed) {
-            return 1;
-        }
-    } catch (const CommandError& error) {
-        errors << "quorvel-host: " << error.what() << '\n';
-        return 1;
-    }
-    return 0;
+    });
+    return status != 0 || failed ? 1 : 0;
 }
 
 }  // namespace host

@@ -72,7 +72,7 @@ std::optional<std::string> WidgetLayoutLog::endFrame() {
     written_ = text;
     try {
         writeFileAtomically(path_, text);
-    } catch (const FileWriteError& error) {
+    } catch (const HostError& error) {
         return error.what();
     }
     return std::nullopt;

@@ -6,7 +6,7 @@
 
 #include "headless_gl_context.h"
 #include "png_file.h"
-#include "render_error.h"
+#include "host_error.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
 
@@ -20,7 +20,7 @@ public:
     OpenGl3Renderer() {
         // With no version given it picks the GLSL dialect for OpenGL 3.0, which the 3.3 context has.
         if (!ImGui_ImplOpenGL3_Init(nullptr)) {
-            throw RenderError("software OpenGL without a display: Dear ImGui's OpenGL 3 renderer could not start");
+            throw HostError("software OpenGL without a display: Dear ImGui's OpenGL 3 renderer could not start");
         }
     }
     ~OpenGl3Renderer() { ImGui_ImplOpenGL3_Shutdown(); }
@@ -64,6 +64,10 @@ RgbImage SettingsWindowRenderer::renderFrame() {
     glClear(GL_COLOR_BUFFER_BIT);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     return parts_->gl.readPixels();
+}
+
+void requirePictures() {
+    // This build draws with Mesa's software device; whether it is installed shows when drawing.
 }
 
 void writeSettingsWindowPng(LoadedPlugin& plugin, const std::string& path) {

@@ -13,13 +13,14 @@
 #include "loader/loaded_plugin.h"
 #include "rgb_image.h"
 #include "settings_window/settings_window.h"
+#include "settings_window_png.h"
 
 namespace host {
 
 class SettingsWindowRenderer {
 public:
     // The picture is the settings window at its default size unless told otherwise.
-    // Throws RenderError without software OpenGL, CommandError if the plug-in has no panel.
+    // Throws HostError without software OpenGL or if the plug-in has no panel.
     explicit SettingsWindowRenderer(LoadedPlugin& plugin, int width = SettingsWindow::kDefaultWidth,
                                     int height = SettingsWindow::kDefaultHeight);
     ~SettingsWindowRenderer();
@@ -34,9 +35,5 @@ private:
     struct Parts;
     std::unique_ptr<Parts> parts_;
 };
-
-// Renders one frame of the plug-in's settings window as it is now and writes it to `path`.
-// Throws RenderError or CommandError.
-void writeSettingsWindowPng(LoadedPlugin& plugin, const std::string& path);
 
 }  // namespace host

@@ -36,27 +36,23 @@ std::optional<std::string> HostSession::saveSettings() {
 
 void HostSession::load() {
     if (plugin_) {
-        throw CommandError("the module is already loaded; unload it first");
+        throw HostError("the module is already loaded; unload it first");
     }
     if (!privateCopies_) {
-        try {
-            plugin_ = LoadedPlugin::load(modulePath_, world_);
-        } catch (const LoadError& error) {
-            throw CommandError(error.what());
-        }
+        plugin_ = LoadedPlugin::load(modulePath_, world_);
         return;
     }
     std::unique_ptr<ModuleSnapshot> snapshot = ModuleSnapshot::take(modulePath_);
     try {
         plugin_ = LoadedPlugin::load(snapshot->path(), world_);
-    } catch (const LoadError& error) {
+    } catch (const HostError& error) {
         // Name the file the user knows, not the copy.
         std::string message = error.what();
         for (std::size_t at = message.find(snapshot->path()); at != std::string::npos;
              at = message.find(snapshot->path(), at + modulePath_.size())) {
             message.replace(at, snapshot->path().size(), modulePath_);
         }
-        throw CommandError(message);
+        throw HostError(message);
     }
     snapshot_ = std::move(snapshot);
 }
@@ -89,10 +85,10 @@ namespace {
 // One error for what went wrong, in the order it happened.
 void throwProblems(const std::optional<std::string>& first, const std::optional<std::string>& second) {
     if (first && second) {
-        throw CommandError(*first + "; and " + *second);
+        throw HostError(*first + "; and " + *second);
     }
     if (first || second) {
-        throw CommandError(first ? *first : *second);
+        throw HostError(first ? *first : *second);
     }
 }
 
@@ -112,7 +108,7 @@ void HostSession::reload() {
 
 LoadedPlugin& HostSession::plugin() {
     if (!plugin_) {
-        throw CommandError("no module is loaded (use 'load')");
+        throw HostError("no module is loaded (use 'load')");
     }
     return *plugin_;
 }

@@ -13,18 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "../config/saved_settings.h"
-#include "../loader/loaded_plugin.h"
-#include "module_snapshot.h"
-#include "../pluginsdk/world.h"
+#include "config/saved_settings.h"
+#include "host_error.h"
+#include "loader/loaded_plugin.h"
+#include "pluginsdk/world.h"
+#include "session/module_snapshot.h"
 
 namespace host {
-
-// Something the user asked for that cannot be done; the message says what and why.
-class CommandError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class HostSession {
 public:
@@ -49,19 +44,19 @@ public:
     // can be rebuilt or written over while the module is loaded.
     void loadPrivateCopies() { privateCopies_ = true; }
 
-    // Loads the module the way the real host does. Throws CommandError.
+    // Loads the module the way the real host does. Throws HostError.
     void load();
     // Unloads the module, if one is loaded: onUnload, drop the plug-in's hooks and timers, cut its
     // handles off, call its release function, close the module. The unload always completes;
-    // throws CommandError afterwards if a plug-in entry point threw on the way.
+    // throws HostError afterwards if a plug-in entry point threw on the way.
     // Then saves the settings; a failed save is thrown the same way, after the unload.
     void unload();
     // Unloads the module if it is loaded, then loads the same file again. The variables live in the
-    // world, so they keep their values. Throws CommandError if the load fails (nothing is loaded
+    // world, so they keep their values. Throws HostError if the load fails (nothing is loaded
     // then) or if saving at the unload failed (after loading).
     void reload();
     bool loaded() const { return plugin_ != nullptr; }
-    // The loaded plug-in; throws CommandError if none is loaded.
+    // The loaded plug-in; throws HostError if none is loaded.
     LoadedPlugin& plugin();
 
     // Called with each line the plug-in logs, after it is printed; null to stop. One observer at a

@@ -4,7 +4,7 @@
 #include <random>
 #include <system_error>
 
-#include "host_session.h"
+#include "host_error.h"
 
 namespace host {
 
@@ -13,7 +13,7 @@ std::unique_ptr<ModuleSnapshot> ModuleSnapshot::take(const std::string& path) {
     std::error_code error;
     const fs::path temporary = fs::temp_directory_path(error);
     if (error) {
-        throw CommandError("cannot copy the module '" + path + "' to load it: no folder for temporary files (" +
+        throw HostError("cannot copy the module '" + path + "' to load it: no folder for temporary files (" +
                            error.message() + ")");
     }
     std::random_device random;
@@ -25,14 +25,14 @@ std::unique_ptr<ModuleSnapshot> ModuleSnapshot::take(const std::string& path) {
         }
     }
     if (folder.empty()) {
-        throw CommandError("cannot copy the module '" + path + "' to load it: cannot create a folder in '" +
+        throw HostError("cannot copy the module '" + path + "' to load it: cannot create a folder in '" +
                            temporary.string() + "'" + (error ? " (" + error.message() + ")" : ""));
     }
     const fs::path copy = folder / fs::path(path).filename();
     if (!fs::copy_file(path, copy, error)) {
         const std::string why = error.message();
         fs::remove_all(folder, error);
-        throw CommandError("cannot copy the module '" + path + "' to load it: " + why);
+        throw HostError("cannot copy the module '" + path + "' to load it: " + why);
     }
     return std::unique_ptr<ModuleSnapshot>(new ModuleSnapshot(folder.string(), copy.string()));
 }

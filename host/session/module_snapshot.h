@@ -17,7 +17,7 @@ namespace host {
 class ModuleSnapshot {
 public:
     // Copies the file at `path` into a new private folder, under the same file name. Throws
-    // CommandError naming the file and the reason.
+    // HostError naming the file and the reason.
     static std::unique_ptr<ModuleSnapshot> take(const std::string& path);
     ~ModuleSnapshot();
     ModuleSnapshot(const ModuleSnapshot&) = delete;

@@ -32,7 +32,7 @@ TEST(ReloadFromCopy, WritingOverTheModuleFileLeavesTheLoadedModuleRunning) {
     try {
         session.reload();
         FAIL() << "a file that is not a module was loaded";
-    } catch (const host::CommandError& error) {
+    } catch (const host::HostError& error) {
         // The message names the file the user knows, not the private copy.
         EXPECT_NE(std::string(error.what()).find("'" + module + "'"), std::string::npos) << error.what();
         EXPECT_EQ(std::string(error.what()).find("quorvel-module-"), std::string::npos) << error.what();

@@ -72,7 +72,7 @@ TEST(SettingsInSession, ReloadKeepsTheValuesAndSavesThem) {
 TEST(SettingsInSession, ReloadWithNothingLoadedIsRefused) {
     ScratchFolder folder;
     SessionWithSettings run(folder.file("host.cfg"));
-    EXPECT_THROW(run.console.execute("reload"), host::CommandError);
+    EXPECT_THROW(run.console.execute("reload"), host::HostError);
     EXPECT_FALSE(run.session.loaded());
 }
 
@@ -84,7 +84,7 @@ TEST(SettingsInSession, AFailedSaveAtUnloadIsAnErrorAndTheModuleIsUnloadedAllThe
     try {
         run.console.execute("unload");
         FAIL() << "unload reported success";
-    } catch (const host::CommandError& error) {
+    } catch (const host::HostError& error) {
         EXPECT_NE(std::string(error.what()).find("the settings were not saved: cannot create the folder"),
                   std::string::npos)
             << error.what();

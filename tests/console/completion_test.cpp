@@ -63,7 +63,7 @@ TEST(Completion, TheInterpreterNamesEveryCommandItRuns) {
     for (const char* command : {"clock", "load", "unload", "reload", "trace", "expect", "help", "touch"}) {
         EXPECT_NE(std::find(names.begin(), names.end(), command), names.end()) << command;
     }
-    interpreter.addCommand("panel", "panel png FILE", [](const host::ConsoleLine&) {});
+    interpreter.addCommand("panel", "panel png FILE", {3}, [](const host::ConsoleLine&) {});
     const Words withPanel = interpreter.commandNames();
     EXPECT_NE(std::find(withPanel.begin(), withPanel.end(), "panel"), withPanel.end());
 }
