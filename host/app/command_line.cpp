@@ -1,108 +1,134 @@
 #include "command_line.h"
 
+#include <algorithm>
+#include <optional>
+
+#include <CLI/CLI.hpp>
+
 #include "console/printable_text.h"
 #include "platform/executable_location.h"
 
 namespace host {
+namespace {
 
-const char* const kUsage =
-    "usage: quorvel-host [--module PATH] run FILE...\n"
-    "       quorvel-host [--module PATH] console\n"
-    "       quorvel-host [--module PATH] panel --png FILE\n"
-    "       quorvel-host [--module PATH] gui\n"
-    "       quorvel-host --help\n"
-    "\n"
+const char* const kDescription =
     "The stand-in host for the Quorvel plug-in: it loads the module the way the game's modding host\n"
-    "does and drives a simulated game world from commands in the console language.\n"
-    "\n"
-    "  run FILE...     run scripts, in order, in one session; stop at the first error\n"
-    "  console         read commands from standard input; errors are shown and the console goes on\n"
-    "  panel --png FILE\n"
-    "                  load the module, draw its settings window as a PNG picture to FILE (needs no\n"
-    "                  display), unload it\n"
-    "  gui             a live window: the settings window, touch buttons, the plug-in's log and a\n"
-    "                  plot of the ball's speed (needs a display)\n"
-    "  --module PATH   the plug-in module to load (default: the one built beside this program)\n"
-    "  --help          show this text\n"
-    "\n"
-    "Type 'help' in the console, or see the README, for the commands.\n"
-    "Options go before the mode. Lines longer than 1 MiB are refused.\n"
-    "Exit status: 0 success; 1 a script failed, a picture could not be written, standard output could\n"
-    "not be written, or (console) a command read from input that is not a terminal failed; 2 usage\n"
-    "error.\n";
+    "does and drives a simulated game world from commands in the console language.\n";
 
-std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
+const char* const kFooter =
+    "With --config FILE, saved values replace the plug-in's defaults when it registers its variables,\n"
+    "and the values are saved at unload, at exit, and in the live window shortly after a change.\n"
+    "Without it, console and gui keep the console variables' values in $XDG_CONFIG_HOME/quorvel/host.cfg\n"
+    "(else ~/.config/quorvel/host.cfg); run and panel keep none unless given --config FILE.\n"
+    "Type 'help' in the console, or see the README, for the commands.\n"
+    "Options of the program go before the command. Lines longer than 1 MiB are refused.\n"
+    "Exit status: 0 success; 1 a script failed, a picture could not be written, standard output could\n"
+    "not be written, the settings could not be saved, or (console) a command read from input that is\n"
+    "not a terminal failed; 2 usage error.";
+
+int usageError(const std::string& what, std::ostream& errors) {
+    // The message may quote an argument; control characters in it are shown escaped.
+    errors << "quorvel-host: " << printable(what) << "\n"
+           << "Run 'quorvel-host --help' for the usage, or 'quorvel-host COMMAND --help' for a command's.\n";
+    return 2;
+}
+
+// An option of the program's after the command, which the command would refuse as a stray word:
+// say what it is. Returns the message, or nothing.
+std::optional<std::string> programOptionAfterCommand(const std::vector<std::string>& arguments,
+                                                     const std::vector<std::string>& commands) {
+    static const char* const kProgramOptions[] = {"--module", "--config", "--no-config", "--version"};
+    std::size_t command = 0;
+    while (command < arguments.size() &&
+           std::find(commands.begin(), commands.end(), arguments[command]) == commands.end()) {
+        ++command;
+    }
+    for (std::size_t i = command + 1; i < arguments.size() && arguments[i] != "--"; ++i) {
+        const std::string option = arguments[i].substr(0, arguments[i].find('='));
+        if (std::find(std::begin(kProgramOptions), std::end(kProgramOptions), option) != std::end(kProgramOptions)) {
+            return "option '" + option + "' after the command '" + arguments[command] +
+                   "': options of the program go before the command";
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
+                                                std::ostream& errors) {
     CommandLine line;
     line.modulePath = executableDirectory() + kPathSeparator + kModuleFileName;
-    std::size_t i = 0;
-    while (i < arguments.size() && arguments[i].rfind("--", 0) == 0) {
-        const std::string& option = arguments[i];
-        if (option == "--help") {
-            line.mode = Mode::Help;
-            return line;
-        }
-        if (option == "--module") {
-            if (i + 1 == arguments.size()) {
-                error = "--module needs a PATH";
-                return std::nullopt;
-            }
-            line.modulePath = arguments[i + 1];
-            i += 2;
-            continue;
-        }
-        error = "unknown option '" + printable(option) + "'";
-        return std::nullopt;
+
+    CLI::App app(kDescription, "quorvel-host");
+    // Options are spelled --name everywhere: on Windows CLI11 would otherwise take an argument
+    // that starts with '/' (a script's path) for an option.
+    app.allow_windows_style_options(false);
+    app.get_formatter()->label("Usage", "usage");
+    app.get_formatter()->label("SUBCOMMAND", "COMMAND");
+    app.get_formatter()->column_width(26);
+    app.set_version_flag("--version", "quorvel-host " QUORVEL_HOST_VERSION, "print the version and exit");
+    app.add_option("--module", line.modulePath,
+                   "the plug-in module to load (default: the one beside the program)")
+        ->type_name("PATH");
+    CLI::Option* config = app.add_option("--config", line.settingsFile,
+                                         "keep the console variables' values in FILE (see below)")
+                              ->type_name("FILE");
+    app.add_flag("--no-config", line.noSettings, "keep no settings file")->excludes(config);
+    app.require_subcommand(0, 1);
+
+    CLI::App* run = app.add_subcommand("run", "run scripts, in order, in one session; stop at the first error");
+    run->add_option("FILE", line.files, "a script in the console language")->required()->type_name("FILE...");
+    CLI::App* console = app.add_subcommand(
+        "console", "read commands from standard input; errors are shown and the console goes on");
+    CLI::App* panel = app.add_subcommand(
+        "panel", "draw the plug-in's settings window to a PNG picture (needs no display)");
+    panel->add_option("--png", line.pngFile, "the PNG file to write")->required()->type_name("FILE");
+    CLI::App* gui = app.add_subcommand(
+        "gui", "the live window: settings, touches, log, speed plot, Reload (needs a display)");
+    gui->add_flag("--watch", line.watch,
+                  "reload the module once its file has changed and stopped changing");
+    gui->add_option("--screenshot", line.screenshotFile, "write a PNG picture of the window to FILE as it closes")
+        ->type_name("FILE");
+    gui->add_option("--layout", line.layoutFile,
+                    "keep FILE up to date with where the widgets are, a line each: NAME X0 Y0 X1 Y1")
+        ->type_name("FILE");
+    for (CLI::App* command : {run, console, panel, gui}) {
+        command->allow_windows_style_options(false);
+        command->group("Commands");
+        command->footer("Options of the program (quorvel-host --help) go before the command.");
     }
-    if (i == arguments.size()) {
-        error = "no mode given (run, console, panel or gui)";
-        return std::nullopt;
+    app.footer(kFooter);
+
+    if (const auto misplaced = programOptionAfterCommand(arguments, {"run", "console", "panel", "gui"})) {
+        return usageError(*misplaced, errors);
     }
-    const std::string& mode = arguments[i++];
-    // Options go before the mode; one after it would otherwise be taken for a script's name.
-    for (std::size_t rest = i; rest < arguments.size(); ++rest) {
-        const bool panelPicture = mode == "panel" && rest == i && arguments[rest] == "--png";
-        if (arguments[rest].rfind("--", 0) == 0 && !panelPicture) {
-            error = "option '" + printable(arguments[rest]) + "' after the mode '" + printable(mode) +
-                    "': options go before the mode";
-            return std::nullopt;
-        }
+    // CLI11 reads the arguments from the back.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help, out, errors);
+    } catch (const CLI::CallForAllHelp& help) {
+        return app.exit(help, out, errors);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version, out, errors);
+    } catch (const CLI::ParseError& error) {
+        return usageError(error.what(), errors);
     }
-    if (mode == "run") {
+    if (app.get_subcommands().empty()) {
+        return usageError("no command given (expected run, console, panel or gui)", errors);
+    }
+    if (run->parsed()) {
         line.mode = Mode::Run;
-        line.files.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
-        if (line.files.empty()) {
-            error = "run needs at least one script FILE";
-            return std::nullopt;
-        }
-        return line;
-    }
-    if (mode == "console") {
+    } else if (console->parsed()) {
         line.mode = Mode::Console;
-        if (i != arguments.size()) {
-            error = "console takes no arguments";
-            return std::nullopt;
-        }
-        return line;
-    }
-    if (mode == "panel") {
+    } else if (panel->parsed()) {
         line.mode = Mode::PanelPng;
-        if (arguments.size() - i != 2 || arguments[i] != "--png") {
-            error = "panel takes --png FILE";
-            return std::nullopt;
-        }
-        line.pngFile = arguments[i + 1];
-        return line;
-    }
-    if (mode == "gui") {
+    } else {
         line.mode = Mode::Gui;
-        if (i != arguments.size()) {
-            error = "gui takes no arguments";
-            return std::nullopt;
-        }
-        return line;
     }
-    error = "unknown mode '" + printable(mode) + "' (expected run, console, panel or gui)";
-    return std::nullopt;
+    return line;
 }
 
 }  // namespace host

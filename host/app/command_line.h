@@ -2,23 +2,32 @@
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace host {
 
-enum class Mode { Help, Run, Console, PanelPng, Gui };
+enum class Mode { Run, Console, PanelPng, Gui };
 
 struct CommandLine {
-    Mode mode = Mode::Help;
+    Mode mode = Mode::Console;
     std::string modulePath;          // the module to load; defaults to the one beside the program
     std::vector<std::string> files;  // scripts for `run`
     std::string pngFile;             // the picture for `panel --png`
+    std::optional<std::string> settingsFile;  // --config FILE
+    bool noSettings = false;                  // --no-config
+    bool watch = false;                       // gui --watch
+    std::string screenshotFile;               // gui --screenshot FILE
+    std::string layoutFile;                   // gui --layout FILE
 };
 
-// Parses the arguments after the program name. On a usage error returns nothing and sets `error`.
-std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error);
-
-extern const char* const kUsage;
+// Parses the arguments after the program name. Returns the command line to run, or the exit status
+// when there is nothing to run: 0 after --help or --version (their text on `out`), 2 after a usage
+// error (on `errors`, naming what is wrong). Options of the program come before the command; an
+// option after it belongs to the command, and one the command does not have is a usage error.
+std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
+                                                std::ostream& errors);
 
 }  // namespace host

@@ -2,14 +2,19 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "config/saved_settings.h"
 #include "console/command_interpreter.h"
+#include "console/line_editor.h"
 #include "console/script_runner.h"
 #include "gui/gui_app.h"
 #include "platform/process_signals.h"
 #include "platform/terminal.h"
+#include "platform/user_folders.h"
 #include "session/host_session.h"
 #include "command_line.h"
 #include "panel_png_command.h"
@@ -32,14 +37,54 @@ int finishStandardOutput(int status) {
     return status == 0 ? 1 : status;
 }
 
-int runMode(const host::CommandLine& line) {
-    if (line.mode == host::Mode::Help) {
-        std::cout << host::kUsage;
-        return 0;
+// The settings file this run keeps, if any: --config FILE for every mode; without it the console
+// and the live window keep the user's own, while scripts and pictures stay reproducible with none.
+std::optional<std::string> settingsPathFor(const host::CommandLine& line) {
+    if (line.noSettings) {
+        return std::nullopt;
     }
-    host::HostSession session(line.modulePath, std::cout);
+    if (line.settingsFile) {
+        return line.settingsFile;
+    }
+    if (line.mode != host::Mode::Console && line.mode != host::Mode::Gui) {
+        return std::nullopt;
+    }
+    std::optional<std::string> path = host::defaultSettingsPath();
+    if (!path) {
+        std::cerr << "quorvel-host: warning: neither XDG_CONFIG_HOME nor HOME is set, so no settings are kept\n";
+    }
+    return path;
+}
+
+int runConsole(host::CommandInterpreter& interpreter, host::HostSession& session) {
+    const bool interactive = host::standardInputIsTerminal();
+    if (!interactive || !host::LineEditor::available()) {
+        return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive);
+    }
+    host::LineEditor editor("quorvel> ", host::defaultHistoryPath().value_or(""),
+                            [&interpreter, &session] {
+                                host::CompletionWords words{interpreter.commandNames(), {}};
+                                for (const auto& variable : session.world().variables()) {
+                                    words.variables.push_back(variable->name);
+                                }
+                                return words;
+                            },
+                            std::cerr);
+    return host::runConsole(interpreter, [&editor] { return editor.readLine(); }, std::cout, std::cerr);
+}
+
+int runMode(const host::CommandLine& line, host::HostSession& session, host::SavedSettings* settings) {
     if (line.mode == host::Mode::Gui) {
-        return host::runGui(session, std::cerr);
+        host::GuiOptions options;
+        options.watch = line.watch;
+        options.screenshotFile = line.screenshotFile;
+        options.layoutFile = line.layoutFile;
+        options.settings = settings;
+        if (line.watch) {
+            // Builds write the module file while it is loaded; a private copy keeps the host safe.
+            session.loadPrivateCopies();
+        }
+        return host::runGui(session, options, std::cerr);
     }
     if (line.mode == host::Mode::PanelPng) {
         return host::runPanelPng(session, line.pngFile, std::cerr);
@@ -49,7 +94,29 @@ int runMode(const host::CommandLine& line) {
     if (line.mode == host::Mode::Run) {
         return host::runScripts(interpreter, line.files, std::cout, std::cerr);
     }
-    return host::runConsole(interpreter, std::cin, std::cout, std::cerr, host::standardInputIsTerminal());
+    return runConsole(interpreter, session);
+}
+
+// One session from start to exit; the session, and with it the module, is gone when this returns.
+int runSession(const host::CommandLine& line) {
+    std::unique_ptr<host::SavedSettings> settings;
+    if (const std::optional<std::string> path = settingsPathFor(line)) {
+        settings = std::make_unique<host::SavedSettings>(*path, std::cerr);
+    }
+    host::HostSession session(line.modulePath, std::cout);
+    if (settings) {
+        session.useSavedSettings(*settings);
+    }
+    int status = runMode(line, session, settings.get());
+    // Saved at exit too: a script or the console may end with the plug-in still loaded.
+    if (const std::optional<std::string> problem = session.saveSettings()) {
+        std::cout << std::flush;
+        std::cerr << "quorvel-host: error: " << *problem << '\n';
+        if (status == 0) {
+            status = 1;
+        }
+    }
+    return status;
 }
 
 }  // namespace
@@ -58,13 +125,10 @@ int main(int argc, char** argv) {
     host::writeStandardStreamsVerbatim();
     host::reportFailedWritesAsErrors();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    std::string usageError;
-    const std::optional<host::CommandLine> line = host::parseCommandLine(arguments, usageError);
-    if (!line) {
-        std::cerr << "quorvel-host: " << usageError << "\n\n" << host::kUsage;
-        return 2;
+    const std::variant<host::CommandLine, int> parsed = host::parseCommandLine(arguments, std::cout, std::cerr);
+    if (const int* status = std::get_if<int>(&parsed)) {
+        return finishStandardOutput(*status);
     }
-    // The session, and with it the module, is gone before the last output is checked: an unload
-    // can still log.
-    return finishStandardOutput(runMode(*line));
+    // The session is gone before the last output is checked: an unload can still log.
+    return finishStandardOutput(runSession(std::get<host::CommandLine>(parsed)));
 }

@@ -27,6 +27,7 @@ CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session)
     add("clock", "clock SECONDS", {2}, &CommandInterpreter::clock);
     add("load", "load", {1}, &CommandInterpreter::load);
     add("unload", "unload", {1}, &CommandInterpreter::unload);
+    add("reload", "reload", {1}, &CommandInterpreter::reload);
     add("info", "info", {1}, &CommandInterpreter::info);
     add("cvars", "cvars", {1}, &CommandInterpreter::cvars);
     add("ball", "ball VX VY VZ", {4}, &CommandInterpreter::ball);
@@ -76,6 +77,14 @@ HostError CommandInterpreter::usageError(const std::string& name) const {
     return HostError("usage: " + commands_.at(name).usage);
 }
 
+std::vector<std::string> CommandInterpreter::commandNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : commands_) {
+        names.push_back(entry.first);
+    }
+    return names;
+}
+
 void CommandInterpreter::execute(std::string_view text) {
     if (text.size() > kLongestConsoleLine) {
         throw HostError("the line is longer than " + std::to_string(kLongestConsoleLine) +
@@ -123,6 +132,11 @@ void CommandInterpreter::load(const ConsoleLine& /*line*/) {
 void CommandInterpreter::unload(const ConsoleLine& /*line*/) {
     session_.plugin();  // throws if nothing is loaded
     session_.unload();
+}
+
+void CommandInterpreter::reload(const ConsoleLine& /*line*/) {
+    session_.plugin();  // throws if nothing is loaded
+    session_.reload();
 }
 
 void CommandInterpreter::info(const ConsoleLine& /*line*/) {

@@ -58,6 +58,9 @@ public:
     // The refusal of a malformed line of the command `name`: "usage: " and its usage text.
     HostError usageError(const std::string& name) const;
 
+    // The names of the commands, in sorted order (for completion).
+    std::vector<std::string> commandNames() const;
+
 private:
     struct Command {
         std::string usage;
@@ -71,6 +74,7 @@ private:
     void clock(const ConsoleLine& line);
     void load(const ConsoleLine& line);
     void unload(const ConsoleLine& line);
+    void reload(const ConsoleLine& line);
     void info(const ConsoleLine& line);
     void cvars(const ConsoleLine& line);
     void ball(const ConsoleLine& line);

@@ -120,4 +120,29 @@ int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& 
     return anyFailed && !interactive ? 1 : 0;
 }
 
+int runConsole(CommandInterpreter& interpreter, const std::function<std::optional<std::string>()>& readLine,
+               std::ostream& out, std::ostream& errors) {
+    for (int number = 1;; ++number) {
+        errno = 0;
+        const std::optional<std::string> text = readLine();
+        if (!text) {
+            break;
+        }
+        const std::string where = "<console>:" + std::to_string(number);
+        if (text->size() > kLongestConsoleLine) {
+            reportError(where, "the line is longer than " + std::to_string(kLongestConsoleLine) +
+                                   " bytes (1 MiB), the longest line the console reads; it was skipped",
+                        out, errors);
+        } else {
+            runLine(interpreter, *text, where, out, errors);
+        }
+        out << std::flush;
+        if (outputLost(out, errors)) {
+            return 1;
+        }
+    }
+    out << '\n';
+    return 0;
+}
+
 }  // namespace host

@@ -3,7 +3,9 @@
 // characters in MESSAGE escaped so a hostile line cannot write raw bytes to the terminal.
 #pragma once
 
+#include <functional>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,5 +27,11 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
 // with 1 if `in` fails to read or `out` can no longer be written.
 int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& out, std::ostream& errors,
                bool interactive);
+
+// The console for a person at a terminal, with lines from `readLine` (nothing at the end of
+// input), which shows its own prompt. Errors are printed and the console goes on; the result is 0,
+// or 1 if `out` can no longer be written.
+int runConsole(CommandInterpreter& interpreter, const std::function<std::optional<std::string>()>& readLine,
+               std::ostream& out, std::ostream& errors);
 
 }  // namespace host

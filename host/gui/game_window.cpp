@@ -49,11 +49,15 @@ void GameWindow::advance(double seconds) {
 
 void GameWindow::collectFailures() {
     for (std::string& failure : session_.takeCallbackFailures()) {
-        failures_.push_back(std::move(failure));
-        ++failuresSeen_;
-        if (failures_.size() > pluginsdk::World::kRecentLogLines) {
-            failures_.pop_front();
-        }
+        report(std::move(failure));
+    }
+}
+
+void GameWindow::report(std::string problem) {
+    failures_.push_back(std::move(problem));
+    ++failuresSeen_;
+    if (failures_.size() > pluginsdk::World::kRecentLogLines) {
+        failures_.pop_front();
     }
 }
 
@@ -73,12 +77,23 @@ void GameWindow::draw() {
     ImGui::SetNextWindowPos(ImVec2(520.0f, 10.0f), ImGuiCond_FirstUseEver);
     ImGui::SetNextWindowSize(ImVec2(520.0f, 620.0f), ImGuiCond_FirstUseEver);
     if (ImGui::Begin("Game")) {
+        const bool reloadPressed = ImGui::Button("Reload");
+        drawn("reload");
+        if (reloadPressed && reload_) {
+            reload_();
+        }
+        ImGui::SameLine();
+        ImGui::Text("module %s: %s", moduleState_.c_str(), session_.modulePath().c_str());
         ImGui::InputFloat3("Velocity a touch gives", touchVelocity_, "%.1f");
-        if (ImGui::Button("Blue touch")) {
+        const bool bluePressed = ImGui::Button("Blue touch");
+        drawn("blue_touch");
+        if (bluePressed) {
             touch(0);
         }
         ImGui::SameLine();
-        if (ImGui::Button("Orange touch")) {
+        const bool orangePressed = ImGui::Button("Orange touch");
+        drawn("orange_touch");
+        if (orangePressed) {
             touch(1);
         }
         ImGui::SameLine();
@@ -88,6 +103,12 @@ void GameWindow::draw() {
         drawLog();
     }
     ImGui::End();
+}
+
+void GameWindow::drawn(const std::string& name) {
+    if (buttonDrawn_) {
+        buttonDrawn_(name);
+    }
 }
 
 void GameWindow::drawSpeedPlot() {

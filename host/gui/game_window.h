@@ -1,4 +1,4 @@
-// The live window's game controls: buttons that make a blue or an orange car touch the ball, the
+// The live window's game controls: the module's state and a button to reload it, buttons that make a blue or an orange car touch the ball, the
 // ball's speed over time as a plot, the last touches and the plug-in's log (with any plug-in
 // callback that threw).
 //
@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,15 @@ public:
     void advance(double seconds);
     // Draws the window into the current Dear ImGui frame.
     void draw();
+    // Called (from draw) when the user presses Reload.
+    void onReload(std::function<void()> reload) { reload_ = std::move(reload); }
+    // Shown beside the Reload button: whether the module is loaded.
+    void setModuleState(std::string state) { moduleState_ = std::move(state); }
+    // Called after each of the window's buttons is drawn, with the button's name (reload,
+    // blue_touch, orange_touch), while it is Dear ImGui's last item.
+    void onButtonDrawn(std::function<void(const std::string& name)> drawn) { buttonDrawn_ = std::move(drawn); }
+    // Shows a problem of the host's (a failed reload or save) with the log.
+    void report(std::string problem);
 
 private:
     struct Touch {
@@ -39,6 +49,7 @@ private:
     };
 
     void touch(int team);
+    void drawn(const std::string& name);
     // Plug-in callbacks that threw are shown with the log.
     void collectFailures();
     void drawTouches();
@@ -55,6 +66,9 @@ private:
     std::deque<std::string> failures_;  // the most recent, as many as the world keeps log lines
     std::uint64_t failuresSeen_ = 0;
     std::uint64_t shownLogLines_ = 0;   // lines logged and failures seen when the view last followed
+    std::function<void()> reload_;
+    std::function<void(const std::string&)> buttonDrawn_;
+    std::string moduleState_;
 };
 
 }  // namespace host

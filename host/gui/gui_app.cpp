@@ -1,7 +1,10 @@
 #include "gui_app.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <GLFW/glfw3.h>
@@ -9,8 +12,14 @@
 #include <backends/imgui_impl_glfw.h>
 #include <backends/imgui_impl_opengl3.h>
 
+#include "config/settings_autosave.h"
+#include "console/printable_text.h"
 #include "game_window.h"
+#include "session/module_watcher.h"
 #include "host_error.h"
+#include "rendering/png_file.h"
+#include "stop_signals.h"
+#include "widget_layout_log.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
 
@@ -65,39 +74,180 @@ public:
     ImGuiBackends& operator=(const ImGuiBackends&) = delete;
 };
 
-void runFrames(GLFWwindow* window, HostSession& session, ImGuiContext* context) {
-    ImGuiBackends backends(window);
-    SettingsWindow settings(session.plugin(), context);
-    GameWindow game(session);
-    while (glfwWindowShouldClose(window) == GLFW_FALSE) {
+// How long the settings and the module file must stay unchanged before the window saves or reloads.
+constexpr double kQuietSeconds = 0.5;
+
+class LiveWindow {
+public:
+    LiveWindow(GLFWwindow* window, HostSession& session, ImGuiContext* context, const GuiOptions& options,
+               std::ostream& errors)
+        : window_(window), session_(session), context_(context), errors_(errors), backends_(window), game_(session) {
+        if (session_.loaded()) {
+            settings_.emplace(session_.plugin(), context_);
+        }
+        game_.onReload([this] { reloadRequested_ = true; });
+        if (options.watch) {
+            watcher_.emplace(session_.modulePath(), kQuietSeconds);
+        }
+        if (options.settings != nullptr) {
+            autosave_.emplace(*options.settings, kQuietSeconds);
+        }
+        if (!options.layoutFile.empty()) {
+            layout_.emplace(options.layoutFile, session_.world());
+            game_.onButtonDrawn([this](const std::string& name) { layout_->addLastItem(name); });
+        }
+        screenshotFile_ = options.screenshotFile;
+        showModuleState();
+    }
+
+    // Whether something the window was asked to write could not be written.
+    bool failed() const { return failed_; }
+
+    void run() {
+        while (glfwWindowShouldClose(window_) == GLFW_FALSE && !stopRequested()) {
+            frame();
+            // The plug-in's log lines reach whoever reads standard output as they come.
+            session_.out() << std::flush;
+            const double now = glfwGetTime();
+            if (autosave_) {
+                if (const auto problem = autosave_->poll(now, session_.world().variables())) {
+                    report(*problem);
+                }
+            }
+            if (watcher_ && watcher_->poll(now)) {
+                reloadRequested_ = true;
+            }
+            if (reloadRequested_) {
+                reloadRequested_ = false;
+                reload();
+            }
+        }
+        if (!screenshotFile_.empty()) {
+            takeScreenshot();
+        }
+        // The plug-in lets go of the context before it is unloaded.
+        settings_.reset();
+    }
+
+private:
+    // Builds and draws one frame; shows it unless `present` is false (the picture is then read
+    // from the frame not yet shown).
+    void frame(bool present = true) {
         glfwPollEvents();
         ImGui_ImplOpenGL3_NewFrame();
         ImGui_ImplGlfw_NewFrame();
         ImGui::NewFrame();
+        if (layout_) {
+            layout_->beginFrame();
+        }
 
-        game.advance(static_cast<double>(ImGui::GetIO().DeltaTime));
-        ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f), ImGuiCond_FirstUseEver);
-        ImGui::SetNextWindowSize(ImVec2(static_cast<float>(SettingsWindow::kDefaultWidth),
-                                        static_cast<float>(SettingsWindow::kDefaultHeight)),
-                                 ImGuiCond_FirstUseEver);
-        settings.draw();
-        game.draw();
+        game_.advance(static_cast<double>(ImGui::GetIO().DeltaTime));
+        if (settings_) {
+            ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f), ImGuiCond_FirstUseEver);
+            ImGui::SetNextWindowSize(ImVec2(static_cast<float>(SettingsWindow::kDefaultWidth),
+                                            static_cast<float>(SettingsWindow::kDefaultHeight)),
+                                     ImGuiCond_FirstUseEver);
+            if (layout_) {
+                settings_->draw([this](bool drawing) { drawing ? layout_->beginPanel() : layout_->endPanel(); });
+            } else {
+                settings_->draw();
+            }
+        }
+        game_.draw();
+        if (layout_) {
+            if (const auto problem = layout_->endFrame()) {
+                report("cannot write the layout: " + *problem);
+                failed_ = true;
+                layout_.reset();
+            }
+        }
 
         ImGui::Render();
         int width = 0;
         int height = 0;
-        glfwGetFramebufferSize(window, &width, &height);
+        glfwGetFramebufferSize(window_, &width, &height);
         glViewport(0, 0, width, height);
         glClearColor(0.10f, 0.12f, 0.14f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-        glfwSwapBuffers(window);
+        if (present) {
+            glfwSwapBuffers(window_);
+        }
     }
-}
+
+    void takeScreenshot() {
+        frame(false);
+        int width = 0;
+        int height = 0;
+        glfwGetFramebufferSize(window_, &width, &height);
+        RgbImage image;
+        image.width = width;
+        image.height = height;
+        image.bytes.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, image.bytes.data());
+        // OpenGL's rows run from the bottom up.
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+        for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+            std::uint8_t* topRow = image.bytes.data() + static_cast<std::size_t>(top) * rowBytes;
+            std::swap_ranges(topRow, topRow + rowBytes, image.bytes.data() + static_cast<std::size_t>(bottom) * rowBytes);
+        }
+        try {
+            writePng(screenshotFile_, image);
+        } catch (const HostError& error) {
+            report(error.what());
+            failed_ = true;
+        }
+    }
+
+    // Unload, then load the same file; the variables stay in the world, so their values stay.
+    void reload() {
+        settings_.reset();
+        try {
+            session_.reload();
+            session_.out() << "quorvel-host: reloaded " << printable(session_.modulePath()) << '\n' << std::flush;
+        } catch (const HostError& error) {
+            report("reload: " + std::string(error.what()));
+        }
+        if (session_.loaded()) {
+            try {
+                settings_.emplace(session_.plugin(), context_);
+            } catch (const HostError& error) {
+                report(error.what());
+            }
+        }
+        showModuleState();
+    }
+
+    void report(const std::string& problem) {
+        session_.out() << std::flush;
+        errors_ << "quorvel-host: " << printable(problem) << '\n' << std::flush;
+        game_.report(problem);
+    }
+
+    void showModuleState() {
+        game_.setModuleState(session_.loaded() ? "loaded" : "not loaded");
+    }
+
+    GLFWwindow* window_;
+    HostSession& session_;
+    ImGuiContext* context_;
+    std::ostream& errors_;
+    ImGuiBackends backends_;
+    GameWindow game_;
+    std::optional<SettingsWindow> settings_;
+    std::optional<ModuleWatcher> watcher_;
+    std::optional<SettingsAutosave> autosave_;
+    std::optional<WidgetLayoutLog> layout_;
+    std::string screenshotFile_;
+    bool reloadRequested_ = false;
+    bool failed_ = false;
+};
 
 }  // namespace
 
-int runGui(HostSession& session, std::ostream& errors) {
+int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors) {
     if (!displayNamed()) {
         errors << "quorvel-host: gui needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
                   "Run it in a desktop session, or use 'quorvel-host panel --png FILE' for a picture of the\n"
@@ -118,16 +268,29 @@ int runGui(HostSession& session, std::ostream& errors) {
         return 1;
     }
     glfwMakeContextCurrent(window.get());
+    catchStopSignals();
     glfwSwapInterval(1);
 
-    return runReportingErrors(errors, [&session, &window] {
+    try {
         session.load();
+    } catch (const HostError& error) {
+        errors << "quorvel-host: " << error.what() << '\n';
+        if (!options.watch) {
+            return 1;
+        }
+        // Watching: the next build may well load.
+    }
+    bool failed = false;
+    const int status = runReportingErrors(errors, [&] {
         {
             HostImGuiContext context;
-            runFrames(window.get(), session, context.get());
+            LiveWindow live(window.get(), session, context.get(), options, errors);
+            live.run();
+            failed = live.failed();
         }
         session.unload();
     });
+    return status != 0 || failed ? 1 : 0;
 }
 
 }  // namespace host

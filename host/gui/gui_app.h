@@ -4,13 +4,28 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
+#include "config/saved_settings.h"
 #include "session/host_session.h"
 
 namespace host {
 
+struct GuiOptions {
+    // Reload the module once its file has changed on disk and stopped changing. A load that fails
+    // is reported in the window and on `errors`, and watching goes on.
+    bool watch = false;
+    // Where the session's variables are saved shortly after each change; null for nowhere.
+    SavedSettings* settings = nullptr;
+    // If set, a PNG picture of the window as it is when it closes is written here.
+    std::string screenshotFile;
+    // If set, where the widgets are (see WidgetLayoutLog) is written here whenever it changes.
+    std::string layoutFile;
+};
+
 // Runs until the user closes the window. Returns the exit status: 0, or 1 with a message on
-// `errors` when there is no display, no OpenGL 3 or the plug-in does not load.
-int runGui(HostSession& session, std::ostream& errors);
+// `errors` when there is no display, no OpenGL 3 or the plug-in does not load (at start, and
+// not watching), or when saving the settings, the picture or the layout failed.
+int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors);
 
 }  // namespace host

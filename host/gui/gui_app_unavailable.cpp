@@ -3,7 +3,7 @@
 
 namespace host {
 
-int runGui(HostSession& /*session*/, std::ostream& errors) {
+int runGui(HostSession& /*session*/, const GuiOptions& /*options*/, std::ostream& errors) {
     errors << "quorvel-host: this build of quorvel-host has no live window: it has no GLFW (use the Linux build)\n";
     return 1;
 }

@@ -73,7 +73,14 @@ std::shared_ptr<detail::ConsoleVariable> World::registerVariable(const std::stri
     }
     variables_.push_back(std::make_shared<detail::ConsoleVariable>(
         makeVariable(name, defaultValue, description, hasMin, min, hasMax, max)));
+    if (registrationListener_) {
+        registrationListener_(*variables_.back());
+    }
     return variables_.back();
+}
+
+void World::setRegistrationListener(std::function<void(detail::ConsoleVariable&)> listener) {
+    registrationListener_ = std::move(listener);
 }
 
 std::shared_ptr<detail::ConsoleVariable> World::findVariable(const std::string& name) const {

@@ -56,7 +56,8 @@ public:
     std::size_t pendingTimerCount(PluginId id) const;
 
     // --- Console variables --------------------------------------------------------------------
-    // Creates the variable, or returns the existing one of that name unchanged.
+    // Creates the variable, or returns the existing one of that name unchanged. A new variable is
+    // handed to the registration listener before it is returned.
     std::shared_ptr<detail::ConsoleVariable> registerVariable(const std::string& name, const std::string& defaultValue,
                                                               const std::string& description, bool hasMin, float min,
                                                               bool hasMax, float max);
@@ -66,6 +67,9 @@ public:
     // Values are set with setVariableText (console_variable.h).
     // Removes the variable; handles to it test false from now on. False if there was none.
     bool removeVariable(const std::string& name);
+    // Called with each variable as it is created, before the plug-in that registers it sees it: the
+    // host gives it its saved value here.
+    void setRegistrationListener(std::function<void(detail::ConsoleVariable&)> listener);
 
     // --- The ball -----------------------------------------------------------------------------
     // The ball, or null if there is none.
@@ -159,6 +163,7 @@ private:
     std::function<void(const LogLine&)> logListener_;
     std::function<void(const std::string&)> failureListener_;
     std::function<void(const std::string&)> traceListener_;
+    std::function<void(detail::ConsoleVariable&)> registrationListener_;
 };
 
 }  // namespace pluginsdk

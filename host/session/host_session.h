@@ -8,13 +8,16 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "config/saved_settings.h"
 #include "host_error.h"
 #include "loader/loaded_plugin.h"
 #include "pluginsdk/world.h"
+#include "session/module_snapshot.h"
 
 namespace host {
 
@@ -30,12 +33,28 @@ public:
     const std::string& modulePath() const { return modulePath_; }
     std::ostream& out() { return out_; }
 
+    // From now on variables the plug-in registers take their values from `settings`, and unload
+    // saves them there. Call before the first load; `settings` must outlive the session.
+    void useSavedSettings(SavedSettings& settings);
+    // Writes every variable's value to the saved settings, if the session has any. Returns why that
+    // failed, or nothing.
+    std::optional<std::string> saveSettings();
+
+    // From now on each load loads a private copy of the module file (ModuleSnapshot), so the file
+    // can be rebuilt or written over while the module is loaded.
+    void loadPrivateCopies() { privateCopies_ = true; }
+
     // Loads the module the way the real host does. Throws HostError.
     void load();
     // Unloads the module, if one is loaded: onUnload, drop the plug-in's hooks and timers, cut its
     // handles off, call its release function, close the module. The unload always completes;
     // throws HostError afterwards if a plug-in entry point threw on the way.
+    // Then saves the settings; a failed save is thrown the same way, after the unload.
     void unload();
+    // Unloads the module if it is loaded, then loads the same file again. The variables live in the
+    // world, so they keep their values. Throws HostError if the load fails (nothing is loaded
+    // then) or if saving at the unload failed (after loading).
+    void reload();
     bool loaded() const { return plugin_ != nullptr; }
     // The loaded plug-in; throws HostError if none is loaded.
     LoadedPlugin& plugin();
@@ -48,12 +67,19 @@ public:
     std::vector<std::string> takeCallbackFailures();
 
 private:
+    // Unloads the module, then removes the copy it was loaded from. Returns what the plug-in did
+    // wrong on the way, or nothing.
+    std::optional<std::string> unloadPlugin();
+
     std::string modulePath_;
     std::ostream& out_;
     std::shared_ptr<pluginsdk::World> world_;
     std::unique_ptr<LoadedPlugin> plugin_;
     std::vector<std::string> callbackFailures_;
     std::function<void(const pluginsdk::LogLine&)> logObserver_;
+    SavedSettings* savedSettings_ = nullptr;
+    bool privateCopies_ = false;
+    std::unique_ptr<ModuleSnapshot> snapshot_;  // what plugin_ was loaded from, when loading copies
 };
 
 }  // namespace host

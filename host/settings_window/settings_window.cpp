@@ -31,10 +31,16 @@ SettingsWindow::~SettingsWindow() {
     panel_.AttachImGuiContext(0);
 }
 
-void SettingsWindow::draw() {
+void SettingsWindow::draw(const std::function<void(bool drawing)>& aroundPanel) {
     // Begin reports false while the window is collapsed: nothing to draw then, but End is due.
     if (ImGui::Begin(title_.c_str())) {
+        if (aroundPanel) {
+            aroundPanel(true);
+        }
         panel_.DrawSettingsPanel();
+        if (aroundPanel) {
+            aroundPanel(false);
+        }
     }
     ImGui::End();
 }

@@ -11,6 +11,7 @@
 // draw afterwards finds no context rather than a freed one.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "bakkesmod/plugin/plugin_settings_window.h"
@@ -34,8 +35,10 @@ public:
     SettingsWindow& operator=(const SettingsWindow&) = delete;
 
     const std::string& title() const { return title_; }
-    // Begins the window, lets the plug-in draw its panel in it, ends the window.
-    void draw();
+    // Begins the window, lets the plug-in draw its panel in it, ends the window. `aroundPanel`, if
+    // given, is called with true just before the plug-in draws and with false just after, while
+    // the window is still current.
+    void draw(const std::function<void(bool drawing)>& aroundPanel = {});
 
 private:
     BakkesMod::Plugin::PluginSettingsWindow& panel_;

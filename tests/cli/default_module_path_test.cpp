@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/command_line.h"
@@ -20,10 +22,11 @@ constexpr char kForeign = '\\';
 #endif
 
 host::CommandLine parse(const std::vector<std::string>& arguments) {
-    std::string error;
-    const auto line = host::parseCommandLine(arguments, error);
-    EXPECT_TRUE(line.has_value()) << error;
-    return line.value_or(host::CommandLine{});
+    std::ostringstream out;
+    std::ostringstream errors;
+    const auto line = host::parseCommandLine(arguments, out, errors);
+    EXPECT_TRUE(std::holds_alternative<host::CommandLine>(line)) << errors.str();
+    return std::holds_alternative<host::CommandLine>(line) ? std::get<host::CommandLine>(line) : host::CommandLine{};
 }
 
 TEST(DefaultModulePath, NamesTheModuleBesideTheProgram) {

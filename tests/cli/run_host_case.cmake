@@ -1,12 +1,20 @@
 # Runs quorvel-host once and checks its exit status and output.
 #   cmake -DHOST=... [-DEMULATOR=...] -DARGS="a|b" [-DINPUT=text] -DEXIT=n
 #         [-DSTDOUT=regex] [-DSTDERR=regex] [-DNOT_STDOUT=regex] [-DOUTPUT_TO=file]
-#         [-DUNCHANGED=file] -P run_host_case.cmake
+#         [-DUNCHANGED=file] -DHOME=folder [-DCONFIG_FROM=file] [-DCONFIG_MATCHES=regex]
+#         -P run_host_case.cmake
 # OUTPUT_TO sends standard output to that file (/dev/full: output that cannot be written) instead of
 # capturing it. UNCHANGED names a file that must hold the same bytes after the run as before.
 # In INPUT, \\n is a line end and \\e the escape character.
+# HOME is emptied first; CONFIG_FROM is copied to HOME/host.cfg; CONFIG_MATCHES checks the settings
+# file left (HOME/host.cfg, else the default one under HOME/config).
 cmake_minimum_required(VERSION 3.25)
 string(REPLACE "|" ";" arguments "${ARGS}")
+file(REMOVE_RECURSE ${HOME})
+file(MAKE_DIRECTORY ${HOME})
+if(DEFINED CONFIG_FROM)
+  file(COPY_FILE ${CONFIG_FROM} ${HOME}/host.cfg)
+endif()
 set(input_file /dev/null)
 if(DEFINED INPUT)
   string(RANDOM LENGTH 12 tag)
@@ -50,4 +58,21 @@ if(DEFINED UNCHANGED)
   if(NOT unchanged_after STREQUAL unchanged_before)
     message(FATAL_ERROR "${UNCHANGED} was changed${report}")
   endif()
+endif()
+# Without --config, only console and gui keep settings.
+set(default_config ${HOME}/config/quorvel/host.cfg)
+if(DEFINED CONFIG_MATCHES)
+  set(config ${HOME}/host.cfg)
+  if(NOT EXISTS ${config})
+    set(config ${default_config})
+  endif()
+  if(NOT EXISTS ${config})
+    message(FATAL_ERROR "no settings file was saved${report}")
+  endif()
+  file(READ ${config} saved)
+  if(NOT saved MATCHES "${CONFIG_MATCHES}")
+    message(FATAL_ERROR "the saved settings do not match '${CONFIG_MATCHES}':\n${saved}${report}")
+  endif()
+elseif(EXISTS ${default_config} AND NOT arguments MATCHES "console|gui")
+  message(FATAL_ERROR "a settings file was saved where none should be${report}")
 endif()

@@ -1,0 +1,101 @@
+#include <editline/readline.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "console_history.h"
+#include "line_editor.h"
+
+namespace host {
+namespace {
+
+// The line editor library calls plain functions; they reach the one editor's state through these.
+std::function<CompletionWords()> completionWords;
+std::vector<std::string> pendingMatches;
+
+char* nextMatch(const char* /*text*/, int state) {
+    static std::size_t next = 0;
+    if (state == 0) {
+        next = 0;
+    }
+    if (next >= pendingMatches.size()) {
+        return nullptr;
+    }
+    // The library frees what it is given, with free().
+    return strdup(pendingMatches[next++].c_str());
+}
+
+char** complete(const char* text, int start, int end) {
+    rl_attempted_completion_over = 1;  // never fall back to file names
+    const std::string line(rl_line_buffer != nullptr ? rl_line_buffer : "", static_cast<std::size_t>(std::max(end, 0)));
+    pendingMatches = completeWord(line, static_cast<std::size_t>(std::max(start, 0)),
+                                  completionWords ? completionWords() : CompletionWords{});
+    if (pendingMatches.empty()) {
+        return nullptr;
+    }
+    return rl_completion_matches(text, nextMatch);
+}
+
+}  // namespace
+
+bool LineEditor::available() {
+    return true;
+}
+
+LineEditor::LineEditor(std::string prompt, std::string historyPath, std::function<CompletionWords()> words,
+                       std::ostream& warnings)
+    : prompt_(std::move(prompt)), historyPath_(std::move(historyPath)), warnings_(warnings) {
+    completionWords = std::move(words);
+    rl_readline_name = "quorvel-host";
+    rl_basic_word_break_characters = " \t";
+    rl_attempted_completion_function = complete;
+    using_history();
+    stifle_history(static_cast<int>(kHistoryLines));
+    if (!historyPath_.empty()) {
+        std::vector<std::string> lines;
+        if (auto problem = readHistory(historyPath_, lines)) {
+            warnings_ << "quorvel-host: warning: " << *problem << '\n';
+        }
+        for (const std::string& line : lines) {
+            add_history(line.c_str());
+        }
+    }
+}
+
+LineEditor::~LineEditor() {
+    if (!historyPath_.empty()) {
+        std::vector<std::string> lines;
+        for (int i = 0; i < history_length; ++i) {
+            if (const HIST_ENTRY* entry = history_get(history_base + i); entry != nullptr && entry->line != nullptr) {
+                lines.emplace_back(entry->line);
+            }
+        }
+        if (auto problem = writeHistory(historyPath_, lines)) {
+            warnings_ << "quorvel-host: warning: the console history was not saved: " << *problem << '\n';
+        }
+    }
+    clear_history();
+    rl_attempted_completion_function = nullptr;
+    completionWords = nullptr;
+    pendingMatches.clear();
+}
+
+std::optional<std::string> LineEditor::readLine() {
+    char* raw = readline(prompt_.c_str());
+    if (raw == nullptr) {
+        return std::nullopt;
+    }
+    std::string line(raw);
+    std::free(raw);
+    // Blank lines and a repeat of the line before are not worth an entry; trailing spaces (Tab
+    // completion leaves one) mean nothing to the console.
+    std::string entry = line.substr(0, line.find_last_not_of(" \t") + 1);
+    const HIST_ENTRY* last = history_length > 0 ? history_get(history_base + history_length - 1) : nullptr;
+    if (!entry.empty() && (last == nullptr || last->line == nullptr || entry != last->line)) {
+        add_history(entry.c_str());
+    }
+    return line;
+}
+
+}  // namespace host

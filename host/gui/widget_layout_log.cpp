@@ -1,0 +1,81 @@
+#include "widget_layout_log.h"
+
+#include <cstdio>
+
+#include <imgui_internal.h>
+
+#include "platform/atomic_file.h"
+
+namespace host {
+
+WidgetLayoutLog::WidgetLayoutLog(std::string path, pluginsdk::World& world) : path_(std::move(path)), world_(world) {
+    world_.setTraceListener([this](const std::string& call) {
+        static const std::string lookup = "getCvar ";
+        if (!inPanel_ || call.rfind(lookup, 0) != 0) {
+            return;
+        }
+        settleLookup();
+        pendingVariable_ = call.substr(lookup.size());
+        itemAtLookup_ = ImGui::GetCurrentContext()->LastItemData.ID;
+    });
+}
+
+WidgetLayoutLog::~WidgetLayoutLog() {
+    world_.setTraceListener(nullptr);
+}
+
+// The item drawn since the last lookup, if any, is the widget of the variable looked up.
+void WidgetLayoutLog::settleLookup() {
+    const ImGuiLastItemData& last = ImGui::GetCurrentContext()->LastItemData;
+    if (!pendingVariable_.empty() && last.ID != itemAtLookup_ && last.ID != 0) {
+        widgets_["variable:" + pendingVariable_] = {last.Rect.Min, last.Rect.Max};
+    }
+    pendingVariable_.clear();
+}
+
+void WidgetLayoutLog::addLastItem(const std::string& name) {
+    widgets_[name] = {ImGui::GetItemRectMin(), ImGui::GetItemRectMax()};
+}
+
+void WidgetLayoutLog::beginPanel() {
+    inPanel_ = true;
+    pendingVariable_.clear();
+}
+
+void WidgetLayoutLog::endPanel() {
+    settleLookup();
+    inPanel_ = false;
+    // A slider's track starts its widget and is this wide; its label follows.
+    const float itemWidth = ImGui::CalcItemWidth();
+    const ImVec2 origin = ImGui::GetWindowPos();
+    widgets_["panel_item_width"] = {origin, ImVec2(origin.x + itemWidth, origin.y)};
+}
+
+std::optional<std::string> WidgetLayoutLog::endFrame() {
+    std::string text;
+    for (const auto& [name, rect] : widgets_) {
+        if (name == "panel_item_width") {
+            char line[64];
+            std::snprintf(line, sizeof line, "%s %.1f\n", name.c_str(), static_cast<double>(rect.max.x - rect.min.x));
+            text += line;
+            continue;
+        }
+        char line[256];
+        std::snprintf(line, sizeof line, "%s %.1f %.1f %.1f %.1f\n", name.c_str(), static_cast<double>(rect.min.x),
+                      static_cast<double>(rect.min.y), static_cast<double>(rect.max.x),
+                      static_cast<double>(rect.max.y));
+        text += line;
+    }
+    if (text == written_) {
+        return std::nullopt;
+    }
+    written_ = text;
+    try {
+        writeFileAtomically(path_, text);
+    } catch (const HostError& error) {
+        return error.what();
+    }
+    return std::nullopt;
+}
+
+}  // namespace host

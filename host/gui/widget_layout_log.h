@@ -1,0 +1,60 @@
+// Where the live window's widgets are, written to a file for whoever drives the window from
+// outside (the live window's tests move the real mouse onto them): one line per widget,
+// "NAME X0 Y0 X1 Y1", in window pixels from the top left. The host's own widgets are named for
+// what they do (reload, blue_touch, orange_touch); the plug-in's widgets by the console variable
+// the plug-in looked up just before drawing each (variable:quorvel_factor). One more line,
+// "panel_item_width W", gives the width of the panel's widget frames: a slider's track starts at
+// its widget's left edge and is that wide, a check box's square is as wide as it is tall.
+//
+// The plug-in's widgets are found through the host's side of the drawing: a panel looks each
+// variable up through the host right after drawing the widget before, so at each lookup the
+// host's Dear ImGui context still holds that widget as its last item.
+//
+// Threads: the thread that builds the frames. Lifetime: within one frame loop; the world must
+// outlive it (it listens to the world's trace of SDK calls while it lives).
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include <imgui.h>
+
+#include "pluginsdk/world.h"
+
+namespace host {
+
+class WidgetLayoutLog {
+public:
+    WidgetLayoutLog(std::string path, pluginsdk::World& world);
+    ~WidgetLayoutLog();
+    WidgetLayoutLog(const WidgetLayoutLog&) = delete;
+    WidgetLayoutLog& operator=(const WidgetLayoutLog&) = delete;
+
+    // Starts a frame's layout afresh.
+    void beginFrame() { widgets_.clear(); }
+    // Records the last item drawn (ImGui's) under `name`.
+    void addLastItem(const std::string& name);
+    // Around the plug-in's drawing of its panel.
+    void beginPanel();
+    void endPanel();
+    // Writes the file (whole) if the layout changed. Returns why that failed, or nothing.
+    std::optional<std::string> endFrame();
+
+private:
+    struct Rect {
+        ImVec2 min;
+        ImVec2 max;
+    };
+    void settleLookup();
+
+    std::string path_;
+    pluginsdk::World& world_;
+    std::map<std::string, Rect> widgets_;
+    bool inPanel_ = false;
+    std::string pendingVariable_;
+    unsigned int itemAtLookup_ = 0;
+    std::string written_;
+};
+
+}  // namespace host

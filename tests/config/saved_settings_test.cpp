@@ -1,0 +1,226 @@
+// Saved settings against the world's console variables: saved values at registration, what a
+// save writes and keeps, and saves that fail without harming the old file.
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "config/saved_settings.h"
+#include "pluginsdk/console_variable.h"
+#include "pluginsdk/world.h"
+#include "scratch_folder.h"
+
+using host::SavedSettings;
+
+namespace {
+
+// A world whose new variables take their values from `settings`, as the host's session sets it up.
+std::shared_ptr<pluginsdk::World> worldWith(SavedSettings& settings) {
+    auto world = pluginsdk::World::create();
+    world->setRegistrationListener([&settings](pluginsdk::detail::ConsoleVariable& variable) {
+        settings.applyTo(variable);
+    });
+    return world;
+}
+
+std::shared_ptr<pluginsdk::detail::ConsoleVariable> registerNumber(pluginsdk::World& world, const std::string& name,
+                                                                   const std::string& defaultValue) {
+    return world.registerVariable(name, defaultValue, "", true, 0.0f, true, 100.0f);
+}
+
+#ifndef _WIN32
+ino_t inodeOf(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+    return status.st_ino;
+}
+#endif
+
+}  // namespace
+
+TEST(SavedSettings, ARegisteredVariableTakesItsSavedValueAndKeepsItsDefault) {
+    ScratchFolder folder;
+    writeWholeFile(folder.file("host.cfg"),
+                   "quorvel_factor 0.25\n"
+                   "quorvel_trajectory 250\n"
+                   "quorvel_enabled_blue fast\n"
+                   "greeting \"hello there\"\n");
+    std::ostringstream warnings;
+    SavedSettings settings(folder.file("host.cfg"), warnings);
+    auto world = worldWith(settings);
+
+    const auto factor = registerNumber(*world, "quorvel_factor", "1");
+    EXPECT_EQ(factor->value, "0.25");
+    EXPECT_EQ(factor->number, 0.25f);
+    EXPECT_EQ(factor->defaultValue, "1");
+    // The registered range applies to saved values as to any other.
+    EXPECT_EQ(registerNumber(*world, "quorvel_trajectory", "0")->value, "100");
+    // A saved value the variable refuses is named, and the default stays.
+    EXPECT_EQ(registerNumber(*world, "quorvel_enabled_blue", "0")->value, "0");
+    EXPECT_EQ(warnings.str(), folder.file("host.cfg") +
+                                  ":3: warning: quorvel_enabled_blue takes a finite number, not \"fast\"; it stays "
+                                  "\"0\"\n");
+    EXPECT_EQ(world->registerVariable("greeting", "hi", "", false, 0, false, 0)->value, "hello there");
+    // Registering an existing name again changes nothing.
+    factor->value = "0.5";
+    EXPECT_EQ(registerNumber(*world, "quorvel_factor", "1")->value, "0.5");
+}
+
+TEST(SavedSettings, WarningsShowTheFilesControlCharactersEscaped) {
+    ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    writeWholeFile(path, "evil\x1b[2J\n");
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    EXPECT_EQ(warnings.str().find('\x1b'), std::string::npos) << warnings.str();
+    EXPECT_NE(warnings.str().find("\"evil\\x1b[2J\" is not a variable name"), std::string::npos) << warnings.str();
+}
+
+TEST(SavedSettings, SaveWritesTheSessionsVariablesAndKeepsEveryOtherLine) {
+    ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    writeWholeFile(path,
+                   "# my settings\n"
+                   "other_plugin_gain 3   # not loaded today\n"
+                   "quorvel_factor 0.50 # as I typed it\n"
+                   "broken \"line\n"
+                   "quorvel_trajectory 5\n");
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    EXPECT_NE(warnings.str().find(path + ":4: warning:"), std::string::npos) << warnings.str();
+    auto world = worldWith(settings);
+    registerNumber(*world, "quorvel_factor", "1");
+    const auto trajectory = registerNumber(*world, "quorvel_trajectory", "0");
+    const auto text = world->registerVariable("greeting", "hi", "", false, 0, false, 0);
+    ASSERT_FALSE(pluginsdk::setVariableText(*trajectory, "0.1"));
+    ASSERT_FALSE(pluginsdk::setVariableText(*text, "say \"hi\" # twice"));
+
+    EXPECT_TRUE(settings.wouldChange(world->variables()));
+    ASSERT_FALSE(settings.save(world->variables()));
+    EXPECT_FALSE(settings.wouldChange(world->variables()));
+    EXPECT_EQ(readWholeFile(path),
+              "# my settings\n"
+              "other_plugin_gain 3   # not loaded today\n"
+              "quorvel_factor 0.50 # as I typed it\n"
+              "broken \"line\n"
+              "quorvel_trajectory 0.100000001\n"
+              "greeting \"say \\\"hi\\\" # twice\"\n");
+
+    // What was saved comes back bit for bit in the next session.
+    std::ostringstream nextWarnings;
+    SavedSettings next(path, nextWarnings);
+    auto nextWorld = worldWith(next);
+    EXPECT_EQ(registerNumber(*nextWorld, "quorvel_trajectory", "0")->number, 0.1f);
+    EXPECT_EQ(nextWorld->registerVariable("greeting", "hi", "", false, 0, false, 0)->value, "say \"hi\" # twice");
+}
+
+TEST(SavedSettings, FloatsRoundTripExactly) {
+    ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    const float values[] = {0.1f, 1.0f / 3.0f, -0.0f, 1e-40f, 3.4028235e38f, -123456.789f, 16777217.0f};
+    {
+        std::ostringstream warnings;
+        SavedSettings settings(path, warnings);
+        auto world = worldWith(settings);
+        for (std::size_t i = 0; i < std::size(values); ++i) {
+            auto variable = world->registerVariable("v" + std::to_string(i), "0", "", false, 0, false, 0);
+            char text[32];
+            std::snprintf(text, sizeof text, "%a", static_cast<double>(values[i]));
+            ASSERT_FALSE(pluginsdk::setVariableText(*variable, text));
+        }
+        ASSERT_FALSE(settings.save(world->variables()));
+    }
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    auto world = worldWith(settings);
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        const auto variable = world->registerVariable("v" + std::to_string(i), "0", "", false, 0, false, 0);
+        EXPECT_EQ(std::memcmp(&variable->number, &values[i], sizeof(float)), 0)
+            << i << ": " << variable->value << " in\n" << readWholeFile(path);
+    }
+}
+
+TEST(SavedSettings, SaveCreatesTheFoldersAndWritesNothingWhenNothingChanged) {
+    ScratchFolder folder;
+    const std::string path = folder.file("config/quorvel/host.cfg");
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    EXPECT_EQ(warnings.str(), "");
+    auto world = worldWith(settings);
+    // With no variables and no file there is nothing to keep.
+    ASSERT_FALSE(settings.save(world->variables()));
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    registerNumber(*world, "quorvel_factor", "1");
+    ASSERT_FALSE(settings.save(world->variables()));
+    EXPECT_EQ(readWholeFile(path), "quorvel_factor 1\n");
+#ifndef _WIN32
+    const ino_t first = inodeOf(path);
+    ASSERT_FALSE(settings.save(world->variables()));
+    EXPECT_EQ(inodeOf(path), first) << "an unchanged file was written again";
+#endif
+}
+
+#ifndef _WIN32
+// A file size limit stands in for a full disk (root writes anywhere, so permissions cannot).
+TEST(SavedSettings, AFailedSaveSaysWhyAndKeepsTheOldFile) {
+    ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    const std::string old = "quorvel_factor 0.5\n";
+    writeWholeFile(path, old);
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    auto world = worldWith(settings);
+    const auto factor = registerNumber(*world, "quorvel_factor", "1");
+    // A long value that cannot fit under a file size limit, as on a full disk.
+    auto note = world->registerVariable("note", "", "", false, 0, false, 0);
+    note->value = std::string(4096, 'x');
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::optional<std::string> problem = settings.save(world->variables());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem->find("cannot write"), std::string::npos) << *problem;
+    EXPECT_NE(problem->find("File too large"), std::string::npos) << *problem;
+    EXPECT_EQ(readWholeFile(path), old);
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+    // Once there is room again, the save goes through.
+    EXPECT_TRUE(settings.wouldChange(world->variables()));
+    ASSERT_FALSE(settings.save(world->variables()));
+    EXPECT_NE(readWholeFile(path).find(std::string(4096, 'x')), std::string::npos);
+    EXPECT_EQ(factor->value, "0.5");
+}
+#endif
+
+TEST(SavedSettings, AFileThatCannotBeReadIsNeverSavedOver) {
+    ScratchFolder folder;
+    // A folder where the file should be: it exists, but is no settings file.
+    const std::string path = folder.file("host.cfg");
+    std::filesystem::create_directory(path);
+    writeWholeFile(path + "/inside", "mine");
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    EXPECT_EQ(warnings.str().rfind(path + ": warning: cannot read the saved settings: it is not a regular file", 0), 0u)
+        << warnings.str();
+    auto world = worldWith(settings);
+    EXPECT_EQ(registerNumber(*world, "quorvel_factor", "1")->value, "1");
+    const std::optional<std::string> problem = settings.save(world->variables());
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem->find("could not be read at start"), std::string::npos) << *problem;
+    EXPECT_EQ(readWholeFile(path + "/inside"), "mine");
+}

@@ -1,0 +1,69 @@
+// Tab completion: commands and variables first, the fixed words some commands take, and nothing
+// where the language takes free text.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "console/command_interpreter.h"
+#include "console/completion.h"
+
+using host::completeWord;
+using Words = std::vector<std::string>;
+
+namespace {
+
+const host::CompletionWords kWords{{"clock", "cvars", "expect", "help", "load", "panel", "reload", "remove", "trace"},
+                                   {"quorvel_enabled_blue", "quorvel_factor", "clock_speed"}};
+
+Words at(const std::string& line) {
+    return completeWord(line, line.find_last_of(" \t") == std::string::npos ? 0 : line.find_last_of(" \t") + 1,
+                        kWords);
+}
+
+}  // namespace
+
+TEST(Completion, TheFirstWordIsACommandOrAVariable) {
+    EXPECT_EQ(at("c"), (Words{"clock", "clock_speed", "cvars"}));
+    EXPECT_EQ(at("re"), (Words{"reload", "remove"}));
+    EXPECT_EQ(at("quorvel_f"), (Words{"quorvel_factor"}));
+    EXPECT_EQ(at("  quorvel_e"), (Words{"quorvel_enabled_blue"}));
+    EXPECT_EQ(at("zzz"), Words{});
+    EXPECT_EQ(at("").size(), kWords.commands.size() + kWords.variables.size());
+}
+
+TEST(Completion, SomeCommandsTakeFixedWordsOrVariables) {
+    EXPECT_EQ(at("trace "), (Words{"off", "on"}));
+    EXPECT_EQ(at("trace o"), (Words{"off", "on"}));
+    EXPECT_EQ(at("trace of"), (Words{"off"}));
+    EXPECT_EQ(at("expect "),
+              (Words{"clock_speed", "log", "magnus", "quorvel_enabled_blue", "quorvel_factor", "velocity"}));
+    EXPECT_EQ(at("expect quorvel_f"), (Words{"quorvel_factor"}));
+    EXPECT_EQ(at("remove q"), (Words{"quorvel_enabled_blue", "quorvel_factor"}));
+    EXPECT_EQ(at("panel p"), (Words{"png"}));
+}
+
+TEST(Completion, NothingWhereTheLanguageTakesFreeTextOrAComment) {
+    EXPECT_EQ(at("trace on o"), Words{});
+    EXPECT_EQ(at("expect log q"), Words{});
+    EXPECT_EQ(at("quorvel_factor q"), Words{});
+    EXPECT_EQ(at("load # c"), Words{});
+    EXPECT_EQ(at("#c"), Words{});
+    EXPECT_EQ(at("# c"), Words{});
+    // A '#' inside a word is no comment.
+    EXPECT_EQ(completeWord("a#b c", 4, kWords), Words{});
+    // A start past the end of the line is its end: an empty word after "c", which takes none.
+    EXPECT_EQ(completeWord("c", 7, kWords), Words{});
+}
+
+TEST(Completion, TheInterpreterNamesEveryCommandItRuns) {
+    std::ostringstream out;
+    host::HostSession session(QUORVEL_MODULE_PATH, out);
+    host::CommandInterpreter interpreter(session);
+    const Words names = interpreter.commandNames();
+    for (const char* command : {"clock", "load", "unload", "reload", "trace", "expect", "help", "touch"}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), command), names.end()) << command;
+    }
+    interpreter.addCommand("panel", "panel png FILE", {3}, [](const host::ConsoleLine&) {});
+    const Words withPanel = interpreter.commandNames();
+    EXPECT_NE(std::find(withPanel.begin(), withPanel.end(), "panel"), withPanel.end());
+}

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The console at a real terminal (tmux): Tab completion, and history that outlives the session.
+#
+#   console_at_a_terminal.sh HOST
+#
+# Exit status 77 (skipped) when tmux is missing.
+set -euo pipefail
+host=$1
+command -v tmux >/dev/null || { echo "skipped: tmux is missing (scripts/install-dependencies --tests installs it)"; exit 77; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-console.XXXXXX")
+socket="quorvel-console-test-$$"
+cleanup() {
+  tmux -L "$socket" kill-server 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "console at a terminal: $*" >&2
+  echo "--- screen:" >&2
+  tmux -L "$socket" capture-pane -p -t console >&2 2>/dev/null || true
+  echo "--- history:" >&2
+  cat "$work/state/quorvel/history" >&2 2>/dev/null || true
+  exit 1
+}
+# Waits up to 20 s for the screen to show a line matching the extended regular expression.
+wait_for_screen() {
+  for _ in $(seq 200); do
+    if tmux -L "$socket" capture-pane -p -t console 2>/dev/null | grep -Eq "$1"; then return 0; fi
+    sleep 0.1
+  done
+  fail "the screen never showed '$1'"
+}
+start_console() {
+  tmux -L "$socket" new-session -d -s console -x 120 -y 40 \
+    "env XDG_STATE_HOME='$work/state' '$host' --no-config console; sleep 30"
+  wait_for_screen '^quorvel>'
+}
+keys() {
+  tmux -L "$socket" send-keys -t console "$@"
+}
+end_console() {
+  keys C-d
+  for _ in $(seq 200); do
+    [ -s "$work/state/quorvel/history" ] && grep -q 'from the first session' "$work/state/quorvel/history" && break
+    sleep 0.1
+  done
+  tmux -L "$socket" kill-server 2>/dev/null || true
+}
+
+start_console
+# Completion of a command, of a variable, and of a command's fixed words.
+keys 'lo' Tab Enter
+keys 'quorvel_f' Tab '0.25' Enter
+keys 'quorvel_factor' Enter
+wait_for_screen '^quorvel_factor = "0.25"$'
+keys 'trace o' Tab Tab
+wait_for_screen '^off +on$'
+keys C-u 'echo from the first session' Enter
+wait_for_screen '^from the first session$'
+end_console
+grep -qx 'load' "$work/state/quorvel/history" || fail "the history does not hold 'load'"
+grep -qx 'quorvel_factor 0.25' "$work/state/quorvel/history" || fail "the history does not hold the completed line"
+
+# The next session walks back through the last one's lines with the arrow keys.
+start_console
+keys Up Enter
+wait_for_screen '^from the first session$'
+keys Up Up Up Enter
+wait_for_screen '^quorvel> quorvel_factor 0.25$'
+end_console
+echo "console at a terminal: passed"

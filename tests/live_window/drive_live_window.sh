@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Drives quorvel-host's live window with real X input, under a virtual X server of its own.
+#
+#   drive_live_window.sh SCENARIO HOST PROBE
+#
+# SCENARIO: orange_box, orange_touch, factor_slider or reload. HOST is quorvel-host, PROBE the
+# screenshot probe. Widget positions come from the window's own layout file (gui --layout); the
+# outcome is read from what the host gives anyway: the plug-in's log lines on standard output, the
+# saved settings after exit, and the picture of the window as it closed (gui --screenshot).
+# Exit status 77 (skipped) when Xvfb or xdotool is missing.
+set -euo pipefail
+scenario=$1 host=$2 probe=$3
+
+for program in Xvfb xdotool; do
+  if ! command -v "$program" >/dev/null; then
+    echo "skipped: $program is missing (scripts/install-dependencies --tests installs xvfb and xdotool)"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-live-window.XXXXXX")
+xvfb_pid= host_pid=
+cleanup() {
+  [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "live_window.$scenario: $*" >&2
+  for file in out err layout host.cfg; do
+    [ -e "$work/$file" ] && { echo "--- $file:"; cat "$work/$file"; } >&2
+  done
+  exit 1
+}
+
+# Waits up to 30 s for FILE to match the extended regular expression.
+wait_for() {
+  local file=$1 pattern=$2
+  for _ in $(seq 300); do
+    if [ -e "$file" ] && grep -Eq "$pattern" "$file"; then return 0; fi
+    sleep 0.1
+  done
+  fail "waited in vain for '$pattern' in $(basename "$file")"
+}
+
+# A virtual screen on the first free display; Xvfb names it on the descriptor.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
+xvfb_pid=$!
+wait_for "$work/display" '^[0-9]+$'
+export DISPLAY=":$(cat "$work/display")"
+export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
+
+"$host" --config "$work/host.cfg" gui --layout "$work/layout" --screenshot "$work/shot.png" \
+  >"$work/out" 2>"$work/err" &
+host_pid=$!
+wait_for "$work/layout" '^orange_touch '
+wait_for "$work/layout" '^variable:quorvel_trajectory '
+window=$(xdotool search --sync --name '^Quorvel - stand-in host$' | head -n 1)
+[ -n "$window" ] || fail "found no window named 'Quorvel - stand-in host'"
+
+# rect NAME: the widget's "X0 Y0 X1 Y1", whole pixels.
+rect() {
+  local line
+  line=$(grep -E "^$1 " "$work/layout") || fail "the layout has no widget $1"
+  awk '{ printf "%d %d %d %d\n", $2, $3, $4, $5 }' <<<"$line"
+}
+# The check box's square: as tall as the widget, as wide as it is tall.
+square() {
+  read -r x0 y0 x1 y1 <<<"$(rect "$1")"
+  echo "$x0 $y0 $((x0 + y1 - y0)) $y1"
+}
+center_of() {
+  read -r x0 y0 x1 y1 <<<"$1"
+  echo "$(((x0 + x1) / 2)) $(((y0 + y1) / 2))"
+}
+# Moves the pointer there, then presses and releases the left button, a few frames apart.
+click() {
+  xdotool mousemove --window "$window" $1 $2
+  sleep 0.3
+  xdotool mousedown 1
+  sleep 0.3
+  xdotool mouseup 1
+  sleep 0.3
+}
+tick_orange() {
+  click $(center_of "$(square variable:quorvel_enabled_orange)")
+  # Saved shortly after the change.
+  wait_for "$work/host.cfg" '^quorvel_enabled_orange 1$'
+}
+orange_touch_logs() {
+  click $(center_of "$(rect orange_touch)")
+  wait_for "$work/out" '^\[Quorvel\] Trajectory zero$'
+}
+# ticked NAME: the number of check-mark pixels in the check box's square in the last picture.
+ticked() {
+  "$probe" "$work/shot.png" $(square "$1")
+}
+stop_host() {
+  kill -TERM "$host_pid"
+  local status=0
+  wait "$host_pid" || status=$?
+  host_pid=
+  [ "$status" = 0 ] || fail "the host exited with status $status"
+  [ -s "$work/shot.png" ] || fail "the host left no picture"
+}
+
+case "$scenario" in
+  orange_box)
+    tick_orange
+    stop_host
+    orange=$(ticked variable:quorvel_enabled_orange)
+    blue=$(ticked variable:quorvel_enabled_blue)
+    [ "$orange" -ge 10 ] || fail "the orange box does not look ticked ($orange check-mark pixels)"
+    [ "$blue" -eq 0 ] || fail "the blue box looks ticked ($blue check-mark pixels)"
+    grep -qx 'quorvel_enabled_blue 0' "$work/host.cfg" || fail "the blue switch was saved changed"
+    ;;
+  orange_touch)
+    # Switched off, a touch leaves the speed alone and logs nothing.
+    click $(center_of "$(rect orange_touch)")
+    sleep 0.5
+    grep -q 'Quorvel' "$work/out" && fail "a touch by a switched-off team logged something"
+    tick_orange
+    orange_touch_logs
+    stop_host
+    [ "$(grep -c '^\[Quorvel\] Trajectory zero$' "$work/out")" = 1 ] || fail "expected one response to one touch"
+    ;;
+  factor_slider)
+    read -r x0 y0 x1 y1 <<<"$(rect variable:quorvel_factor)"
+    width=$(awk '$1 == "panel_item_width" { printf "%d", $2 }' "$work/layout")
+    [ -n "$width" ] || fail "the layout has no panel_item_width"
+    y=$(((y0 + y1) / 2))
+    # From the middle of the track to a quarter of it, dragged in steps.
+    xdotool mousemove --window "$window" $((x0 + width / 2)) $y
+    sleep 0.3
+    xdotool mousedown 1
+    for step in 1 2 3 4; do
+      xdotool mousemove --window "$window" $((x0 + width / 2 - step * width / 16)) $y
+      sleep 0.1
+    done
+    sleep 0.3
+    xdotool mouseup 1
+    wait_for "$work/host.cfg" '^quorvel_factor 0\.[0-9]+$'
+    stop_host
+    factor=$(awk '$1 == "quorvel_factor" { print $2 }' "$work/host.cfg")
+    awk -v f="$factor" 'BEGIN { exit !(f > 0.1 && f < 0.4) }' || fail "the factor is $factor, not about a quarter"
+    ;;
+  reload)
+    tick_orange
+    click $(center_of "$(rect reload)")
+    wait_for "$work/out" '^quorvel-host: reloaded '
+    # The reloaded plug-in answers touches, with the value kept in the host.
+    orange_touch_logs
+    stop_host
+    grep -qx 'quorvel_enabled_orange 1' "$work/host.cfg" || fail "the orange switch was not kept"
+    orange=$(ticked variable:quorvel_enabled_orange)
+    [ "$orange" -ge 10 ] || fail "after the reload the orange box does not look ticked ($orange)"
+    ;;
+  *)
+    fail "unknown scenario"
+    ;;
+esac
+echo "live_window.$scenario: passed"
