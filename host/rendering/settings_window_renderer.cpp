@@ -5,7 +5,6 @@
 #include <backends/imgui_impl_opengl3.h>
 
 #include "headless_gl_context.h"
-#include "png_file.h"
 #include "render_error.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
@@ -28,30 +27,60 @@ public:
     OpenGl3Renderer& operator=(const OpenGl3Renderer&) = delete;
 };
 
-}  // namespace
+// One frame's Dear ImGui context with the renderer on it. Declared in the order they are set up;
+// torn down in reverse, the context current, so the renderer stops before its context goes.
+struct FrameContext {
+    explicit FrameContext(ImFontAtlas* fonts) : imgui(fonts) {}
+    ~FrameContext() { ImGui::SetCurrentContext(imgui.get()); }
+    FrameContext(const FrameContext&) = delete;
+    FrameContext& operator=(const FrameContext&) = delete;
 
-// Declared in the order they are set up; they are torn down in reverse, so the plug-in gives the
-// context back before the renderer stops, and the GL context goes last.
-struct SettingsWindowRenderer::Parts {
-    Parts(LoadedPlugin& plugin, int width, int height) : gl(width, height), window(plugin, imgui.get()) {}
-
-    HeadlessGlContext gl;
     HostImGuiContext imgui;
     OpenGl3Renderer renderer;
-    SettingsWindow window;
 };
 
-SettingsWindowRenderer::SettingsWindowRenderer(LoadedPlugin& plugin, int width, int height)
-    : parts_(std::make_unique<Parts>(plugin, width, height)) {}
+}  // namespace
 
-SettingsWindowRenderer::~SettingsWindowRenderer() = default;
+// What is kept from frame to frame: the GL context, and the font atlas, built at the first frame.
+// Each frame is built on a Dear ImGui context of its own, so that every picture shows the window
+// as a first frame does (a context's later frames differ: the window has taken the focus), and the
+// same settings always give the same picture. The last frame's context stays until the next
+// frame, so what it laid out can still be read. Torn down in reverse: frame, fonts, GL context.
+struct SettingsWindowRenderer::Parts {
+    Parts(int width, int height) : gl(width, height) {}
 
-ImGuiContext* SettingsWindowRenderer::context() const {
-    return parts_->imgui.get();
+    HeadlessGlContext gl;
+    ImFontAtlas fonts;
+    std::unique_ptr<FrameContext> lastFrame;
+};
+
+SettingsWindowRenderer::SettingsWindowRenderer(int width, int height)
+    : parts_(std::make_unique<Parts>(width, height)) {}
+
+SettingsWindowRenderer::~SettingsWindowRenderer() {
+    // Another GL context may be current: the renderer frees its textures and buffers on its own.
+    // If EGL refuses, they go with the GL context.
+    try {
+        parts_->gl.makeCurrent();
+    } catch (const RenderError&) {
+    }
+    parts_->lastFrame.reset();
 }
 
-RgbImage SettingsWindowRenderer::renderFrame() {
-    ImGuiIO& io = parts_->imgui.io();
+ImGuiContext* SettingsWindowRenderer::context() const {
+    return parts_->lastFrame ? parts_->lastFrame->imgui.get() : nullptr;
+}
+
+RgbImage SettingsWindowRenderer::renderFrame(LoadedPlugin& plugin) {
+    // Another GL context may have been made current since the last frame.
+    parts_->gl.makeCurrent();
+    parts_->lastFrame.reset();
+    parts_->lastFrame = std::make_unique<FrameContext>(&parts_->fonts);
+    HostImGuiContext& imgui = parts_->lastFrame->imgui;
+    // Hands the context to the plug-in for this frame and takes it back when the call ends.
+    SettingsWindow window(plugin, imgui.get());
+
+    ImGuiIO& io = imgui.io();
     const ImVec2 size(static_cast<float>(parts_->gl.width()), static_cast<float>(parts_->gl.height()));
     io.DisplaySize = size;
     io.DeltaTime = 1.0f / 60.0f;
@@ -60,7 +89,7 @@ RgbImage SettingsWindowRenderer::renderFrame() {
     ImGui::NewFrame();
     ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
     ImGui::SetNextWindowSize(size);
-    parts_->window.draw();
+    window.draw();
     ImGui::Render();
 
     glViewport(0, 0, parts_->gl.width(), parts_->gl.height());
@@ -68,11 +97,6 @@ RgbImage SettingsWindowRenderer::renderFrame() {
     glClear(GL_COLOR_BUFFER_BIT);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     return parts_->gl.readPixels();
-}
-
-void writeSettingsWindowPng(LoadedPlugin& plugin, const std::string& path) {
-    SettingsWindowRenderer renderer(plugin);
-    writePng(path, renderer.renderFrame());
 }
 
 }  // namespace host

@@ -1,9 +1,10 @@
-// The host's settings window drawn to an image without a display: a headless OpenGL context, the
-// host's Dear ImGui context with the OpenGL 3 renderer, and the plug-in's settings window filling
-// the picture.
+// The host's settings window drawn to an image without a display: a headless OpenGL context, a
+// Dear ImGui context of the host's with the OpenGL 3 renderer, and the plug-in's settings window
+// filling the picture.
 //
-// Calling order: construct it while the plug-in is loaded (it hands the plug-in its context),
-// call renderFrame() as often as wanted, destroy it before the plug-in is unloaded.
+// The OpenGL context and the font atlas cost far more to set up than a frame drawn with them, so
+// one renderer keeps them for any number of frames, of any plug-in loaded meanwhile: the plug-in is
+// handed the host's Dear ImGui context for the frame only.
 // Threads: all on one thread (the OpenGL context is current there).
 #pragma once
 
@@ -24,25 +25,23 @@ public:
     static constexpr int kDefaultWidth = 500;
     static constexpr int kDefaultHeight = 132;
 
-    // Throws RenderError without software OpenGL, CommandError if the plug-in has no panel.
-    explicit SettingsWindowRenderer(LoadedPlugin& plugin, int width = kDefaultWidth, int height = kDefaultHeight);
+    // Throws RenderError without software OpenGL.
+    explicit SettingsWindowRenderer(int width = kDefaultWidth, int height = kDefaultHeight);
     ~SettingsWindowRenderer();
     SettingsWindowRenderer(const SettingsWindowRenderer&) = delete;
     SettingsWindowRenderer& operator=(const SettingsWindowRenderer&) = delete;
 
-    // Builds one Dear ImGui frame with the settings window at the top left, filling the picture,
-    // and draws it. The plug-in reads its settings during the call.
-    RgbImage renderFrame();
-    // The host's context: current on this thread while the renderer lives.
+    // Builds one Dear ImGui frame with `plugin`'s settings window at the top left, filling the
+    // picture, and draws it. The plug-in reads its settings during the call, on the host's context,
+    // which it gives back before the call returns. Throws CommandError if the plug-in has no panel.
+    RgbImage renderFrame(LoadedPlugin& plugin);
+    // The last frame's Dear ImGui context, current on this thread after the frame until the next
+    // one starts; null before the first frame.
     ImGuiContext* context() const;
 
 private:
     struct Parts;
     std::unique_ptr<Parts> parts_;
 };
-
-// Renders one frame of the plug-in's settings window as it is now and writes it to `path`.
-// Throws RenderError or CommandError.
-void writeSettingsWindowPng(LoadedPlugin& plugin, const std::string& path);
 
 }  // namespace host
