@@ -1,0 +1,62 @@
+// The program's side of the graphics part: pictures and the live window, loaded on first use.
+#include <string>
+#include <utility>
+
+#include "graphics_part.h"
+#include "gui/gui_app.h"
+#include "platform/dynamic_library.h"
+#include "platform/executable_location.h"
+#include "rendering/render_error.h"
+
+namespace host {
+namespace {
+
+// Loads the part the first time; throws RenderError saying why it cannot (a failed load is tried
+// again next time).
+const GraphicsPart& graphicsPart() {
+    struct Loaded {
+        DynamicLibrary library;
+        const GraphicsPart* part;
+    };
+    // Never closed, so never destroyed: see graphics_part.h. Kept reachable here, so leak checkers
+    // see it as in use.
+    static const Loaded* loaded = nullptr;
+    if (loaded != nullptr) {
+        return *loaded->part;
+    }
+    const std::string path = executableDirectory() + kPathSeparator + kGraphicsPartFileName;
+    std::string error;
+    DynamicLibrary opened = DynamicLibrary::open(path, error);
+    if (!opened.isOpen()) {
+        throw RenderError("cannot load quorvel-host's graphics part '" + path + "': " + error);
+    }
+    const auto entry = reinterpret_cast<GraphicsPartEntry>(opened.symbol(kGraphicsPartEntry));
+    if (entry == nullptr) {
+        throw RenderError("'" + path + "' is not quorvel-host's graphics part: it has no " + kGraphicsPartEntry);
+    }
+    const GraphicsPart* candidate = entry();
+    if (candidate == nullptr || candidate->version != kGraphicsPartVersion) {
+        throw RenderError("'" + path + "' is the graphics part of another build of quorvel-host");
+    }
+    loaded = new Loaded{std::move(opened), candidate};
+    return *candidate;
+}
+
+}  // namespace
+
+std::unique_ptr<PanelPictures> makePanelPictures() {
+    return graphicsPart().makePanelPictures();
+}
+
+int runGui(HostSession& session, std::ostream& errors) {
+    const GraphicsPart* part = nullptr;
+    try {
+        part = &graphicsPart();
+    } catch (const RenderError& error) {
+        errors << "quorvel-host: " << error.what() << '\n';
+        return 1;
+    }
+    return part->runGui(session, errors);
+}
+
+}  // namespace host
