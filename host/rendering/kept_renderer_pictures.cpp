@@ -9,9 +9,16 @@ void KeptRendererPictures::write(LoadedPlugin& plugin, const std::string& path) 
         // A renderer that failed to start is not kept: the next picture tries again.
         renderer_ = std::make_unique<SettingsWindowRenderer>();
     }
-    // A frame that fails, or a file that cannot be written, leaves the renderer as good as it was:
-    // each frame starts on a Dear ImGui context of its own.
-    writePng(path, renderer_->renderFrame(plugin));
+    RgbImage image;
+    try {
+        image = renderer_->renderFrame(plugin);
+    } catch (...) {
+        // A frame that did not finish leaves its context mid-frame: start afresh next time.
+        renderer_.reset();
+        throw;
+    }
+    // A file that cannot be written leaves the renderer as good as it was.
+    writePng(path, image);
 }
 
 }  // namespace host

@@ -27,63 +27,52 @@ public:
     OpenGl3Renderer& operator=(const OpenGl3Renderer&) = delete;
 };
 
-// One frame's Dear ImGui context with the renderer on it. Declared in the order they are set up;
-// torn down in reverse, the context current, so the renderer stops before its context goes.
-struct FrameContext {
-    explicit FrameContext(ImFontAtlas* fonts) : imgui(fonts) {}
-    ~FrameContext() { ImGui::SetCurrentContext(imgui.get()); }
-    FrameContext(const FrameContext&) = delete;
-    FrameContext& operator=(const FrameContext&) = delete;
-
-    HostImGuiContext imgui;
-    OpenGl3Renderer renderer;
-};
-
 }  // namespace
 
-// What is kept from frame to frame: the GL context, and the font atlas, built at the first frame.
-// Each frame is built on a Dear ImGui context of its own, so that every picture shows the window
-// as a first frame does (a context's later frames differ: the window has taken the focus), and the
-// same settings always give the same picture. The last frame's context stays until the next
-// frame, so what it laid out can still be read. Torn down in reverse: frame, fonts, GL context.
+// Declared in the order they are set up; they are torn down in reverse, so the renderer stops
+// before its Dear ImGui context goes, and the GL context goes last.
 struct SettingsWindowRenderer::Parts {
     Parts(int width, int height) : gl(width, height) {}
 
     HeadlessGlContext gl;
-    ImFontAtlas fonts;
-    std::unique_ptr<FrameContext> lastFrame;
+    HostImGuiContext imgui;
+    OpenGl3Renderer renderer;
 };
 
 SettingsWindowRenderer::SettingsWindowRenderer(int width, int height)
     : parts_(std::make_unique<Parts>(width, height)) {}
 
 SettingsWindowRenderer::~SettingsWindowRenderer() {
-    // Another GL context may be current: the renderer frees its textures and buffers on its own.
-    // If EGL refuses, they go with the GL context.
+    // Another GL or Dear ImGui context may be current: the renderer frees its textures and buffers
+    // on its own. If EGL refuses, they go with the GL context.
     try {
         parts_->gl.makeCurrent();
     } catch (const RenderError&) {
     }
-    parts_->lastFrame.reset();
+    ImGui::SetCurrentContext(parts_->imgui.get());
 }
 
 ImGuiContext* SettingsWindowRenderer::context() const {
-    return parts_->lastFrame ? parts_->lastFrame->imgui.get() : nullptr;
+    return parts_->imgui.get();
 }
 
 RgbImage SettingsWindowRenderer::renderFrame(LoadedPlugin& plugin) {
-    // Another GL context may have been made current since the last frame.
+    // Another GL or Dear ImGui context may have been made current since the last frame.
     parts_->gl.makeCurrent();
-    parts_->lastFrame.reset();
-    parts_->lastFrame = std::make_unique<FrameContext>(&parts_->fonts);
-    HostImGuiContext& imgui = parts_->lastFrame->imgui;
-    // Hands the context to the plug-in for this frame and takes it back when the call ends.
-    SettingsWindow window(plugin, imgui.get());
-
-    ImGuiIO& io = imgui.io();
+    ImGui::SetCurrentContext(parts_->imgui.get());
+    ImGuiIO& io = parts_->imgui.io();
     const ImVec2 size(static_cast<float>(parts_->gl.width()), static_cast<float>(parts_->gl.height()));
     io.DisplaySize = size;
     io.DeltaTime = 1.0f / 60.0f;
+    // Every picture shows the window as it appears, in the frame in which it opens (a window that
+    // stays open is drawn differently: focus settles after its first frame). So the window is
+    // closed for one frame, an empty one, before each picture after the first.
+    if (ImGui::GetFrameCount() > 0) {
+        ImGui::NewFrame();
+        ImGui::Render();
+    }
+    // Hands the context to the plug-in for this frame and takes it back when the call ends.
+    SettingsWindow window(plugin, parts_->imgui.get());
 
     ImGui_ImplOpenGL3_NewFrame();
     ImGui::NewFrame();

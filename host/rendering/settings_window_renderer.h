@@ -1,10 +1,11 @@
-// The host's settings window drawn to an image without a display: a headless OpenGL context, a
-// Dear ImGui context of the host's with the OpenGL 3 renderer, and the plug-in's settings window
-// filling the picture.
+// The host's settings window drawn to an image without a display: a headless OpenGL context, the
+// host's Dear ImGui context with the OpenGL 3 renderer and its font atlas, and the plug-in's
+// settings window filling the picture.
 //
-// The OpenGL context and the font atlas cost far more to set up than a frame drawn with them, so
-// one renderer keeps them for any number of frames, of any plug-in loaded meanwhile: the plug-in is
-// handed the host's Dear ImGui context for the frame only.
+// These cost far more to set up than a frame drawn with them, so one renderer keeps them for any
+// number of frames, of any plug-in loaded meanwhile: the plug-in is handed the host's Dear ImGui
+// context for the frame only. Every frame shows the window as it opens, so the same settings give
+// the same picture however many frames came before.
 // Threads: all on one thread (the OpenGL context is current there).
 #pragma once
 
@@ -35,8 +36,7 @@ public:
     // picture, and draws it. The plug-in reads its settings during the call, on the host's context,
     // which it gives back before the call returns. Throws CommandError if the plug-in has no panel.
     RgbImage renderFrame(LoadedPlugin& plugin);
-    // The last frame's Dear ImGui context, current on this thread after the frame until the next
-    // one starts; null before the first frame.
+    // The host's Dear ImGui context, current on this thread after each frame.
     ImGuiContext* context() const;
 
 private:

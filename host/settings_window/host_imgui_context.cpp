@@ -5,7 +5,7 @@
 
 namespace host {
 
-HostImGuiContext::HostImGuiContext(ImFontAtlas* sharedFonts) : context_(ImGui::CreateContext(sharedFonts)) {
+HostImGuiContext::HostImGuiContext() : context_(ImGui::CreateContext()) {
     ImGui::SetCurrentContext(context_);
     // A window layout saved by one run would move the windows of the next, and of every test.
     ImGuiIO& io = ImGui::GetIO();

@@ -6,7 +6,6 @@
 // was handed the context must stop using it before this object is destroyed.
 #pragma once
 
-struct ImFontAtlas;
 struct ImGuiContext;
 struct ImGuiIO;
 
@@ -15,10 +14,8 @@ namespace host {
 class HostImGuiContext {
 public:
     // Creates the context and makes it current for the host's Dear ImGui. It reads and writes no
-    // files: no saved window layout, no log file. With `sharedFonts` it draws with that font atlas,
-    // which must outlive it (contexts made one after another then share one built atlas);
-    // otherwise it has its own.
-    explicit HostImGuiContext(ImFontAtlas* sharedFonts = nullptr);
+    // files: no saved window layout, no log file.
+    HostImGuiContext();
     // Destroys the context; afterwards the host's Dear ImGui has none current.
     ~HostImGuiContext();
     HostImGuiContext(const HostImGuiContext&) = delete;

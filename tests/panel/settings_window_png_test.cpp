@@ -151,6 +151,19 @@ TEST_F(SettingsWindowPng, PanelPngSetsUpOnceAndKeepsDrawingTheSamePicture) {
     EXPECT_TRUE(samePixels(readPng(first), readPng(fresh)));
     EXPECT_TRUE(samePixels(readPng(second), readPng(fresh)));
     EXPECT_TRUE(samePixels(readPng(reloaded), readPng(fresh)));
+
+    // And with other settings.
+    interpreter.execute("quorvel_enabled_blue 1");
+    interpreter.execute("quorvel_trajectory 62.5");
+    const std::string changed = temporaryFile("kept_changed.png");
+    interpreter.execute("panel png " + changed);
+    const std::string freshChanged = temporaryFile("fresh_changed.png");
+    {
+        host::SettingsWindowRenderer renderer;
+        host::writePng(freshChanged, renderer.renderFrame(session.plugin()));
+    }
+    EXPECT_FALSE(samePixels(readPng(changed), readPng(fresh)));
+    EXPECT_TRUE(samePixels(readPng(changed), readPng(freshChanged)));
 }
 
 TEST_F(SettingsWindowPng, AFileThatCannotBeWrittenLeavesTheRendererUsable) {
