@@ -6,7 +6,6 @@
 
 namespace host {
 
-const char* const kModuleFileName = "Quorvel.dll";
 const char kPathSeparator = '\\';
 
 std::string executableDirectory() {

@@ -9,10 +9,21 @@ GameWrapper::GameWrapper(std::shared_ptr<pluginsdk::detail::PluginScope> scope) 
 
 GameWrapper::~GameWrapper() = default;
 
+namespace {
+// The world this handle reaches, or null once the world is gone or the plug-in has been cut off.
+std::shared_ptr<pluginsdk::World> reachableWorld(const std::shared_ptr<pluginsdk::detail::PluginScope>& scope) {
+    return scope && !scope->cut ? scope->world.lock() : nullptr;
+}
+}  // namespace
+
+GameWrapper::operator bool() const {
+    return reachableWorld(scope_) != nullptr;
+}
+
 template <>
 void GameWrapper::HookEventWithCallerPost<BallWrapper>(
     std::string eventName, std::function<void(BallWrapper caller, void* params, std::string eventName)> callback) {
-    if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+    if (const auto world = reachableWorld(scope_)) {
         if (world->tracing()) {
             world->trace("hook post \"" + eventName + "\"");
         }
@@ -21,7 +32,7 @@ void GameWrapper::HookEventWithCallerPost<BallWrapper>(
 }
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float delaySeconds) {
-    if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+    if (const auto world = reachableWorld(scope_)) {
         if (world->tracing()) {
             world->trace("timeout " + pluginsdk::formatFloat(delaySeconds));
         }

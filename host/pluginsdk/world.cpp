@@ -1,6 +1,7 @@
 #include "world.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <stdexcept>
 
@@ -135,13 +136,60 @@ void World::runPostHooks(const std::string& eventName, const BallWrapper& caller
 
 // --- Timers and the game clock ----------------------------------------------------------------
 
+namespace {
+
+// Ticks from now until a timer's delay is up; nullopt for a delay that never ends.
+std::optional<std::int64_t> delayTicks(float delaySeconds) {
+    if (std::isnan(delaySeconds)) {
+        return std::nullopt;
+    }
+    if (delaySeconds <= 0.0f) {
+        return 0;
+    }
+    const double ticks = std::round(static_cast<double>(delaySeconds) * World::kTicksPerSecond);
+    if (ticks >= static_cast<double>(World::kLatestTick)) {
+        return std::nullopt;
+    }
+    return std::max<std::int64_t>(1, static_cast<std::int64_t>(ticks));
+}
+
+// The ticks of an advance, or nullopt if it is not one the clock can make from `now`.
+std::optional<std::int64_t> advanceTicks(std::int64_t now, double seconds) {
+    if (!(seconds >= 0.0)) {  // negative or NaN
+        return std::nullopt;
+    }
+    const double ticks = std::round(seconds * World::kTicksPerSecond);
+    // Compared as doubles first: the conversion to an integer is only defined in range.
+    if (ticks > static_cast<double>(World::kLatestTick - now)) {
+        return std::nullopt;
+    }
+    const auto whole = static_cast<std::int64_t>(ticks);
+    if (whole > World::kLatestTick - now) {
+        return std::nullopt;
+    }
+    return whole;
+}
+
+}  // namespace
+
 void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback, float delaySeconds) {
-    const double due = now_ + static_cast<double>(delaySeconds);
+    const std::optional<std::int64_t> delay = delayTicks(delaySeconds);
+    // A timer that never falls due waits past the latest tick the clock can reach.
+    const std::int64_t due = delay && *delay <= kLatestTick - now_ ? now_ + *delay : INT64_MAX;
     timers_.emplace(std::make_pair(due, nextTimerSequence_++), Timer{plugin, game, std::move(callback)});
 }
 
+bool World::canAdvanceClock(double seconds) const {
+    return advanceTicks(now_, seconds).has_value();
+}
+
 void World::advanceClock(double seconds) {
-    const double target = now_ + seconds;
+    const std::optional<std::int64_t> ticks = advanceTicks(now_, seconds);
+    if (!ticks) {
+        throw std::out_of_range("the game clock cannot advance by " + std::to_string(seconds) + " s from " +
+                                std::to_string(gameTime()) + " s");
+    }
+    const std::int64_t target = now_ + *ticks;
     while (!timers_.empty() && timers_.begin()->first.first <= target) {
         auto first = timers_.begin();
         now_ = std::max(now_, first->first.first);
@@ -161,9 +209,15 @@ void World::advanceClock(double seconds) {
 // --- The console log --------------------------------------------------------------------------
 
 void World::log(const detail::PluginScope& plugin, std::string text) {
+    if (log_.size() == kRecentLogLines) {
+        log_.pop_front();
+    }
     log_.push_back({plugin.name, std::move(text)});
+    ++loggedLineCount_;
     if (logListener_) {
-        logListener_(log_.back());
+        // A copy: the listener may log in turn and move the recent lines under it.
+        const LogLine line = log_.back();
+        logListener_(line);
     }
 }
 

@@ -40,6 +40,10 @@ struct PluginScope {
     std::weak_ptr<World> world;
     PluginId id = 0;
     std::string name;
+    // Set by the host once it starts unloading the plug-in, before it releases the object: from
+    // then on the plug-in's handles do nothing, so nothing it registers in its destructors or its
+    // module's static clean-up can outlive the module.
+    bool cut = false;
 };
 
 }  // namespace pluginsdk::detail

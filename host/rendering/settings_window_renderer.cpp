@@ -52,10 +52,6 @@ SettingsWindowRenderer::~SettingsWindowRenderer() {
     ImGui::SetCurrentContext(parts_->imgui.get());
 }
 
-ImGuiContext* SettingsWindowRenderer::context() const {
-    return parts_->imgui.get();
-}
-
 RgbImage SettingsWindowRenderer::renderFrame(LoadedPlugin& plugin) {
     // Another GL or Dear ImGui context may have been made current since the last frame.
     parts_->gl.makeCurrent();

@@ -14,30 +14,25 @@
 
 #include "loader/loaded_plugin.h"
 #include "rgb_image.h"
-
-struct ImGuiContext;
+#include "settings_window/settings_window.h"
 
 namespace host {
 
 class SettingsWindowRenderer {
 public:
-    // The picture's default size: room for the window's title, the panel's four widgets and the
-    // longest label at Dear ImGui's default font and style.
-    static constexpr int kDefaultWidth = 500;
-    static constexpr int kDefaultHeight = 132;
-
+    // The picture is the settings window at its default size unless told otherwise.
     // Throws RenderError without software OpenGL.
-    explicit SettingsWindowRenderer(int width = kDefaultWidth, int height = kDefaultHeight);
+    explicit SettingsWindowRenderer(int width = SettingsWindow::kDefaultWidth,
+                                    int height = SettingsWindow::kDefaultHeight);
     ~SettingsWindowRenderer();
     SettingsWindowRenderer(const SettingsWindowRenderer&) = delete;
     SettingsWindowRenderer& operator=(const SettingsWindowRenderer&) = delete;
 
     // Builds one Dear ImGui frame with `plugin`'s settings window at the top left, filling the
     // picture, and draws it. The plug-in reads its settings during the call, on the host's context,
-    // which it gives back before the call returns. Throws CommandError if the plug-in has no panel.
+    // which it gives back before the call returns; the context stays current on this thread after
+    // the frame. Throws CommandError if the plug-in has no panel.
     RgbImage renderFrame(LoadedPlugin& plugin);
-    // The host's Dear ImGui context, current on this thread after each frame.
-    ImGuiContext* context() const;
 
 private:
     struct Parts;

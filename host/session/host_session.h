@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -36,11 +37,17 @@ public:
 
     // Loads the module the way the real host does. Throws CommandError.
     void load();
-    // Drops the plug-in's hooks and timers, calls its release function, unloads the module.
+    // Unloads the module, if one is loaded: onUnload, drop the plug-in's hooks and timers, cut its
+    // handles off, call its release function, close the module. The unload always completes;
+    // throws CommandError afterwards if a plug-in entry point threw on the way.
     void unload();
     bool loaded() const { return plugin_ != nullptr; }
     // The loaded plug-in; throws CommandError if none is loaded.
     LoadedPlugin& plugin();
+
+    // Called with each line the plug-in logs, after it is printed; null to stop. One observer at a
+    // time (the console interpreter, which remembers what `expect log` can still match).
+    void setLogObserver(std::function<void(const pluginsdk::LogLine&)> observer);
 
     // Plug-in callbacks that threw since the last call, as messages; clears them.
     std::vector<std::string> takeCallbackFailures();
@@ -51,6 +58,7 @@ private:
     std::shared_ptr<pluginsdk::World> world_;
     std::unique_ptr<LoadedPlugin> plugin_;
     std::vector<std::string> callbackFailures_;
+    std::function<void(const pluginsdk::LogLine&)> logObserver_;
 };
 
 }  // namespace host
