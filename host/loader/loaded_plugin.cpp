@@ -55,10 +55,19 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path,
     if (const auto problem = moduleFileProblem(path)) {
         refuse(path, *problem);
     }
-    if (const auto problem = moduleTrialProblem(path)) {
+    // The whole load and unload, rehearsed where a crash or a damaged module costs only the child.
+    const auto rehearsal = [&path] {
+        const auto scratch = pluginsdk::World::create();
+        loadChecked(path, scratch)->unload();
+    };
+    if (const auto problem = moduleTrialProblem(path, rehearsal)) {
         refuse(path, *problem);
     }
+    return loadChecked(path, world);
+}
 
+std::unique_ptr<LoadedPlugin> LoadedPlugin::loadChecked(const std::string& path,
+                                                        const std::shared_ptr<pluginsdk::World>& world) {
     std::unique_ptr<LoadedPlugin> loaded(new LoadedPlugin());
     loaded->path_ = path;
     loaded->world_ = world;

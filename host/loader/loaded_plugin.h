@@ -63,6 +63,9 @@ public:
 
 private:
     LoadedPlugin() = default;
+    // load() without the file check and the trial in a child process.
+    static std::unique_ptr<LoadedPlugin> loadChecked(const std::string& path,
+                                                     const std::shared_ptr<pluginsdk::World>& world);
 
     std::string path_;
     DynamicLibrary library_;

@@ -1,4 +1,4 @@
-// The trial opening on POSIX systems: fork, dlopen in the child, report through a pipe.
+// The trial on POSIX systems: fork, dlopen and the rehearsal in the child, report through a pipe.
 #include "module_trial.h"
 
 #include <dlfcn.h>
@@ -7,15 +7,22 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <exception>
+
+// Present only when the host runs under a sanitizer: what runs when a sanitizer stops the process.
+extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
 
 namespace host {
 namespace {
 
-// The child's exit status when the module's static set-up threw; the pipe carries what it threw.
+// The child's exit statuses when something ended in std::terminate: while the module was being
+// opened (its static set-up threw), or later in the rehearsal. The pipe carries what was thrown.
 constexpr int kStaticSetUpThrew = 3;
+constexpr int kRehearsalTerminated = 4;
 int childReportPipe = -1;
+volatile bool childOpenedModule = false;
 constexpr std::size_t kLongestReport = 1024;
 
 void writeAll(int fd, const std::string& text) {
@@ -46,25 +53,59 @@ void writeAll(int fd, const std::string& text) {
     }
     // Short enough to fit the pipe's buffer whole, so the child never waits on its parent.
     writeAll(childReportPipe, what.substr(0, kLongestReport));
-    ::_exit(kStaticSetUpThrew);
+    ::_exit(childOpenedModule ? kRehearsalTerminated : kStaticSetUpThrew);
 }
 
-[[noreturn]] void openInChild(const std::string& path, int reportPipe) {
+// The child's own output would interleave with the host's: whatever the module or the rehearsal
+// prints, the sanitizers' reports included, goes nowhere.
+void silenceStandardStreams() {
+    const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (nowhere >= 0) {
+        ::dup2(nowhere, STDOUT_FILENO);
+        ::dup2(nowhere, STDERR_FILENO);
+        ::close(nowhere);
+    }
+}
+
+[[noreturn]] void tryInChild(const std::string& path, const std::function<void()>& rehearsal, int reportPipe) {
     childReportPipe = reportPipe;
+    silenceStandardStreams();
+    // A crash ends the child by its signal, which the parent reports; handlers the host's process
+    // installed (a sanitizer's, a fuzzer's) have nothing to do here.
+    for (const int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) {
+        std::signal(signal, SIG_DFL);
+    }
+    // A fuzzer's death callback would record the module as a crash of the host's.
+    if (&__sanitizer_set_death_callback != nullptr) {
+        __sanitizer_set_death_callback(nullptr);
+    }
     std::set_terminate(reportThrownAndExit);
     // dlopen is declared not to throw, so a call to it directly would have its handler optimised
     // away and the exception would unwind into the host's code in the child; called through a
     // pointer the compiler cannot see through, the handler stays.
     void* (*volatile openModule)(const char*, int) = &::dlopen;
+    void* trialHandle = nullptr;
     try {
         const std::string explicitPath = path.find('/') == std::string::npos ? "./" + path : path;
-        openModule(explicitPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+        trialHandle = openModule(explicitPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (trialHandle == nullptr) {
+            // The loader refuses it: the host's own opening says so, in the loader's words.
+            ::_exit(0);
+        }
     } catch (...) {
         // Where the exception does make it through the loader, it is reported all the same.
         reportThrownAndExit();
     }
-    // Whether it opened or not: a module the loader refuses is refused again, with the loader's
-    // words, when the host opens it. Nothing of the host's clean-up runs here.
+    childOpenedModule = true;
+    try {
+        rehearsal();
+    } catch (...) {
+        // A refusal or a throwing entry point: the host's own load meets it again and reports it.
+    }
+    // The rehearsal's own closing only let go of its reference: this one runs the module's static
+    // clean-up, which the host's unload will run too.
+    ::dlclose(trialHandle);
+    // Nothing of the host's clean-up runs here.
     ::_exit(0);
 }
 
@@ -89,7 +130,7 @@ std::string readWaiting(int fd) {
 
 }  // namespace
 
-std::optional<std::string> moduleTrialProblem(const std::string& path) {
+std::optional<std::string> moduleTrialProblem(const std::string& path, const std::function<void()>& rehearsal) {
     int reportPipe[2];
     if (::pipe2(reportPipe, O_CLOEXEC) != 0) {
         return "the host could not try it in a child process: " + std::string(std::strerror(errno));
@@ -103,7 +144,7 @@ std::optional<std::string> moduleTrialProblem(const std::string& path) {
     }
     if (child == 0) {
         ::close(reportPipe[0]);
-        openInChild(path, reportPipe[1]);
+        tryInChild(path, rehearsal, reportPipe[1]);
     }
     ::close(reportPipe[1]);
     int status = 0;
@@ -122,12 +163,15 @@ std::optional<std::string> moduleTrialProblem(const std::string& path) {
     if (WIFEXITED(status) && WEXITSTATUS(status) == kStaticSetUpThrew) {
         return "its static set-up threw: " + thrown;
     }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kRehearsalTerminated) {
+        return "a trial load in a child process ended in std::terminate: " + thrown;
+    }
     if (WIFSIGNALED(status)) {
         const int signal = WTERMSIG(status);
-        return "opening it ended the trial process with signal " + std::to_string(signal) + " (" +
+        return "a trial load in a child process ended with signal " + std::to_string(signal) + " (" +
                std::string(::strsignal(signal)) + ")";
     }
-    return "opening it ended the trial process with status " + std::to_string(WEXITSTATUS(status));
+    return "a trial load in a child process ended with status " + std::to_string(WEXITSTATUS(status));
 }
 
 }  // namespace host

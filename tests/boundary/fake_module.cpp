@@ -1,5 +1,6 @@
 // A plug-in module with one thing wrong, chosen by the build (FAKE_MODULE_DEFECT), for the tests of
 // the loader's refusals. Each defect is one of the ways a file can fail to be a usable plug-in.
+#include <csignal>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -23,6 +24,7 @@
 #define DEFECT_OWN_UNLOAD 13
 #define DEFECT_DROPPED_GAME_HANDLE 14
 #define DEFECT_LONG_STATIC_INIT_THROW 15
+#define DEFECT_CRASHING_LOAD 16
 
 namespace {
 
@@ -90,6 +92,9 @@ public:
             },
             0.5f);
         gameWrapperShared.reset();
+#elif FAKE_MODULE_DEFECT == DEFECT_CRASHING_LOAD
+        // What a module whose code is damaged may do: the host must not go down with it.
+        std::raise(SIGSEGV);
 #elif FAKE_MODULE_DEFECT == DEFECT_OWN_UNLOAD
         cvarManagerShared->registerCvar("fake_unloads", "0", "", true, false, 0, false, 0, false);
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
