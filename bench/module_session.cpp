@@ -12,10 +12,10 @@ namespace {
 void set(pluginsdk::World& world, const std::string& name, const std::string& value) {
     const auto variable = world.findVariable(name);
     if (!variable) {
-        throw host::CommandError("the module registered no '" + name + "'");
+        throw host::HostError("the module registered no '" + name + "'");
     }
     if (const auto refusal = pluginsdk::setVariableText(*variable, value)) {
-        throw host::CommandError(*refusal);
+        throw host::HostError(*refusal);
     }
 }
 

@@ -37,7 +37,7 @@ private:
 
 class ModuleSession {
 public:
-    // Throws host::CommandError if the module cannot be loaded, or if it did not register the
+    // Throws host::HostError if the module cannot be loaded, or if it did not register the
     // settings the set-up needs.
     explicit ModuleSession(const std::string& modulePath);
     ~ModuleSession();

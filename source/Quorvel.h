@@ -17,7 +17,7 @@ public:
     // event, seeds the random generator from the clock and registers the settings variables.
     void onLoad() override;
 
-    // Settings panel (settings/settings_panel.cpp).
+    // Settings panel (settings_panel.cpp).
     void DrawSettingsPanel() override;
     std::string GetDisplayName() override;
     void AttachImGuiContext(std::uintptr_t context) override;

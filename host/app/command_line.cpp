@@ -1,7 +1,7 @@
 #include "command_line.h"
 
-#include "../console/printable_text.h"
-#include "../platform/executable_location.h"
+#include "console/printable_text.h"
+#include "platform/executable_location.h"
 
 namespace host {
 

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "../console/command_interpreter.h"
-#include "../console/script_runner.h"
-#include "../gui/gui_app.h"
-#include "../rendering/panel_png_command.h"
-#include "../platform/process_signals.h"
-#include "../platform/terminal.h"
-#include "../session/host_session.h"
+#include "console/command_interpreter.h"
+#include "console/script_runner.h"
+#include "gui/gui_app.h"
+#include "platform/process_signals.h"
+#include "platform/terminal.h"
+#include "session/host_session.h"
 #include "command_line.h"
+#include "panel_png_command.h"
 
 namespace {
 

@@ -1,134 +1,45 @@
 #include "command_interpreter.h"
 
-#include <cerrno>
-#include <cinttypes>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <limits>
 #include <optional>
 
-#include "../platform/runtime_clock.h"
-#include "../pluginsdk/console_variable.h"
-#include "../pluginsdk/number_text.h"
+#include "console_numbers.h"
 #include "line_reader.h"
+#include "platform/runtime_clock.h"
+#include "pluginsdk/console_variable.h"
+#include "pluginsdk/number_text.h"
 #include "printable_text.h"
 
 namespace host {
 namespace {
 
-// Text from the user or the plug-in in quotes, control characters escaped: it goes into messages,
-// and a NUL would cut a message short.
-std::string quoted(const std::string& text) {
-    return '"' + printable(text) + '"';
-}
-
-void requireWords(const ConsoleLine& line, std::size_t count, const std::string& usage) {
-    if (line.size() != count) {
-        throw CommandError("usage: " + usage);
-    }
-}
-
-// Whether `word` spells infinity itself ("inf", "-Infinity"), rather than a number too large.
-bool spellsInfinity(std::string_view word) {
-    if (!word.empty() && (word.front() == '+' || word.front() == '-')) {
-        word.remove_prefix(1);
-    }
-    std::string lower;
-    for (const char c : word) {
-        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    return lower == "inf" || lower == "infinity";
-}
-
-// Infinity and NaN may be asked for by name; a number too large for a float is refused rather
-// than read as infinity. One too small reads as zero, or the nearest tiny float, as C reads it.
-float readFloat(const std::string& word, const char* what) {
-    const std::optional<float> value = pluginsdk::parseFloat(word);
-    if (!value) {
-        throw CommandError(quoted(word) + " is not a number (expected " + what + ")");
-    }
-    if (std::isinf(*value) && !spellsInfinity(word)) {
-        throw CommandError(quoted(word) + " is too large for a float (expected " + what +
-                           "; write inf for infinity)");
-    }
-    return *value;
-}
-
-std::int64_t readInteger(const std::string& word, const char* what, std::int64_t min, std::int64_t max) {
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(word.c_str(), &end, 10);
-    if (word.empty() || end != word.c_str() + word.size() || errno == ERANGE || value < min || value > max) {
-        throw CommandError(quoted(word) + " is not a whole number from " + std::to_string(min) + " to " +
-                           std::to_string(max) + " (expected " + what + ")");
-    }
-    return value;
-}
-
 Vector readVector(const ConsoleLine& line, std::size_t first) {
     return {readFloat(line[first], "X"), readFloat(line[first + 1], "Y"), readFloat(line[first + 2], "Z")};
-}
-
-// One component as "%.9g" writes it, except that a NaN is spelled here: the C runtimes disagree
-// on its sign (glibc writes "-nan", MinGW-w64 drops the sign), and transcripts must be the same on
-// every platform.
-std::string formatComponent(float value) {
-    if (std::isnan(value)) {
-        return std::signbit(value) ? "-nan" : "nan";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-    return text;
-}
-
-// Built by appending rather than by chaining operator+: at -O3, GCC 12 inlines the chain and then
-// reports a -Wrestrict overlap in it that cannot happen, a known false positive of that release.
-std::string formatVector(const Vector& vector) {
-    std::string text = "(";
-    text += formatComponent(vector.X);
-    text += ", ";
-    text += formatComponent(vector.Y);
-    text += ", ";
-    text += formatComponent(vector.Z);
-    text += ')';
-    return text;
-}
-
-// Exact comparison that also tells -0 from 0 (the plug-in's results are bit-exact, and a reversed
-// zero shows as "-0"), except that NaN matches NaN so a script can expect one.
-bool sameFloat(float a, float b) {
-    if (std::isnan(a) || std::isnan(b)) {
-        return std::isnan(a) && std::isnan(b);
-    }
-    return a == b && std::signbit(a) == std::signbit(b);
-}
-
-bool sameVector(const Vector& a, const Vector& b) {
-    return sameFloat(a.X, b.X) && sameFloat(a.Y, b.Y) && sameFloat(a.Z, b.Z);
 }
 
 }  // namespace
 
 CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session) {
     session_.setLogObserver([this](const pluginsdk::LogLine& line) { unmatchedLog_.add(line.text); });
-    add("help", "help", &CommandInterpreter::help);
-    add("clock", "clock SECONDS", &CommandInterpreter::clock);
-    add("load", "load", &CommandInterpreter::load);
-    add("unload", "unload", &CommandInterpreter::unload);
-    add("info", "info", &CommandInterpreter::info);
-    add("cvars", "cvars", &CommandInterpreter::cvars);
-    add("ball", "ball VX VY VZ", &CommandInterpreter::ball);
-    add("touch", "touch TEAM [VX VY VZ]", &CommandInterpreter::touch);
-    add("wait", "wait SECONDS", &CommandInterpreter::wait);
-    add("destroy", "destroy", &CommandInterpreter::destroy);
-    add("velocity", "velocity", &CommandInterpreter::velocity);
-    add("magnus", "magnus [X Y Z]", &CommandInterpreter::magnus);
-    add("remove", "remove NAME", &CommandInterpreter::remove);
-    add("echo", "echo [TEXT]", &CommandInterpreter::echo);
-    add("trace", "trace on|off", &CommandInterpreter::trace);
+    add("help", "help", {1}, &CommandInterpreter::help);
+    add("clock", "clock SECONDS", {2}, &CommandInterpreter::clock);
+    add("load", "load", {1}, &CommandInterpreter::load);
+    add("unload", "unload", {1}, &CommandInterpreter::unload);
+    add("info", "info", {1}, &CommandInterpreter::info);
+    add("cvars", "cvars", {1}, &CommandInterpreter::cvars);
+    add("ball", "ball VX VY VZ", {4}, &CommandInterpreter::ball);
+    add("touch", "touch TEAM [VX VY VZ]", {2, 5}, &CommandInterpreter::touch);
+    add("wait", "wait SECONDS", {2}, &CommandInterpreter::wait);
+    add("destroy", "destroy", {1}, &CommandInterpreter::destroy);
+    add("velocity", "velocity", {1}, &CommandInterpreter::velocity);
+    add("magnus", "magnus [X Y Z]", {1, 4}, &CommandInterpreter::magnus);
+    add("remove", "remove NAME", {2}, &CommandInterpreter::remove);
+    add("echo", "echo [TEXT]", WordCounts::atLeast(1), &CommandInterpreter::echo);
+    add("trace", "trace on|off", {2}, &CommandInterpreter::trace);
     add("expect",
-        "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE",
+        "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE", WordCounts::atLeast(3),
         &CommandInterpreter::expect);
 }
 
@@ -136,19 +47,39 @@ CommandInterpreter::~CommandInterpreter() {
     session_.setLogObserver(nullptr);
 }
 
-void CommandInterpreter::add(const std::string& name, const std::string& usage,
-                             void (CommandInterpreter::*member)(const ConsoleLine&)) {
-    addCommand(name, usage, [this, member](const ConsoleLine& line) { (this->*member)(line); });
+WordCounts WordCounts::atLeast(std::size_t fewest) {
+    WordCounts counts{fewest};
+    counts.orMore_ = true;
+    return counts;
 }
 
-void CommandInterpreter::addCommand(const std::string& name, const std::string& usage, Handler handler) {
-    commands_[name] = {usage, std::move(handler)};
+bool WordCounts::allows(std::size_t count) const {
+    for (const std::size_t allowed : counts_) {
+        if (count == allowed || (orMore_ && count > allowed)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CommandInterpreter::add(const std::string& name, const std::string& usage, WordCounts wordCounts,
+                             void (CommandInterpreter::*member)(const ConsoleLine&)) {
+    addCommand(name, usage, std::move(wordCounts), [this, member](const ConsoleLine& line) { (this->*member)(line); });
+}
+
+void CommandInterpreter::addCommand(const std::string& name, const std::string& usage, WordCounts wordCounts,
+                                   Handler handler) {
+    commands_.insert_or_assign(name, Command{usage, std::move(wordCounts), std::move(handler)});
+}
+
+HostError CommandInterpreter::usageError(const std::string& name) const {
+    return HostError("usage: " + commands_.at(name).usage);
 }
 
 void CommandInterpreter::execute(std::string_view text) {
     if (text.size() > kLongestConsoleLine) {
-        throw CommandError("the line is longer than " + std::to_string(kLongestConsoleLine) +
-                           " bytes (1 MiB), the longest line the console reads");
+        throw HostError("the line is longer than " + std::to_string(kLongestConsoleLine) +
+                        " bytes (1 MiB), the longest line the console reads");
     }
     const ConsoleLine line(text);
     if (line.empty()) {
@@ -156,6 +87,9 @@ void CommandInterpreter::execute(std::string_view text) {
     }
     const auto command = commands_.find(line[0]);
     if (command != commands_.end()) {
+        if (!command->second.wordCounts.allows(line.size())) {
+            throw usageError(command->first);
+        }
         command->second.handler(line);
     } else {
         variable(line);
@@ -163,12 +97,11 @@ void CommandInterpreter::execute(std::string_view text) {
     // A plug-in callback that threw during the command fails the command.
     const std::vector<std::string> failures = session_.takeCallbackFailures();
     if (!failures.empty()) {
-        throw CommandError(failures.front());
+        throw HostError(failures.front());
     }
 }
 
-void CommandInterpreter::help(const ConsoleLine& line) {
-    requireWords(line, 1, "help");
+void CommandInterpreter::help(const ConsoleLine& /*line*/) {
     std::ostream& out = session_.out();
     out << "commands:\n";
     for (const auto& [name, command] : commands_) {
@@ -179,24 +112,20 @@ void CommandInterpreter::help(const ConsoleLine& line) {
 }
 
 void CommandInterpreter::clock(const ConsoleLine& line) {
-    requireWords(line, 2, "clock SECONDS");
     fixRuntimeClock(readInteger(line[1], "SECONDS since 1970-01-01 UTC", std::numeric_limits<std::int64_t>::min(),
                                 std::numeric_limits<std::int64_t>::max()));
 }
 
-void CommandInterpreter::load(const ConsoleLine& line) {
-    requireWords(line, 1, "load");
+void CommandInterpreter::load(const ConsoleLine& /*line*/) {
     session_.load();
 }
 
-void CommandInterpreter::unload(const ConsoleLine& line) {
-    requireWords(line, 1, "unload");
+void CommandInterpreter::unload(const ConsoleLine& /*line*/) {
     session_.plugin();  // throws if nothing is loaded
     session_.unload();
 }
 
-void CommandInterpreter::info(const ConsoleLine& line) {
-    requireWords(line, 1, "info");
+void CommandInterpreter::info(const ConsoleLine& /*line*/) {
     const LoadedPlugin& plugin = session_.plugin();
     const PluginDescriptor& record = plugin.record();
     std::ostream& out = session_.out();
@@ -212,8 +141,7 @@ void CommandInterpreter::info(const ConsoleLine& line) {
         << "releaseFunction: deleteMe\n";
 }
 
-void CommandInterpreter::cvars(const ConsoleLine& line) {
-    requireWords(line, 1, "cvars");
+void CommandInterpreter::cvars(const ConsoleLine& /*line*/) {
     for (const auto& variable : session_.world().variables()) {
         session_.out() << variable->name << " = " << quoted(variable->value) << " (default "
                        << quoted(variable->defaultValue) << "): " << variable->description << '\n';
@@ -221,15 +149,11 @@ void CommandInterpreter::cvars(const ConsoleLine& line) {
 }
 
 void CommandInterpreter::ball(const ConsoleLine& line) {
-    requireWords(line, 4, "ball VX VY VZ");
     const Vector velocity = readVector(line, 1);
     session_.world().ensureBall().velocity = velocity;
 }
 
 void CommandInterpreter::touch(const ConsoleLine& line) {
-    if (line.size() != 2 && line.size() != 5) {
-        throw CommandError("usage: touch TEAM [VX VY VZ]");
-    }
     const auto team = static_cast<std::uint8_t>(readInteger(line[1], "TEAM: 0 blue, 1 orange", 0, 255));
     std::optional<Vector> velocity;
     if (line.size() == 5) {
@@ -240,51 +164,46 @@ void CommandInterpreter::touch(const ConsoleLine& line) {
 }
 
 void CommandInterpreter::wait(const ConsoleLine& line) {
-    requireWords(line, 2, "wait SECONDS");
     const float seconds = readFloat(line[1], "SECONDS");
     if (!std::isfinite(seconds) || seconds < 0.0f) {
-        throw CommandError(quoted(line[1]) + " is not a time to wait (expected SECONDS, 0 or more)");
+        throw HostError(quoted(line[1]) + " is not a time to wait (expected SECONDS, 0 or more)");
     }
     pluginsdk::World& world = session_.world();
     if (!world.canAdvanceClock(static_cast<double>(seconds))) {
-        throw CommandError(quoted(line[1]) + " would take the game clock past its latest time, about 292,000 years (" +
-                           "it is at " + pluginsdk::formatFloat(static_cast<float>(world.gameTime())) + " s)");
+        throw HostError(quoted(line[1]) + " would take the game clock past its latest time, about 292,000 years (" +
+                        "it is at " + pluginsdk::formatFloat(static_cast<float>(world.gameTime())) + " s)");
     }
     world.advanceClock(static_cast<double>(seconds));
 }
 
-void CommandInterpreter::destroy(const ConsoleLine& line) {
-    requireWords(line, 1, "destroy");
+void CommandInterpreter::destroy(const ConsoleLine& /*line*/) {
     requireBall();
     session_.world().destroyBall();
 }
 
-void CommandInterpreter::velocity(const ConsoleLine& line) {
-    requireWords(line, 1, "velocity");
+void CommandInterpreter::velocity(const ConsoleLine& /*line*/) {
     // Find the ball before printing anything, so a missing ball leaves no half line behind.
     const Vector velocity = requireBall().velocity;
     session_.out() << "velocity " << formatVector(velocity) << '\n';
 }
 
 void CommandInterpreter::magnus(const ConsoleLine& line) {
-    if (line.size() == 4) {
+    if (line.size() == 4) {  // else 1
         // The game gives a spinning ball a Magnus coefficient; setting one shows when the plug-in
         // clears it.
         const Vector coefficient = readVector(line, 1);
         requireBall().magnusCoefficient = coefficient;
         return;
     }
-    requireWords(line, 1, "magnus [X Y Z]");
     const Vector coefficient = requireBall().magnusCoefficient;
     session_.out() << "magnus " << formatVector(coefficient) << '\n';
 }
 
 void CommandInterpreter::remove(const ConsoleLine& line) {
-    requireWords(line, 2, "remove NAME");
     // Handles to a removed variable test false: this is how a script shows what the plug-in does
     // when one of its settings is missing.
     if (!session_.world().removeVariable(line[1])) {
-        throw CommandError("there is no console variable " + quoted(line[1]));
+        throw HostError("there is no console variable " + quoted(line[1]));
     }
 }
 
@@ -293,17 +212,16 @@ void CommandInterpreter::echo(const ConsoleLine& line) {
 }
 
 void CommandInterpreter::expect(const ConsoleLine& line) {
-    if (line.size() < 3) {
-        throw CommandError("usage: " + commands_.at("expect").usage);
-    }
     const std::string& what = line[1];
     if (what == "velocity" || what == "magnus") {
-        requireWords(line, 5, "expect " + what + " X Y Z");
+        if (line.size() != 5) {
+            throw HostError("usage: expect " + what + " X Y Z");
+        }
         const Vector wanted = readVector(line, 2);
         const pluginsdk::detail::BallState& ball = requireBall();
         const Vector found = what == "velocity" ? ball.velocity : ball.magnusCoefficient;
         if (!sameVector(wanted, found)) {
-            throw CommandError("expected " + what + " " + formatVector(wanted) + ", found " + formatVector(found));
+            throw HostError("expected " + what + " " + formatVector(wanted) + ", found " + formatVector(found));
         }
         return;
     }
@@ -313,7 +231,7 @@ void CommandInterpreter::expect(const ConsoleLine& line) {
     }
     const auto variable = session_.world().findVariable(what);
     if (!variable) {
-        throw CommandError("there is no console variable " + quoted(what));
+        throw HostError("there is no console variable " + quoted(what));
     }
     const std::string wanted = line.restFrom(2);
     // Numbers compare as numbers, so "0.5" matches "0.50"; other text compares as text.
@@ -321,7 +239,7 @@ void CommandInterpreter::expect(const ConsoleLine& line) {
     const std::optional<float> foundNumber = pluginsdk::parseFloat(variable->value);
     const bool same = wantedNumber && foundNumber ? sameFloat(*wantedNumber, *foundNumber) : wanted == variable->value;
     if (!same) {
-        throw CommandError("expected " + what + " = " + quoted(wanted) + ", found " + quoted(variable->value));
+        throw HostError("expected " + what + " = " + quoted(wanted) + ", found " + quoted(variable->value));
     }
 }
 
@@ -348,15 +266,15 @@ void CommandInterpreter::expectLog(const std::string& text) {
     if (unnamed > 0) {
         logged += " and " + std::to_string(unnamed) + " more lines";
     }
-    throw CommandError("expected the plug-in to log " + quoted(text) + " since the last 'expect log'; it logged " +
-                       (logged.empty() ? "nothing" : logged));
+    throw HostError("expected the plug-in to log " + quoted(text) + " since the last 'expect log'; it logged " +
+                    (logged.empty() ? "nothing" : logged));
 }
 
 void CommandInterpreter::variable(const ConsoleLine& line) {
     const std::string& name = line[0];
     const auto variable = session_.world().findVariable(name);
     if (!variable) {
-        throw CommandError("unknown command or console variable " + quoted(name) + " (try 'help')");
+        throw HostError("unknown command or console variable " + quoted(name) + " (try 'help')");
     }
     if (line.size() == 1) {
         session_.out() << name << " = " << quoted(variable->value) << '\n';
@@ -364,26 +282,25 @@ void CommandInterpreter::variable(const ConsoleLine& line) {
     }
     if (const auto refused = pluginsdk::setVariableText(*variable, line.restFrom(1))) {
         // The refusal quotes the value as typed: escaped here, before a NUL in it can cut it short.
-        throw CommandError(printable(*refused));
+        throw HostError(printable(*refused));
     }
 }
 
 void CommandInterpreter::trace(const ConsoleLine& line) {
-    requireWords(line, 2, "trace on|off");
     if (line[1] == "on") {
         std::ostream& out = session_.out();
         session_.world().setTraceListener([&out](const std::string& call) { out << "[trace] " << call << '\n'; });
     } else if (line[1] == "off") {
         session_.world().setTraceListener(nullptr);
     } else {
-        throw CommandError("usage: trace on|off");
+        throw usageError(line[0]);
     }
 }
 
 pluginsdk::detail::BallState& CommandInterpreter::requireBall() {
     const auto ball = session_.world().ball();
     if (!ball) {
-        throw CommandError("there is no ball (create one with 'ball VX VY VZ')");
+        throw HostError("there is no ball (create one with 'ball VX VY VZ')");
     }
     return *ball;
 }

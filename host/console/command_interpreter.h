@@ -1,21 +1,40 @@
 // The console language: one command per line, run against a host session. Scripts and the
 // interactive console both speak it through this class.
 //
-// Output goes to the session's stream. A command that cannot be done throws CommandError with a
-// message for the user; the caller adds the file and line.
+// Output goes to the session's stream. A command that cannot be done throws HostError with a
+// message for the user; the caller adds the file and line. Each command is registered with its
+// usage text and the word counts it accepts; a line with another count is refused with
+// "usage: USAGE" before the command runs.
 #pragma once
 
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "../session/host_session.h"
+#include "session/host_session.h"
 #include "console_line.h"
 #include "unmatched_log.h"
 
 namespace host {
+
+// The numbers of words, the command's own name included, a command accepts.
+class WordCounts {
+public:
+    // Exactly one of `counts`.
+    WordCounts(std::initializer_list<std::size_t> counts) : counts_(counts) {}
+    // `fewest` or more.
+    static WordCounts atLeast(std::size_t fewest);
+
+    bool allows(std::size_t count) const;
+
+private:
+    std::vector<std::size_t> counts_;
+    bool orMore_ = false;
+};
 
 class CommandInterpreter {
 public:
@@ -31,17 +50,23 @@ public:
     // (line_reader.h) is refused.
     void execute(std::string_view text);
 
-    // Adds a command that lives outside the core language (for example rendering). `usage` is shown
-    // by `help`.
-    void addCommand(const std::string& name, const std::string& usage, Handler handler);
+    // Adds a command that lives outside the core language (the program adds `panel`). `usage` is
+    // shown by `help` and in the refusal of a line whose word count `wordCounts` does not allow;
+    // the handler runs only for lines it allows.
+    void addCommand(const std::string& name, const std::string& usage, WordCounts wordCounts, Handler handler);
+
+    // The refusal of a malformed line of the command `name`: "usage: " and its usage text.
+    HostError usageError(const std::string& name) const;
 
 private:
     struct Command {
         std::string usage;
+        WordCounts wordCounts;
         Handler handler;
     };
 
-    void add(const std::string& name, const std::string& usage, void (CommandInterpreter::*member)(const ConsoleLine&));
+    void add(const std::string& name, const std::string& usage, WordCounts wordCounts,
+             void (CommandInterpreter::*member)(const ConsoleLine&));
     void help(const ConsoleLine& line);
     void clock(const ConsoleLine& line);
     void load(const ConsoleLine& line);

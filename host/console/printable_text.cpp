@@ -19,4 +19,8 @@ std::string printable(std::string_view text) {
     return result;
 }
 
+std::string quoted(std::string_view text) {
+    return '"' + printable(text) + '"';
+}
+
 }  // namespace host

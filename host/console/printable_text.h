@@ -8,4 +8,7 @@
 
 namespace host {
 std::string printable(std::string_view text);
+
+// printable(text) in double quotes, as messages show a word or value they name.
+std::string quoted(std::string_view text);
 }  // namespace host

@@ -21,7 +21,7 @@ bool runLine(CommandInterpreter& interpreter, const std::string& text, const std
     try {
         interpreter.execute(text);
         return true;
-    } catch (const CommandError& error) {
+    } catch (const HostError& error) {
         reportError(where, error.what(), out, errors);
     }
     return false;

@@ -15,7 +15,7 @@
 #include <memory>
 #include <ostream>
 
-#include "rendering/panel_pictures.h"
+#include "rendering/settings_window_png.h"
 #include "session/host_session.h"
 
 namespace host {
@@ -25,7 +25,7 @@ inline constexpr unsigned kGraphicsPartVersion = 1;
 
 struct GraphicsPart {
     unsigned version;  // kGraphicsPartVersion
-    // A session's pictures (rendering/panel_pictures.h); sets nothing up yet.
+    // A session's pictures (rendering/settings_window_png.h); sets nothing up yet.
     std::unique_ptr<PanelPictures> (*makePanelPictures)();
     // The live window (gui/gui_app.h).
     int (*runGui)(HostSession& session, std::ostream& errors);

@@ -6,12 +6,12 @@
 #include "gui/gui_app.h"
 #include "platform/dynamic_library.h"
 #include "platform/executable_location.h"
-#include "rendering/render_error.h"
+#include "host_error.h"
 
 namespace host {
 namespace {
 
-// Loads the part the first time; throws RenderError saying why it cannot (a failed load is tried
+// Loads the part the first time; throws HostError saying why it cannot (a failed load is tried
 // again next time).
 const GraphicsPart& graphicsPart() {
     struct Loaded {
@@ -28,15 +28,15 @@ const GraphicsPart& graphicsPart() {
     std::string error;
     DynamicLibrary opened = DynamicLibrary::open(path, error);
     if (!opened.isOpen()) {
-        throw RenderError("cannot load quorvel-host's graphics part '" + path + "': " + error);
+        throw HostError("cannot load quorvel-host's graphics part '" + path + "': " + error);
     }
     const auto entry = reinterpret_cast<GraphicsPartEntry>(opened.symbol(kGraphicsPartEntry));
     if (entry == nullptr) {
-        throw RenderError("'" + path + "' is not quorvel-host's graphics part: it has no " + kGraphicsPartEntry);
+        throw HostError("'" + path + "' is not quorvel-host's graphics part: it has no " + kGraphicsPartEntry);
     }
     const GraphicsPart* candidate = entry();
     if (candidate == nullptr || candidate->version != kGraphicsPartVersion) {
-        throw RenderError("'" + path + "' is the graphics part of another build of quorvel-host");
+        throw HostError("'" + path + "' is the graphics part of another build of quorvel-host");
     }
     loaded = new Loaded{std::move(opened), candidate};
     return *candidate;
@@ -44,19 +44,18 @@ const GraphicsPart& graphicsPart() {
 
 }  // namespace
 
+void requirePictures() {
+    graphicsPart();
+}
+
 std::unique_ptr<PanelPictures> makePanelPictures() {
     return graphicsPart().makePanelPictures();
 }
 
 int runGui(HostSession& session, std::ostream& errors) {
     const GraphicsPart* part = nullptr;
-    try {
-        part = &graphicsPart();
-    } catch (const RenderError& error) {
-        errors << "quorvel-host: " << error.what() << '\n';
-        return 1;
-    }
-    return part->runGui(session, errors);
+    const int status = runReportingErrors(errors, [&part] { part = &graphicsPart(); });
+    return part != nullptr ? part->runGui(session, errors) : status;
 }
 
 }  // namespace host

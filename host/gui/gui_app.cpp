@@ -10,6 +10,7 @@
 #include <backends/imgui_impl_opengl3.h>
 
 #include "game_window.h"
+#include "host_error.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
 
@@ -119,18 +120,14 @@ int runGui(HostSession& session, std::ostream& errors) {
     glfwMakeContextCurrent(window.get());
     glfwSwapInterval(1);
 
-    try {
+    return runReportingErrors(errors, [&session, &window] {
         session.load();
         {
             HostImGuiContext context;
             runFrames(window.get(), session, context.get());
         }
         session.unload();
-    } catch (const CommandError& error) {
-        errors << "quorvel-host: " << error.what() << '\n';
-        return 1;
-    }
-    return 0;
+    });
 }
 
 }  // namespace host

@@ -3,16 +3,16 @@
 #include <exception>
 #include <optional>
 
-#include "../platform/module_trial.h"
-#include "../platform/runtime_clock.h"
 #include "module_file_check.h"
+#include "platform/module_trial.h"
+#include "platform/runtime_clock.h"
 #include "variable_rollback.h"
 
 namespace host {
 namespace {
 
 [[noreturn]] void refuse(const std::string& path, const std::string& problem) {
-    throw LoadError("cannot load '" + path + "': " + problem);
+    throw HostError("cannot load '" + path + "': " + problem);
 }
 
 // Runs one call into the plug-in's code. Returns what it threw, as "STEP threw: WHAT", or nothing

@@ -18,29 +18,24 @@
 #pragma once
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
 #include "bakkesmod/plugin/plugin_settings_window.h"
-#include "../pluginsdk/world.h"
-#include "../platform/dynamic_library.h"
+#include "host_error.h"
+#include "pluginsdk/world.h"
+#include "platform/dynamic_library.h"
 
 namespace host {
 
-// A module that cannot be loaded. The message names the file and what is wrong with it.
-class LoadError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 class LoadedPlugin {
 public:
-    // Loads the module at `path` into `world`. Throws LoadError; on a throw nothing of the module
-    // stays loaded and the world is as it was: variables the plug-in created are removed, the ones
-    // that existed keep their values, and none of its hooks or timers remain.
+    // Loads the module at `path` into `world`. Throws HostError naming the file and what is wrong
+    // with it; on a throw nothing of the module stays loaded and the world is as it was: variables
+    // the plug-in created are removed, the ones that existed keep their values, and none of its
+    // hooks or timers remain.
     static std::unique_ptr<LoadedPlugin> load(const std::string& path, const std::shared_ptr<pluginsdk::World>& world);
 
     LoadedPlugin(const LoadedPlugin&) = delete;

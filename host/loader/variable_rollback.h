@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "../pluginsdk/world.h"
+#include "pluginsdk/world.h"
 
 namespace host {
 

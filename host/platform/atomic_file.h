@@ -6,20 +6,15 @@
 // Threads: any thread; two writers racing for one target leave one of the two files whole.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "host_error.h"
+
 namespace host {
 
-// A file that could not be written; the message is "cannot write FILE: REASON", the reason in the
-// system's words.
-class FileWriteError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Replaces the file at `path` with `bytes`, creating it if it is missing. Throws FileWriteError;
+// Replaces the file at `path` with `bytes`, creating it if it is missing. Throws HostError ("cannot write
+// FILE: REASON", the reason in the system's words);
 // the temporary file is removed then and the old file, if any, is untouched.
 void writeFileAtomically(const std::string& path, std::string_view bytes);
 

@@ -22,7 +22,7 @@ std::string folderOf(const std::string& path) {
 }
 
 [[noreturn]] void fail(const std::string& path, int error) {
-    throw FileWriteError("cannot write " + path + ": " + std::strerror(error));
+    throw HostError("cannot write " + path + ": " + std::strerror(error));
 }
 
 // Writes everything, going on after short writes and interruptions. False with errno set.

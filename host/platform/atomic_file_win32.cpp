@@ -33,7 +33,7 @@ std::string folderOf(const std::string& path) {
     if (reason.empty()) {
         reason = "system error " + std::to_string(code);
     }
-    throw FileWriteError("cannot write " + path + ": " + reason);
+    throw HostError("cannot write " + path + ": " + reason);
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ std::string folderOf(const std::string& path) {
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw FileWriteError("cannot write " + path + ": Is a directory");
+        throw HostError("cannot write " + path + ": Is a directory");
     }
     const std::string folder = folderOf(path);
     HANDLE file = INVALID_HANDLE_VALUE;

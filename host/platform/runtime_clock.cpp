@@ -14,6 +14,13 @@ void fixRuntimeClock(std::optional<std::int64_t> seconds) {
     clockFixed = seconds.has_value();
 }
 
+std::optional<std::int64_t> fixedRuntimeClock() {
+    if (!clockFixed) {
+        return std::nullopt;
+    }
+    return fixedSeconds.load();
+}
+
 extern "C" std::time_t quorvelHostModuleTime(std::time_t* out) {
     const std::time_t now =
         clockFixed ? static_cast<std::time_t>(fixedSeconds.load())

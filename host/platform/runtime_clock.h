@@ -13,6 +13,10 @@ namespace host {
 // Process-wide: a module is loaded once per process.
 void fixRuntimeClock(std::optional<std::int64_t> seconds);
 
+// The seconds the clock is fixed at, or nothing while it follows the real clock: a caller that fixes
+// it for a while puts back what was there.
+std::optional<std::int64_t> fixedRuntimeClock();
+
 // Behaves as C's time: the seconds since 1970-01-01 UTC, also stored through `out` when not null.
 extern "C" std::time_t quorvelHostModuleTime(std::time_t* out);
 

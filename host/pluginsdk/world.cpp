@@ -5,6 +5,8 @@
 #include <exception>
 #include <stdexcept>
 
+#include "bakkesmod/wrappers/ball_wrapper.h"
+#include "bakkesmod/wrappers/game_wrapper.h"
 #include "console_variable.h"
 
 namespace pluginsdk {

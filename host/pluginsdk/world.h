@@ -19,9 +19,12 @@
 #include <vector>
 
 #include "bakkesmod/sdk_export.h"
-#include "bakkesmod/wrappers/ball_wrapper.h"
-#include "bakkesmod/wrappers/game_wrapper.h"
 #include "world_types.h"
+
+// The handles the world passes to plug-in callbacks. The world only names them here: the handles
+// are built over the world, and only the code that makes or calls them needs their headers.
+class BallWrapper;
+class GameWrapper;
 
 namespace pluginsdk {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "render_error.h"
+#include "host_error.h"
 
 namespace host {
 namespace {
@@ -42,7 +42,7 @@ bool hasExtension(const char* extensions, const char* name) {
 EGLDisplay softwareDisplay() {
     static const EGLDisplay display = [] {
         if (!hasExtension(eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS), "EGL_EXT_platform_device")) {
-            throw RenderError(eglProblem("EGL cannot enumerate devices (is libegl-mesa0 installed?)"));
+            throw HostError(eglProblem("EGL cannot enumerate devices (is libegl-mesa0 installed?)"));
         }
         const auto queryDevices = reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
         const auto queryDeviceString =
@@ -50,11 +50,11 @@ EGLDisplay softwareDisplay() {
         const auto getPlatformDisplay =
             reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
         if (queryDevices == nullptr || queryDeviceString == nullptr || getPlatformDisplay == nullptr) {
-            throw RenderError(eglProblem("EGL lacks the device functions"));
+            throw HostError(eglProblem("EGL lacks the device functions"));
         }
         EGLint count = 0;
         if (queryDevices(0, nullptr, &count) != EGL_TRUE || count <= 0) {
-            throw RenderError(eglProblem("EGL found no device"));
+            throw HostError(eglProblem("EGL found no device"));
         }
         std::vector<EGLDeviceEXT> devices(static_cast<std::size_t>(count));
         queryDevices(count, devices.data(), &count);
@@ -68,7 +68,7 @@ EGLDisplay softwareDisplay() {
                 return candidate;
             }
         }
-        throw RenderError(eglProblem("Mesa's software device is not available (is libgl1-mesa-dri installed?)"));
+        throw HostError(eglProblem("Mesa's software device is not available (is libgl1-mesa-dri installed?)"));
     }();
     return display;
 }
@@ -78,7 +78,7 @@ EGLDisplay softwareDisplay() {
 HeadlessGlContext::HeadlessGlContext(int width, int height) : width_(width), height_(height) {
     EGLDisplay display = softwareDisplay();
     if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
-        throw RenderError(eglProblem("desktop OpenGL is not offered"));
+        throw HostError(eglProblem("desktop OpenGL is not offered"));
     }
     const EGLint configAttributes[] = {
         EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
@@ -89,12 +89,12 @@ HeadlessGlContext::HeadlessGlContext(int width, int height) : width_(width), hei
     EGLConfig config = nullptr;
     EGLint configs = 0;
     if (eglChooseConfig(display, configAttributes, &config, 1, &configs) != EGL_TRUE || configs == 0) {
-        throw RenderError(eglProblem("no 8-bit RGBA pbuffer configuration"));
+        throw HostError(eglProblem("no 8-bit RGBA pbuffer configuration"));
     }
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
     if (surface == EGL_NO_SURFACE) {
-        throw RenderError(eglProblem("cannot create the off-screen surface"));
+        throw HostError(eglProblem("cannot create the off-screen surface"));
     }
     // Dear ImGui's OpenGL 3 renderer needs 3.0 or later.
     const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3, EGL_NONE};
@@ -102,13 +102,13 @@ HeadlessGlContext::HeadlessGlContext(int width, int height) : width_(width), hei
     if (context == EGL_NO_CONTEXT) {
         const std::string problem = eglProblem("cannot create an OpenGL 3.3 context");
         eglDestroySurface(display, surface);
-        throw RenderError(problem);
+        throw HostError(problem);
     }
     if (eglMakeCurrent(display, surface, surface, context) != EGL_TRUE) {
         const std::string problem = eglProblem("cannot make the OpenGL context current");
         eglDestroyContext(display, context);
         eglDestroySurface(display, surface);
-        throw RenderError(problem);
+        throw HostError(problem);
     }
     display_ = display;
     surface_ = surface;
@@ -120,7 +120,7 @@ void HeadlessGlContext::makeCurrent() const {
         return;
     }
     if (eglMakeCurrent(display_, surface_, surface_, context_) != EGL_TRUE) {
-        throw RenderError(eglProblem("cannot make the OpenGL context current again"));
+        throw HostError(eglProblem("cannot make the OpenGL context current again"));
     }
 }
 

@@ -14,14 +14,14 @@ namespace host {
 class HeadlessGlContext {
 public:
     // Creates a desktop OpenGL 3.3 context and a `width` x `height` pbuffer and makes them current.
-    // Throws RenderError if Mesa's software device or such a context is not available.
+    // Throws HostError if Mesa's software device or such a context is not available.
     HeadlessGlContext(int width, int height);
     ~HeadlessGlContext();
     HeadlessGlContext(const HeadlessGlContext&) = delete;
     HeadlessGlContext& operator=(const HeadlessGlContext&) = delete;
 
     // Makes this context current on the calling thread again, after another was.
-    // Throws RenderError if EGL refuses.
+    // Throws HostError if EGL refuses.
     void makeCurrent() const;
 
     int width() const { return width_; }

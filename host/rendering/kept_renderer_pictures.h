@@ -1,11 +1,11 @@
 // Panel pictures drawn by one SettingsWindowRenderer, made at the first picture and kept for the
-// next ones. Threads and lifetime as PanelPictures.
+// next ones. Threads and lifetime as PanelPictures (settings_window_png.h).
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "panel_pictures.h"
+#include "settings_window_png.h"
 #include "settings_window_renderer.h"
 
 namespace host {

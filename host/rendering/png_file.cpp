@@ -3,7 +3,7 @@
 #include <stb_image_write.h>
 
 #include "platform/atomic_file.h"
-#include "render_error.h"
+#include "host_error.h"
 
 namespace host {
 namespace {
@@ -18,13 +18,9 @@ void writePng(const std::string& path, const RgbImage& image) {
     const int rowBytes = image.width * 3;
     if (stbi_write_png_to_func(appendBytes, &encoded, image.width, image.height, 3, image.bytes.data(), rowBytes) ==
         0) {
-        throw RenderError("cannot write " + path + ": the picture could not be encoded as PNG");
+        throw HostError("cannot write " + path + ": the picture could not be encoded as PNG");
     }
-    try {
-        writeFileAtomically(path, encoded);
-    } catch (const FileWriteError& error) {
-        throw RenderError(error.what());
-    }
+    writeFileAtomically(path, encoded);
 }
 
 }  // namespace host

@@ -8,7 +8,7 @@
 namespace host {
 
 // Writes `image` to `path`, replacing the file whole (see platform/atomic_file.h). Throws
-// RenderError ("cannot write FILE: REASON") if it cannot be written; the old file is then untouched.
+// HostError ("cannot write FILE: REASON") if it cannot be written; the old file is then untouched.
 void writePng(const std::string& path, const RgbImage& image);
 
 }  // namespace host

@@ -5,7 +5,7 @@
 #include <backends/imgui_impl_opengl3.h>
 
 #include "headless_gl_context.h"
-#include "render_error.h"
+#include "host_error.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
 
@@ -19,7 +19,7 @@ public:
     OpenGl3Renderer() {
         // With no version given it picks the GLSL dialect for OpenGL 3.0, which the 3.3 context has.
         if (!ImGui_ImplOpenGL3_Init(nullptr)) {
-            throw RenderError("software OpenGL without a display: Dear ImGui's OpenGL 3 renderer could not start");
+            throw HostError("software OpenGL without a display: Dear ImGui's OpenGL 3 renderer could not start");
         }
     }
     ~OpenGl3Renderer() { ImGui_ImplOpenGL3_Shutdown(); }
@@ -47,7 +47,7 @@ SettingsWindowRenderer::~SettingsWindowRenderer() {
     // on its own. If EGL refuses, they go with the GL context.
     try {
         parts_->gl.makeCurrent();
-    } catch (const RenderError&) {
+    } catch (const HostError&) {
     }
     ImGui::SetCurrentContext(parts_->imgui.get());
 }

@@ -15,13 +15,14 @@
 #include "loader/loaded_plugin.h"
 #include "rgb_image.h"
 #include "settings_window/settings_window.h"
+#include "settings_window_png.h"
 
 namespace host {
 
 class SettingsWindowRenderer {
 public:
     // The picture is the settings window at its default size unless told otherwise.
-    // Throws RenderError without software OpenGL.
+    // Throws HostError without software OpenGL.
     explicit SettingsWindowRenderer(int width = SettingsWindow::kDefaultWidth,
                                     int height = SettingsWindow::kDefaultHeight);
     ~SettingsWindowRenderer();
@@ -31,7 +32,7 @@ public:
     // Builds one Dear ImGui frame with `plugin`'s settings window at the top left, filling the
     // picture, and draws it. The plug-in reads its settings during the call, on the host's context,
     // which it gives back before the call returns; the context stays current on this thread after
-    // the frame. Throws CommandError if the plug-in has no panel.
+    // the frame. Throws HostError if the plug-in has no panel.
     RgbImage renderFrame(LoadedPlugin& plugin);
 
 private:

@@ -21,13 +21,9 @@ HostSession::~HostSession() {
 
 void HostSession::load() {
     if (plugin_) {
-        throw CommandError("the module is already loaded; unload it first");
+        throw HostError("the module is already loaded; unload it first");
     }
-    try {
-        plugin_ = LoadedPlugin::load(modulePath_, world_);
-    } catch (const LoadError& error) {
-        throw CommandError(error.what());
-    }
+    plugin_ = LoadedPlugin::load(modulePath_, world_);
 }
 
 void HostSession::unload() {
@@ -42,13 +38,13 @@ void HostSession::unload() {
         for (std::size_t i = 0; i < problems.size(); ++i) {
             message += (i == 0 ? " " : "; ") + problems[i];
         }
-        throw CommandError(message);
+        throw HostError(message);
     }
 }
 
 LoadedPlugin& HostSession::plugin() {
     if (!plugin_) {
-        throw CommandError("no module is loaded (use 'load')");
+        throw HostError("no module is loaded (use 'load')");
     }
     return *plugin_;
 }

@@ -12,16 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "../loader/loaded_plugin.h"
-#include "../pluginsdk/world.h"
+#include "host_error.h"
+#include "loader/loaded_plugin.h"
+#include "pluginsdk/world.h"
 
 namespace host {
-
-// Something the user asked for that cannot be done; the message says what and why.
-class CommandError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class HostSession {
 public:
@@ -35,14 +30,14 @@ public:
     const std::string& modulePath() const { return modulePath_; }
     std::ostream& out() { return out_; }
 
-    // Loads the module the way the real host does. Throws CommandError.
+    // Loads the module the way the real host does. Throws HostError.
     void load();
     // Unloads the module, if one is loaded: onUnload, drop the plug-in's hooks and timers, cut its
     // handles off, call its release function, close the module. The unload always completes;
-    // throws CommandError afterwards if a plug-in entry point threw on the way.
+    // throws HostError afterwards if a plug-in entry point threw on the way.
     void unload();
     bool loaded() const { return plugin_ != nullptr; }
-    // The loaded plug-in; throws CommandError if none is loaded.
+    // The loaded plug-in; throws HostError if none is loaded.
     LoadedPlugin& plugin();
 
     // Called with each line the plug-in logs, after it is printed; null to stop. One observer at a

@@ -12,7 +12,7 @@ namespace {
 BakkesMod::Plugin::PluginSettingsWindow& requirePanel(LoadedPlugin& plugin) {
     BakkesMod::Plugin::PluginSettingsWindow* panel = plugin.settingsWindow();
     if (panel == nullptr) {
-        throw CommandError("the plug-in '" + plugin.name() + "' has no settings panel");
+        throw HostError("the plug-in '" + plugin.name() + "' has no settings panel");
     }
     return *panel;
 }

@@ -27,7 +27,7 @@ public:
     static constexpr int kDefaultWidth = 500;
     static constexpr int kDefaultHeight = 132;
 
-    // Throws CommandError if the plug-in has no settings panel.
+    // Throws HostError if the plug-in has no settings panel.
     SettingsWindow(LoadedPlugin& plugin, ImGuiContext* context);
     ~SettingsWindow();
     SettingsWindow(const SettingsWindow&) = delete;

@@ -19,7 +19,7 @@ std::string fakeModule(const std::string& defect) {
 std::string refusalOf(const std::string& path, const std::shared_ptr<pluginsdk::World>& world) {
     try {
         host::LoadedPlugin::load(path, world);
-    } catch (const host::LoadError& error) {
+    } catch (const host::HostError& error) {
         return error.what();
     }
     return "";

@@ -24,7 +24,7 @@ class LoaderRefusal : public ::testing::TestWithParam<Refusal> {};
 std::string refusalOf(const std::string& path, const std::shared_ptr<pluginsdk::World>& world) {
     try {
         host::LoadedPlugin::load(path, world);
-    } catch (const host::LoadError& error) {
+    } catch (const host::HostError& error) {
         return error.what();
     }
     return "";

@@ -32,7 +32,7 @@ void writeWhole(const std::string& path, const char* bytes, std::size_t size) {
 std::string refusalOf(const std::string& path, const std::shared_ptr<pluginsdk::World>& world) {
     try {
         host::LoadedPlugin::load(path, world);
-    } catch (const host::LoadError& error) {
+    } catch (const host::HostError& error) {
         return error.what();
     }
     return "";

@@ -31,7 +31,7 @@ std::optional<std::string> loadBytesAsModule(const std::uint8_t* data, std::size
     try {
         const std::shared_ptr<pluginsdk::World> world = pluginsdk::World::create();
         host::LoadedPlugin::load(path.string(), world).reset();  // loads, then unloads
-    } catch (const host::LoadError& error) {
+    } catch (const host::HostError& error) {
         refusal = error.what();
     }
     std::error_code ignored;  // the folder goes as a whole at the end

@@ -47,7 +47,7 @@ protected:
     static std::string refusal(const fs::path& path, const std::string& bytes) {
         try {
             host::writeFileAtomically(path.string(), bytes);
-        } catch (const host::FileWriteError& error) {
+        } catch (const host::HostError& error) {
             return error.what();
         }
         return {};

@@ -62,7 +62,7 @@ TEST_F(ScriptRunner, AnOverlongLineIsRefusedAndTheConsoleGoesOn) {
     EXPECT_NE(errors.str().find("<console>:1: error: the line is longer than 1048576 bytes"), std::string::npos)
         << errors.str();
     // Lines that do not come from a reader are held to the same limit.
-    EXPECT_THROW(interpreter.execute(std::string(host::kLongestConsoleLine + 1, ' ')), host::CommandError);
+    EXPECT_THROW(interpreter.execute(std::string(host::kLongestConsoleLine + 1, ' ')), host::HostError);
 }
 
 TEST(ScriptRunnerOutput, OutputThatCannotBeWrittenStopsTheConsoleWithStatusOne) {

@@ -53,7 +53,7 @@ TEST_F(ExpectLogAfterManyTouches, MatchesEachLineOnceWhateverTheWorldDropped) {
     for (int i = 0; i < 3000; ++i) {
         interpreter.execute("expect log Trajectory zero");
     }
-    EXPECT_THROW(interpreter.execute("expect log Trajectory zero"), host::CommandError);
+    EXPECT_THROW(interpreter.execute("expect log Trajectory zero"), host::HostError);
     EXPECT_EQ(session.world().recentLogLines().size(), kRecentLogLines);
 }
 
@@ -62,7 +62,7 @@ TEST_F(ExpectLogAfterManyTouches, AFailedExpectationNamesWhatWasLoggedBriefly) {
     try {
         interpreter.execute("expect log something else");
         FAIL() << "the expectation should fail";
-    } catch (const host::CommandError& error) {
+    } catch (const host::HostError& error) {
         EXPECT_EQ(std::string(error.what()),
                   "expected the plug-in to log \"something else\" since the last 'expect log'; it logged "
                   "\"Trajectory zero\" (5 times)");
@@ -84,7 +84,7 @@ TEST(ExpectLogMessage, NamesTheFirstLinesAndCountsTheRest) {
     try {
         interpreter.execute("expect log missing");
         FAIL() << "the expectation should fail";
-    } catch (const host::CommandError& error) {
+    } catch (const host::HostError& error) {
         const std::string message = error.what();
         EXPECT_NE(message.find("\"line 19\" and 10 more lines"), std::string::npos) << message;
         EXPECT_EQ(message.find("line 20"), std::string::npos) << message;

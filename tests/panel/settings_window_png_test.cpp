@@ -19,7 +19,7 @@
 
 #include "console/command_interpreter.h"
 #include "pluginsdk/console_variable.h"
-#include "rendering/panel_png_command.h"
+#include "app/panel_png_command.h"
 #include "rendering/png_file.h"
 #include "rendering/settings_window_renderer.h"
 #include "session/host_session.h"
@@ -182,7 +182,7 @@ TEST_F(SettingsWindowPng, AFileThatCannotBeWrittenLeavesTheRendererUsable) {
     const std::string good = temporaryFile("after_failure.png");
     interpreter.execute("panel png " + temporaryFile("before_failure.png"));
     const EGLContext kept = eglGetCurrentContext();
-    EXPECT_THROW(interpreter.execute("panel png /nonexistent-directory/panel.png"), host::CommandError);
+    EXPECT_THROW(interpreter.execute("panel png /nonexistent-directory/panel.png"), host::HostError);
     interpreter.execute("panel png " + good);
     EXPECT_TRUE(samePixels(readPng(good), readPng(temporaryFile("before_failure.png"))));
     EXPECT_EQ(eglGetCurrentContext(), kept);
@@ -191,19 +191,19 @@ TEST_F(SettingsWindowPng, AFileThatCannotBeWrittenLeavesTheRendererUsable) {
 TEST_F(SettingsWindowPng, PanelPngReportsWhatItCannotDo) {
     host::CommandInterpreter interpreter(session);
     host::addPanelPngCommand(interpreter, session);
-    EXPECT_THROW(interpreter.execute("panel"), host::CommandError);
-    EXPECT_THROW(interpreter.execute("panel jpg out.jpg"), host::CommandError);
+    EXPECT_THROW(interpreter.execute("panel"), host::HostError);
+    EXPECT_THROW(interpreter.execute("panel jpg out.jpg"), host::HostError);
     try {
         interpreter.execute("panel png /nonexistent-directory/panel.png");
         ADD_FAILURE() << "an unwritable file was reported as written";
-    } catch (const host::CommandError& error) {
+    } catch (const host::HostError& error) {
         EXPECT_NE(std::string(error.what()).find("/nonexistent-directory/panel.png"), std::string::npos) << error.what();
     }
     session.unload();
     try {
         interpreter.execute("panel png " + temporaryFile("unloaded.png"));
         ADD_FAILURE() << "drew a panel with no module loaded";
-    } catch (const host::CommandError& error) {
+    } catch (const host::HostError& error) {
         EXPECT_NE(std::string(error.what()).find("no module is loaded"), std::string::npos) << error.what();
     }
 }
@@ -228,7 +228,7 @@ TEST_F(SettingsWindowPng, APictureCutShortLeavesTheOldPictureAsItWas) {
     try {
         interpreter.execute("quorvel_enabled_blue 1");
         interpreter.execute("panel png " + path);
-    } catch (const host::CommandError& error) {
+    } catch (const host::HostError& error) {
         message = error.what();
     }
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);

@@ -1,6 +1,7 @@
-// Pictures of the host's settings window: the console command `panel png FILE`, which shows the
-// plug-in's panel as the session's settings are at that point of the script, and the program's
-// mode `quorvel-host panel --png FILE`.
+// Pictures of the host's settings window offered to the user: the console command
+// `panel png FILE`, which shows the plug-in's panel as the session's settings are at that point of
+// the script, and the program's mode `quorvel-host panel --png FILE`. The program wires them here;
+// rendering only draws.
 #pragma once
 
 #include <ostream>

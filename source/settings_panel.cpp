@@ -6,9 +6,9 @@
 // that point; the handles taken so far are released in reverse order as the locals go out of scope.
 #include <imgui.h>
 
-#include "../Quorvel.h"
+#include "Quorvel.h"
 #include "plugin_identity.h"
-#include "../settings_variables.h"
+#include "settings_variables.h"
 
 std::string Quorvel::GetDisplayName() {
     return quorvel::kClassName;

@@ -1,0 +1,92 @@
+// The command table: each command's word counts are checked once, before the command runs, and a
+// line with another count is refused with the command's usage text.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/command_interpreter.h"
+#include "session/host_session.h"
+
+namespace quorvel_test {
+namespace {
+
+std::string refusal(host::CommandInterpreter& interpreter, const std::string& line) {
+    try {
+        interpreter.execute(line);
+    } catch (const host::HostError& error) {
+        return error.what();
+    }
+    return "(accepted)";
+}
+
+class CommandTable : public ::testing::Test {
+protected:
+    std::ostringstream out;
+    host::HostSession session{QUORVEL_MODULE_PATH, out};
+    host::CommandInterpreter interpreter{session};
+};
+
+TEST_F(CommandTable, AWrongWordCountIsRefusedWithTheCommandsUsage) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"help me", "usage: help"},
+        {"clock", "usage: clock SECONDS"},
+        {"clock 1 2", "usage: clock SECONDS"},
+        {"load now", "usage: load"},
+        {"unload now", "usage: unload"},
+        {"info now", "usage: info"},
+        {"cvars all", "usage: cvars"},
+        {"ball 1 2", "usage: ball VX VY VZ"},
+        {"ball 1 2 3 4", "usage: ball VX VY VZ"},
+        {"touch", "usage: touch TEAM [VX VY VZ]"},
+        {"touch 0 1 2", "usage: touch TEAM [VX VY VZ]"},
+        {"touch 0 1 2 3 4", "usage: touch TEAM [VX VY VZ]"},
+        {"wait", "usage: wait SECONDS"},
+        {"destroy it", "usage: destroy"},
+        {"velocity now", "usage: velocity"},
+        {"magnus 1", "usage: magnus [X Y Z]"},
+        {"magnus 1 2 3 4", "usage: magnus [X Y Z]"},
+        {"remove", "usage: remove NAME"},
+        {"trace", "usage: trace on|off"},
+        {"expect velocity",
+         "usage: expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE"},
+    };
+    for (const auto& [line, usage] : cases) {
+        EXPECT_EQ(refusal(interpreter, line), usage) << line;
+    }
+}
+
+TEST_F(CommandTable, UsageRefusalsAfterTheWordCountComeFromTheSameText) {
+    EXPECT_EQ(refusal(interpreter, "trace maybe"), "usage: trace on|off");
+    EXPECT_EQ(refusal(interpreter, "expect magnus 1 2"), "usage: expect magnus X Y Z");
+}
+
+TEST_F(CommandTable, ARefusedLineDoesNothing) {
+    EXPECT_NE(refusal(interpreter, "ball 1 2"), "(accepted)");
+    EXPECT_FALSE(session.world().ball()) << "a short ball line must not create a ball";
+    EXPECT_NE(refusal(interpreter, "load now"), "(accepted)");
+    EXPECT_FALSE(session.loaded());
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(CommandTable, AnAddedCommandRunsOnlyForTheCountsItAllows) {
+    std::vector<std::size_t> seen;
+    interpreter.addCommand("pair", "pair A [B C]", {2, 4},
+                           [&seen](const host::ConsoleLine& line) { seen.push_back(line.size()); });
+    interpreter.addCommand("many", "many A...", host::WordCounts::atLeast(2),
+                           [&seen](const host::ConsoleLine& line) { seen.push_back(line.size()); });
+    EXPECT_EQ(refusal(interpreter, "pair"), "usage: pair A [B C]");
+    EXPECT_EQ(refusal(interpreter, "pair a b"), "usage: pair A [B C]");
+    EXPECT_EQ(refusal(interpreter, "pair a b c d"), "usage: pair A [B C]");
+    EXPECT_EQ(refusal(interpreter, "many"), "usage: many A...");
+    interpreter.execute("pair a");
+    interpreter.execute("pair a b c");
+    interpreter.execute("many a b c d e f");
+    EXPECT_EQ(seen, (std::vector<std::size_t>{2, 4, 7}));
+    interpreter.execute("help");
+    EXPECT_NE(out.str().find("  pair A [B C]\n"), std::string::npos) << out.str();
+}
+
+}  // namespace
+}  // namespace quorvel_test
