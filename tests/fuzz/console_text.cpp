@@ -21,7 +21,7 @@ void runConsoleText(std::string_view text, const std::string& modulePath) {
         host::HostSession session(modulePath, output);
         host::CommandInterpreter interpreter(session);
         std::istringstream input{std::string(text)};
-        host::runConsole(interpreter, input, output, output, "");
+        host::runConsole(interpreter, input, output, output, false);
     }
     // Nothing else in the process fixes the clock: let it follow the real one again.
     host::fixRuntimeClock(std::nullopt);
