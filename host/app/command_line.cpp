@@ -5,10 +5,10 @@
 namespace host {
 
 const char* const kUsage =
-    "usage: quorvel-host [--module PATH] run FILE...\n"
-    "       quorvel-host [--module PATH] console\n"
-    "       quorvel-host [--module PATH] panel --png FILE\n"
-    "       quorvel-host [--module PATH] gui\n"
+    "usage: quorvel-host [--module PATH] [--threads one|separate] run FILE...\n"
+    "       quorvel-host [--module PATH] [--threads one|separate] console\n"
+    "       quorvel-host [--module PATH] [--threads one|separate] panel --png FILE\n"
+    "       quorvel-host [--module PATH] [--threads one|separate] gui\n"
     "       quorvel-host --help\n"
     "\n"
     "The stand-in host for the Quorvel plug-in: it loads the module the way the game's modding host\n"
@@ -22,6 +22,10 @@ const char* const kUsage =
     "  gui             a live window: the settings window, touch buttons, the plug-in's log and a\n"
     "                  plot of the ball's speed (needs a display)\n"
     "  --module PATH   the plug-in module to load (default: the one built beside this program)\n"
+    "  --threads one|separate\n"
+    "                  one (the default): everything on one thread; separate: loading on a loader\n"
+    "                  thread, the game on a game thread, the settings window on a render thread, as\n"
+    "                  in a game (the game thread's random generator is then never seeded)\n"
     "  --help          show this text\n"
     "\n"
     "Type 'help' in the console, or see the README, for the commands.\n"
@@ -43,6 +47,19 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
                 return std::nullopt;
             }
             line.modulePath = arguments[i + 1];
+            i += 2;
+            continue;
+        }
+        if (option == "--threads") {
+            const std::optional<ThreadMode> mode =
+                i + 1 < arguments.size() ? parseThreadMode(arguments[i + 1]) : std::nullopt;
+            if (!mode) {
+                error = i + 1 < arguments.size()
+                            ? "--threads takes one or separate, not '" + arguments[i + 1] + "'"
+                            : "--threads needs one or separate";
+                return std::nullopt;
+            }
+            line.threads = *mode;
             i += 2;
             continue;
         }

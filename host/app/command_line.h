@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "../threads/host_threads.h"
+
 namespace host {
 
 enum class Mode { Help, Run, Console, PanelPng, Gui };
@@ -14,6 +16,7 @@ struct CommandLine {
     std::string modulePath;          // the module to load; defaults to the one beside the program
     std::vector<std::string> files;  // scripts for `run`
     std::string pngFile;             // the picture for `panel --png`
+    ThreadMode threads = ThreadMode::One;
 };
 
 // Parses the arguments after the program name. On a usage error returns nothing and sets `error`.

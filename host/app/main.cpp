@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    host::HostSession session(line->modulePath, std::cout);
+    host::HostSession session(line->modulePath, std::cout, line->threads);
     if (line->mode == host::Mode::Gui) {
         return host::runGui(session, std::cerr);
     }

@@ -80,33 +80,37 @@ bool sameVector(const Vector& a, const Vector& b) {
 }  // namespace
 
 CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session) {
-    add("help", "help", &CommandInterpreter::help);
-    add("clock", "clock SECONDS", &CommandInterpreter::clock);
-    add("load", "load", &CommandInterpreter::load);
-    add("unload", "unload", &CommandInterpreter::unload);
-    add("info", "info", &CommandInterpreter::info);
-    add("cvars", "cvars", &CommandInterpreter::cvars);
-    add("ball", "ball VX VY VZ", &CommandInterpreter::ball);
-    add("touch", "touch TEAM [VX VY VZ]", &CommandInterpreter::touch);
-    add("wait", "wait SECONDS", &CommandInterpreter::wait);
-    add("destroy", "destroy", &CommandInterpreter::destroy);
-    add("velocity", "velocity", &CommandInterpreter::velocity);
-    add("magnus", "magnus [X Y Z]", &CommandInterpreter::magnus);
-    add("remove", "remove NAME", &CommandInterpreter::remove);
-    add("echo", "echo [TEXT]", &CommandInterpreter::echo);
-    add("trace", "trace on|off", &CommandInterpreter::trace);
+    // Each command runs on the thread that owns what it touches: loading and the runtime clock the
+    // module seeds from on the loader thread, the world (ball, touches, clock, variables, log) on
+    // the game thread; the console's own output on the console thread.
+    add("help", "help", HostThread::Console, &CommandInterpreter::help);
+    add("clock", "clock SECONDS", HostThread::Loader, &CommandInterpreter::clock);
+    add("load", "load", HostThread::Loader, &CommandInterpreter::load);
+    add("unload", "unload", HostThread::Loader, &CommandInterpreter::unload);
+    add("info", "info", HostThread::Loader, &CommandInterpreter::info);
+    add("cvars", "cvars", HostThread::Game, &CommandInterpreter::cvars);
+    add("ball", "ball VX VY VZ", HostThread::Game, &CommandInterpreter::ball);
+    add("touch", "touch TEAM [VX VY VZ]", HostThread::Game, &CommandInterpreter::touch);
+    add("wait", "wait SECONDS", HostThread::Game, &CommandInterpreter::wait);
+    add("destroy", "destroy", HostThread::Game, &CommandInterpreter::destroy);
+    add("velocity", "velocity", HostThread::Game, &CommandInterpreter::velocity);
+    add("magnus", "magnus [X Y Z]", HostThread::Game, &CommandInterpreter::magnus);
+    add("remove", "remove NAME", HostThread::Game, &CommandInterpreter::remove);
+    add("echo", "echo [TEXT]", HostThread::Console, &CommandInterpreter::echo);
+    add("trace", "trace on|off", HostThread::Game, &CommandInterpreter::trace);
     add("expect",
         "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE",
-        &CommandInterpreter::expect);
+        HostThread::Game, &CommandInterpreter::expect);
 }
 
-void CommandInterpreter::add(const std::string& name, const std::string& usage,
+void CommandInterpreter::add(const std::string& name, const std::string& usage, HostThread owner,
                              void (CommandInterpreter::*member)(const ConsoleLine&)) {
-    addCommand(name, usage, [this, member](const ConsoleLine& line) { (this->*member)(line); });
+    addCommand(name, usage, owner, [this, member](const ConsoleLine& line) { (this->*member)(line); });
 }
 
-void CommandInterpreter::addCommand(const std::string& name, const std::string& usage, Handler handler) {
-    commands_[name] = {usage, std::move(handler)};
+void CommandInterpreter::addCommand(const std::string& name, const std::string& usage, HostThread owner,
+                                    Handler handler) {
+    commands_[name] = {usage, owner, std::move(handler)};
 }
 
 void CommandInterpreter::execute(std::string_view text) {
@@ -115,10 +119,12 @@ void CommandInterpreter::execute(std::string_view text) {
         return;
     }
     const auto command = commands_.find(line[0]);
+    HostThreads& threads = session_.threads();
     if (command != commands_.end()) {
-        command->second.handler(line);
+        threads.run(command->second.owner, [&command, &line] { command->second.handler(line); });
     } else {
-        variable(line);
+        // A console variable's name: the variables are the game's.
+        threads.run(HostThread::Game, [this, &line] { variable(line); });
     }
     // A plug-in callback that threw during the command fails the command.
     const std::vector<std::string> failures = session_.takeCallbackFailures();
@@ -281,16 +287,16 @@ void CommandInterpreter::expect(const ConsoleLine& line) {
 }
 
 void CommandInterpreter::expectLog(const std::string& text) {
-    const auto& lines = session_.world().logLines();
-    for (std::size_t i = logCursor_; i < lines.size(); ++i) {
+    const std::vector<pluginsdk::LogLine> lines = session_.world().logLinesFrom(logCursor_);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].text == text) {
-            logCursor_ = i + 1;
+            logCursor_ += i + 1;
             return;
         }
     }
     std::string logged;
-    for (std::size_t i = logCursor_; i < lines.size(); ++i) {
-        logged += (logged.empty() ? "" : ", ") + quoted(lines[i].text);
+    for (const pluginsdk::LogLine& line : lines) {
+        logged += (logged.empty() ? "" : ", ") + quoted(line.text);
     }
     throw CommandError("expected the plug-in to log " + quoted(text) + " since the last 'expect log'; it logged " +
                        (logged.empty() ? "nothing" : logged));

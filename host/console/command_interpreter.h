@@ -3,6 +3,9 @@
 //
 // Output goes to the session's stream. A command that cannot be done throws CommandError with a
 // message for the user; the caller adds the file and line.
+//
+// Threads: execute is called from the thread that drives the host; it runs each command on the
+// thread that owns it (declared where the command is added) and waits for it to finish.
 #pragma once
 
 #include <cstddef>
@@ -26,16 +29,18 @@ public:
     void execute(std::string_view text);
 
     // Adds a command that lives outside the core language (for example rendering). `usage` is shown
-    // by `help`.
-    void addCommand(const std::string& name, const std::string& usage, Handler handler);
+    // by `help`; `owner` is the thread the handler runs on.
+    void addCommand(const std::string& name, const std::string& usage, HostThread owner, Handler handler);
 
 private:
     struct Command {
         std::string usage;
+        HostThread owner;
         Handler handler;
     };
 
-    void add(const std::string& name, const std::string& usage, void (CommandInterpreter::*member)(const ConsoleLine&));
+    void add(const std::string& name, const std::string& usage, HostThread owner,
+             void (CommandInterpreter::*member)(const ConsoleLine&));
     void help(const ConsoleLine& line);
     void clock(const ConsoleLine& line);
     void load(const ConsoleLine& line);

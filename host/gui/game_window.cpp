@@ -34,7 +34,7 @@ void GameWindow::advance(double seconds) {
     pluginsdk::World& world = session_.world();
     world.advanceClock(seconds);
     collectFailures();
-    const auto ball = world.ball();
+    const auto ball = world.readBall();
     const float speed = ball ? speedOf(ball->velocity) : 0.0f;
     if (!touches_.empty() && ball) {
         touches_.back().after = ball->velocity;
@@ -87,7 +87,7 @@ void GameWindow::draw() {
 }
 
 void GameWindow::drawSpeedPlot() {
-    const auto ball = session_.world().ball();
+    const auto ball = session_.world().readBall();
     char overlay[64];
     std::snprintf(overlay, sizeof overlay, "speed %.1f", ball ? static_cast<double>(speedOf(ball->velocity)) : 0.0);
     ImGui::Text("Ball speed, last %.0f s", static_cast<double>(speeds_.size()) * kSampleStep);
@@ -108,7 +108,7 @@ void GameWindow::drawLog() {
     ImGui::Separator();
     ImGui::TextUnformatted("Plug-in log");
     ImGui::BeginChild("log", ImVec2(0.0f, 0.0f), true);
-    const std::vector<pluginsdk::LogLine>& lines = session_.world().logLines();
+    const std::vector<pluginsdk::LogLine> lines = session_.world().logLines();
     for (const pluginsdk::LogLine& line : lines) {
         ImGui::Text("[%s] %s", line.pluginName.c_str(), line.text.c_str());
     }

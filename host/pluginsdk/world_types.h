@@ -1,4 +1,9 @@
 // The state behind the SDK's handles. Host code includes this; plug-ins never see it.
+//
+// Threads: the fields of BallState and ConsoleVariable that change (velocity, Magnus coefficient,
+// hit team; value, number, writes) are read and written under detail::lockHandleState() by every
+// handle and world operation. Host code that touches them directly does so on its own thread
+// while no plug-in code runs elsewhere, or copies them with World::readBall.
 #pragma once
 
 #include <cstdint>

@@ -7,7 +7,8 @@ namespace host {
 
 void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session) {
     static const char* const usage = "panel png FILE";
-    interpreter.addCommand("panel", usage, [&session](const ConsoleLine& line) {
+    // The picture is drawn by the render thread, the one that builds the settings window's frames.
+    interpreter.addCommand("panel", usage, HostThread::Render, [&session](const ConsoleLine& line) {
         if (line.size() < 3 || line[1] != "png") {
             throw CommandError(std::string("usage: ") + usage);
         }
@@ -23,7 +24,7 @@ void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session) {
 int runPanelPng(HostSession& session, const std::string& file, std::ostream& errors) {
     try {
         session.load();
-        writeSettingsWindowPng(session.plugin(), file);
+        session.threads().run(HostThread::Render, [&session, &file] { writeSettingsWindowPng(session.plugin(), file); });
         session.unload();
     } catch (const std::runtime_error& error) {  // CommandError, RenderError
         errors << "quorvel-host: " << error.what() << '\n';

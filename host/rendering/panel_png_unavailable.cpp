@@ -10,7 +10,7 @@ const char* const kNoPictures =
 }
 
 void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& /*session*/) {
-    interpreter.addCommand("panel", "panel png FILE", [](const ConsoleLine&) { throw CommandError(kNoPictures); });
+    interpreter.addCommand("panel", "panel png FILE", HostThread::Render, [](const ConsoleLine&) { throw CommandError(kNoPictures); });
 }
 
 int runPanelPng(HostSession& /*session*/, const std::string& /*file*/, std::ostream& errors) {

@@ -4,12 +4,15 @@
 
 namespace host {
 
-HostSession::HostSession(std::string modulePath, std::ostream& out)
-    : modulePath_(std::move(modulePath)), out_(out), world_(pluginsdk::World::create()) {
+HostSession::HostSession(std::string modulePath, std::ostream& out, ThreadMode threads)
+    : modulePath_(std::move(modulePath)), out_(out), world_(pluginsdk::World::create()), threads_(threads) {
     world_->setLogListener([this](const pluginsdk::LogLine& line) {
         out_ << '[' << line.pluginName << "] " << line.text << '\n';
     });
-    world_->setFailureListener([this](const std::string& failure) { callbackFailures_.push_back(failure); });
+    world_->setFailureListener([this](const std::string& failure) {
+        const std::lock_guard lock(failuresMutex_);
+        callbackFailures_.push_back(failure);
+    });
 }
 
 HostSession::~HostSession() {
@@ -17,18 +20,20 @@ HostSession::~HostSession() {
 }
 
 void HostSession::load() {
-    if (plugin_) {
-        throw CommandError("the module is already loaded; unload it first");
-    }
-    try {
-        plugin_ = LoadedPlugin::load(modulePath_, world_);
-    } catch (const LoadError& error) {
-        throw CommandError(error.what());
-    }
+    threads_.run(HostThread::Loader, [this] {
+        if (plugin_) {
+            throw CommandError("the module is already loaded; unload it first");
+        }
+        try {
+            plugin_ = LoadedPlugin::load(modulePath_, world_);
+        } catch (const LoadError& error) {
+            throw CommandError(error.what());
+        }
+    });
 }
 
 void HostSession::unload() {
-    plugin_.reset();
+    threads_.run(HostThread::Loader, [this] { plugin_.reset(); });
 }
 
 LoadedPlugin& HostSession::plugin() {
@@ -39,6 +44,7 @@ LoadedPlugin& HostSession::plugin() {
 }
 
 std::vector<std::string> HostSession::takeCallbackFailures() {
+    const std::lock_guard lock(failuresMutex_);
     return std::exchange(callbackFailures_, {});
 }
 

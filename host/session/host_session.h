@@ -1,18 +1,23 @@
 // One run of the stand-in host: the world, the module it loads, and where its output goes.
 // The console language, the settings window and the tests all drive the host through a session.
 //
-// Threads: one thread. Ownership: the session owns the world and the loaded module; destroying the
-// session unloads the module first.
+// Threads: the session is driven from one thread (the console's or the window's); it hands loading
+// and unloading to the loader thread of its thread arrangement (HostThreads) itself, and callers
+// hand the rest of their work to the owning thread through threads(). Plug-in log lines reach `out`
+// from whichever thread logs them, one whole line at a time. Ownership: the session owns the world,
+// the loaded module and the threads; destroying it unloads the module first, on the loader thread.
 #pragma once
 
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "../loader/loaded_plugin.h"
 #include "../pluginsdk/world.h"
+#include "../threads/host_threads.h"
 
 namespace host {
 
@@ -25,7 +30,7 @@ public:
 class HostSession {
 public:
     // `out` receives the plug-in's log lines as "[Name] TEXT", as they are logged.
-    HostSession(std::string modulePath, std::ostream& out);
+    HostSession(std::string modulePath, std::ostream& out, ThreadMode threads = ThreadMode::One);
     ~HostSession();
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
@@ -33,16 +38,18 @@ public:
     pluginsdk::World& world() { return *world_; }
     const std::string& modulePath() const { return modulePath_; }
     std::ostream& out() { return out_; }
+    HostThreads& threads() { return threads_; }
 
-    // Loads the module the way the real host does. Throws CommandError.
+    // Loads the module the way the real host does, on the loader thread. Throws CommandError.
     void load();
-    // Drops the plug-in's hooks and timers, calls its release function, unloads the module.
+    // Drops the plug-in's hooks and timers, calls its release function, unloads the module; on the
+    // loader thread.
     void unload();
     bool loaded() const { return plugin_ != nullptr; }
     // The loaded plug-in; throws CommandError if none is loaded.
     LoadedPlugin& plugin();
 
-    // Plug-in callbacks that threw since the last call, as messages; clears them.
+    // Plug-in callbacks that threw since the last call, as messages; clears them. Any thread.
     std::vector<std::string> takeCallbackFailures();
 
 private:
@@ -50,7 +57,10 @@ private:
     std::ostream& out_;
     std::shared_ptr<pluginsdk::World> world_;
     std::unique_ptr<LoadedPlugin> plugin_;
+    std::mutex failuresMutex_;
     std::vector<std::string> callbackFailures_;
+    // Last: its threads stop before anything they might still use goes.
+    HostThreads threads_;
 };
 
 }  // namespace host

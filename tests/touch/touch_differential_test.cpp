@@ -178,14 +178,14 @@ TEST(TouchDifferential, LoadedModuleMatchesTheModelBitForBit) {
             module.setNumber("quorvel_enabled_orange", input.orangeEnabled ? 1.0f : 0.0f);
             module.setNumber("quorvel_trajectory", input.trajectory);
             module.setNumber("quorvel_factor", input.factor);
-            const std::size_t logged = world.logLines().size();
+            const std::size_t logged = world.logLineCount();
 
             module.touchAndFire(input.hitTeam);
             const FiringResult expected = model.fire(input);
 
             std::vector<std::string> lines;
-            for (std::size_t line = logged; line < world.logLines().size(); ++line) {
-                lines.push_back(world.logLines()[line].text);
+            for (const pluginsdk::LogLine& line : world.logLinesFrom(logged)) {
+                lines.push_back(line.text);
             }
             const bool same = sameBits(module.ball().velocity, expected.velocity) &&
                               sameBits(module.ball().magnusCoefficient, expected.magnus) && lines == expected.logLines;

@@ -11,7 +11,10 @@
 //   3. it calls onLoad; from then on it calls the plug-in's hooks and timers, and both handles
 //      stay filled while the plug-in is in use;
 //   4. it drops the plug-in's hooks and timers and calls the module's release function.
-// All of it on the host's loading thread, one call at a time.
+// Threads: steps 1 to 4 and onUnload run on the host's loader thread, one call at a time. Hooks and
+// timers run on the game thread (see GameWrapper), the settings panel on the render thread (see
+// PluginSettingsWindow), possibly at the same time as each other. Copies of the shared pointer that
+// owns the object may be dropped on any thread; the object dies on the thread that drops the last.
 #pragma once
 
 #include <memory>

@@ -5,7 +5,10 @@
 // plug-in may keep further copies for as long as its module is loaded.
 // It carries the plug-in's identity: the host prefixes the plug-in's log lines with its name.
 // After the host has shut down, the operations do nothing and lookups give false handles.
-// Threads: the host calls plug-ins on one thread at a time; so must the plug-in call this.
+// Threads: any thread: the loader thread in onLoad, the game thread in hooks and timers, the render
+// thread in the settings panel, also at the same time. The host keeps the variables and the log
+// behind its own lock and holds none when a call returns. Lines logged from several threads each
+// arrive whole, in the order the calls took the host's lock.
 #pragma once
 
 #include <memory>
