@@ -32,7 +32,9 @@ GameWindow::GameWindow(HostSession& session) : session_(session) {}
 
 void GameWindow::advance(double seconds) {
     pluginsdk::World& world = session_.world();
-    world.advanceClock(seconds);
+    if (session_.threads().thread(HostThread::Game) == nullptr) {
+        world.advanceClock(seconds);
+    }
     collectFailures();
     const auto ball = world.readBall();
     const float speed = ball ? speedOf(ball->velocity) : 0.0f;
@@ -55,9 +57,17 @@ void GameWindow::collectFailures() {
 
 void GameWindow::touch(int team) {
     pluginsdk::World& world = session_.world();
-    world.ensureBall();
     const Vector given{touchVelocity_[0], touchVelocity_[1], touchVelocity_[2]};
-    world.touchBall(static_cast<std::uint8_t>(team), given);
+    const auto touch = [&world, team, given] {
+        world.ensureBall();
+        world.touchBall(static_cast<std::uint8_t>(team), given);
+    };
+    if (TaskThread* game = session_.threads().thread(HostThread::Game)) {
+        // As in a game: the button hands the touch to the game thread and the frame goes on.
+        game->post(touch);
+    } else {
+        touch();
+    }
     collectFailures();
     touches_.push_back({team, given, given});
     if (touches_.size() > kShownTouches) {

@@ -1,5 +1,6 @@
 #include "gui_app.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -64,10 +65,42 @@ public:
     ImGuiBackends& operator=(const ImGuiBackends&) = delete;
 };
 
+// With separate threads the game runs on its own thread at a fixed tick, its clock following real
+// time, for as long as this object lives.
+class GameThreadClock {
+public:
+    explicit GameThreadClock(HostSession& session) : game_(session.threads().thread(HostThread::Game)) {
+        if (game_ == nullptr) {
+            return;
+        }
+        pluginsdk::World& world = session.world();
+        // The tick is copied for each run: the time of the last one lives outside it.
+        auto last = std::make_shared<TaskThread::Clock::time_point>(TaskThread::Clock::now());
+        game_->setTick(kTick, [&world, last] {
+            const TaskThread::Clock::time_point now = TaskThread::Clock::now();
+            world.advanceClock(std::chrono::duration<double>(now - *last).count());
+            *last = now;
+        });
+    }
+    ~GameThreadClock() {
+        if (game_ != nullptr) {
+            game_->setTick({}, nullptr);
+        }
+    }
+    GameThreadClock(const GameThreadClock&) = delete;
+    GameThreadClock& operator=(const GameThreadClock&) = delete;
+
+private:
+    static constexpr std::chrono::milliseconds kTick{5};
+    TaskThread* game_;
+};
+
 void runFrames(GLFWwindow* window, HostSession& session, ImGuiContext* context) {
     ImGuiBackends backends(window);
+    // The settings window is built on this, the main, thread: it is the render thread.
     SettingsWindow settings(session.plugin(), context);
     GameWindow game(session);
+    const GameThreadClock clock(session);
     while (glfwWindowShouldClose(window) == GLFW_FALSE) {
         glfwPollEvents();
         ImGui_ImplOpenGL3_NewFrame();
