@@ -36,6 +36,23 @@ enable_language(C)
 add_library(stb_static STATIC ${STB_INCLUDE_ROOT}/stb/stb_rect_pack_truetype.c)
 set_target_properties(stb_static PROPERTIES COMPILE_OPTIONS "${QUORVEL_DEBIAN_LIBRARY_OPTIONS};-fwrapv")
 target_include_directories(stb_static INTERFACE ${STB_INCLUDE_ROOT})
+if(NOT CMAKE_CROSSCOMPILING)
+  # The native host also writes and reads PNG pictures with stb, which Debian's libstb compiles
+  # from each header with its implementation switched on; and it includes stb's headers by their
+  # bare names, as libstb-dev's pkg-config file lets it.
+  foreach(header stb_image stb_image_write)
+    string(TOUPPER ${header} upper)
+    set(implementation ${PROJECT_BINARY_DIR}/stb-implementations/${header}.c)
+    file(CONFIGURE OUTPUT ${implementation}
+      CONTENT "#define ${upper}_IMPLEMENTATION\n#include <stb/${header}.h>\n")
+    target_sources(stb_static PRIVATE ${implementation})
+  endforeach()
+  target_compile_definitions(stb_static PRIVATE STB_DEFINE STB_PERFECT_HASH)
+  target_include_directories(stb_static PRIVATE ${STB_INCLUDE_ROOT})
+  target_include_directories(stb_static INTERFACE ${STB_INCLUDE_ROOT}/stb)
+  # Both are linked into shared objects (the module links Dear ImGui), as Debian's -fPIC builds are.
+  set_target_properties(stb_static PROPERTIES POSITION_INDEPENDENT_CODE ON)
+endif()
 
 add_library(dear_imgui STATIC
   ${IMGUI_SOURCE_DIR}/imgui.cpp
@@ -45,6 +62,7 @@ add_library(dear_imgui STATIC
   ${IMGUI_SOURCE_DIR}/imgui_widgets.cpp
   ${IMGUI_SOURCE_DIR}/misc/cpp/imgui_stdlib.cpp)
 if(NOT CMAKE_CROSSCOMPILING)
+  set_target_properties(dear_imgui PROPERTIES POSITION_INDEPENDENT_CODE ON)
   find_package(glfw3 3.3 REQUIRED)
   target_sources(dear_imgui PRIVATE
     ${IMGUI_SOURCE_DIR}/backends/imgui_impl_glfw.cpp
@@ -52,6 +70,8 @@ if(NOT CMAKE_CROSSCOMPILING)
   # The OpenGL 3 back-end finds OpenGL's functions at run time (dlopen); GLFW's headers only here.
   target_include_directories(dear_imgui PRIVATE $<TARGET_PROPERTY:glfw,INTERFACE_INCLUDE_DIRECTORIES>)
   target_link_libraries(dear_imgui PRIVATE ${CMAKE_DL_LIBS})
+  # As with Debian's library, whoever uses Dear ImGui gets stb with it, headers included.
+  target_link_libraries(dear_imgui PUBLIC stb_static)
 endif()
 # Debian's compiler builds it in its default dialect, GNU C++17.
 set_target_properties(dear_imgui PROPERTIES

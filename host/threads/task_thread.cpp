@@ -37,8 +37,10 @@ void TaskThread::runAndWait(const std::function<void()>& task) {
         } catch (...) {
             error = std::current_exception();
         }
+        // Moved, not copied: this thread keeps no reference to the exception, so the waiter, which
+        // reads it last, also frees it.
         const std::lock_guard lock(handoff.mutex);
-        handoff.error = error;
+        handoff.error = std::move(error);
         handoff.done = true;
         // Notified under the lock: the waiter cannot return and destroy `handoff` before this ends.
         handoff.finished.notify_one();
