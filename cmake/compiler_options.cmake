@@ -1,16 +1,21 @@
-# Options every target of the project is built with.
+# Options the project's targets are built with.
+#
+# Warnings are shown, never made errors here: a packager or a user configuring without the presets
+# gets a build whatever their compiler thinks. The presets and CI make them errors with CMake's own
+# CMAKE_COMPILE_WARNING_AS_ERROR.
 
-option(QUORVEL_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" ON)
 set(QUORVEL_SANITIZERS "" CACHE STRING "Sanitizers to build with, e.g. address,undefined")
 
-add_compile_options(-Wall -Wextra -Wpedantic -Wshadow)
-if(QUORVEL_WARNINGS_AS_ERRORS)
-  add_compile_options(-Werror)
-endif()
+# Our warning flags, for our own targets only: each links quorvel_warnings privately, so libraries
+# built from other people's sources (GoogleTest, Dear ImGui for Windows) keep their own flags.
+add_library(quorvel_warnings INTERFACE)
+target_compile_options(quorvel_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
 
 # The touch response must give bit-identical velocities with every compiler and flag set: no fused
-# multiply-add or other contraction, no fast-math shortcuts. (x86-64 and AArch64 compute floats in
-# single precision, so there is no excess precision to guard against.)
+# multiply-add or other contraction, no fast-math shortcuts. These apply to every target, ours or
+# not, so no target that compiles touch-response arithmetic (the module, the tests' models) can
+# miss them. (x86-64 and AArch64 compute floats in single precision, so there is no excess
+# precision to guard against.)
 add_compile_options(-ffp-contract=off -fno-fast-math)
 
 if(MINGW)
@@ -22,6 +27,9 @@ if(MINGW)
   # across DLL boundaries and throw through them: they must share one C++ runtime and one heap, so
   # libstdc++ and libgcc are linked as DLLs, never copied into each binary.
   add_link_options(-shared-libgcc)
+  # Reproducible binaries: no link time in the PE header, so two builds of one commit at one path
+  # give the same bytes and a package can be checked against its source.
+  add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
 if(QUORVEL_SANITIZERS)

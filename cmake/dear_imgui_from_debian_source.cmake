@@ -24,8 +24,9 @@ endif()
 
 # Debian's Dear ImGui and stb builds use -O2 -g, with -Wall -pedantic and, for stb, -fwrapv, and
 # keep assertions (no NDEBUG, which our build type would add). These are not our sources: their
-# warnings are shown but never fail the build. The hardening options of Debian's build (stack
-# protector, _FORTIFY_SOURCE) would need MinGW's libssp and are left out.
+# warnings are shown but never fail the build, even where the presets make ours errors
+# (COMPILE_WARNING_AS_ERROR OFF below). The hardening options of Debian's build (stack protector,
+# _FORTIFY_SOURCE) would need MinGW's libssp and are left out.
 set(QUORVEL_DEBIAN_LIBRARY_OPTIONS -O2 -g -UNDEBUG -Wall -pedantic -ffp-contract=off)
 # A sanitizer build instruments these sources too: that is why it compiles them.
 if(QUORVEL_SANITIZERS)
@@ -34,7 +35,9 @@ endif()
 
 enable_language(C)
 add_library(stb_static STATIC ${STB_INCLUDE_ROOT}/stb/stb_rect_pack_truetype.c)
-set_target_properties(stb_static PROPERTIES COMPILE_OPTIONS "${QUORVEL_DEBIAN_LIBRARY_OPTIONS};-fwrapv")
+set_target_properties(stb_static PROPERTIES
+  COMPILE_OPTIONS "${QUORVEL_DEBIAN_LIBRARY_OPTIONS};-fwrapv"
+  COMPILE_WARNING_AS_ERROR OFF)
 target_include_directories(stb_static INTERFACE ${STB_INCLUDE_ROOT})
 if(NOT CMAKE_CROSSCOMPILING)
   # The native host also writes and reads PNG pictures with stb, which Debian's libstb compiles
@@ -76,6 +79,7 @@ endif()
 # Debian's compiler builds it in its default dialect, GNU C++17.
 set_target_properties(dear_imgui PROPERTIES
   COMPILE_OPTIONS "${QUORVEL_DEBIAN_LIBRARY_OPTIONS}"
+  COMPILE_WARNING_AS_ERROR OFF
   CXX_STANDARD 17
   CXX_EXTENSIONS ON)
 # Debian's configuration (its Makefile's CPPFLAGS): stb's implementations are not compiled into

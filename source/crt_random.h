@@ -10,11 +10,9 @@
 
 namespace quorvel {
 
-inline constexpr int kLargestRandomDraw = 32767;
-
 // Sets the calling thread's state.
 void seedRandom(std::uint32_t seed);
-// Advances the calling thread's state and returns a value from 0 to kLargestRandomDraw.
+// Advances the calling thread's state and returns a value from 0 to 32767.
 int drawRandom();
 
 }  // namespace quorvel

@@ -1,6 +1,7 @@
 #include "velocity_deflection.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "crt_random.h"
 
@@ -11,6 +12,19 @@ constexpr float kPercentDivisor = 100.0f;
 // Shares and ranges below this are treated as zero. Compared in double precision.
 constexpr double kThreshold = 1e-5;
 constexpr float kTwoToThe31 = 2147483648.0f;
+
+// Rounds to the nearest integer, halves away from zero. Infinity, NaN and any rounded value outside
+// [-2^31, 2^31) give 0.
+std::int32_t roundToInt32(float value) {
+    if (!std::isfinite(value)) {
+        return 0;
+    }
+    const float rounded = std::round(value);
+    if (rounded >= kTwoToThe31 || rounded < -kTwoToThe31) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(rounded);
+}
 
 // A component's random range: twice its share, rounded. Zero when the range is unusable (rounds to
 // zero, not finite, or of magnitude 2^31 or more), so the caller tests a single value.
@@ -34,17 +48,6 @@ float deflectComponent(float component, float share, std::int32_t range) {
 }
 
 }  // namespace
-
-std::int32_t roundToInt32(float value) {
-    if (!std::isfinite(value)) {
-        return 0;
-    }
-    const float rounded = std::round(value);
-    if (rounded >= kTwoToThe31 || rounded < -kTwoToThe31) {
-        return 0;
-    }
-    return static_cast<std::int32_t>(rounded);
-}
 
 Deflection deflectVelocity(Vector velocity, float trajectoryPercent) {
     const float share = trajectoryPercent / kPercentDivisor;

@@ -6,15 +6,9 @@
 // order of every operation below is part of the behaviour.
 #pragma once
 
-#include <cstdint>
-
 #include "bakkesmod/wrappers/vector.h"
 
 namespace quorvel {
-
-// Rounds to the nearest integer, halves away from zero. Infinity, NaN and any rounded value outside
-// [-2^31, 2^31) give 0.
-std::int32_t roundToInt32(float value);
 
 enum class DeflectionOutcome {
     TrajectoryZero,          // the share is below the threshold (zero, negative, or tiny)

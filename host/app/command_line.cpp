@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "../console/printable_text.h"
 #include "../platform/executable_location.h"
 
 namespace host {
@@ -29,11 +30,14 @@ const char* const kUsage =
     "  --help          show this text\n"
     "\n"
     "Type 'help' in the console, or see the README, for the commands.\n"
-    "Exit status: 0 success, 1 a command or script failed, 2 usage error.\n";
+    "Options go before the mode. Lines longer than 1 MiB are refused.\n"
+    "Exit status: 0 success; 1 a script failed, a picture could not be written, standard output could\n"
+    "not be written, or (console) a command read from input that is not a terminal failed; 2 usage\n"
+    "error.\n";
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
     CommandLine line;
-    line.modulePath = executableDirectory() + "/" + kModuleFileName;
+    line.modulePath = executableDirectory() + kPathSeparator + kModuleFileName;
     std::size_t i = 0;
     while (i < arguments.size() && arguments[i].rfind("--", 0) == 0) {
         const std::string& option = arguments[i];
@@ -55,7 +59,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
                 i + 1 < arguments.size() ? parseThreadMode(arguments[i + 1]) : std::nullopt;
             if (!mode) {
                 error = i + 1 < arguments.size()
-                            ? "--threads takes one or separate, not '" + arguments[i + 1] + "'"
+                            ? "--threads takes one or separate, not '" + printable(arguments[i + 1]) + "'"
                             : "--threads needs one or separate";
                 return std::nullopt;
             }
@@ -63,7 +67,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
             i += 2;
             continue;
         }
-        error = "unknown option '" + option + "'";
+        error = "unknown option '" + printable(option) + "'";
         return std::nullopt;
     }
     if (i == arguments.size()) {
@@ -71,6 +75,15 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         return std::nullopt;
     }
     const std::string& mode = arguments[i++];
+    // Options go before the mode; one after it would otherwise be taken for a script's name.
+    for (std::size_t rest = i; rest < arguments.size(); ++rest) {
+        const bool panelPicture = mode == "panel" && rest == i && arguments[rest] == "--png";
+        if (arguments[rest].rfind("--", 0) == 0 && !panelPicture) {
+            error = "option '" + printable(arguments[rest]) + "' after the mode '" + printable(mode) +
+                    "': options go before the mode";
+            return std::nullopt;
+        }
+    }
     if (mode == "run") {
         line.mode = Mode::Run;
         line.files.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
@@ -105,7 +118,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         }
         return line;
     }
-    error = "unknown mode '" + mode + "' (expected run, console, panel or gui)";
+    error = "unknown mode '" + printable(mode) + "' (expected run, console, panel or gui)";
     return std::nullopt;
 }
 

@@ -11,12 +11,16 @@
 #include "../platform/runtime_clock.h"
 #include "../pluginsdk/console_variable.h"
 #include "../pluginsdk/number_text.h"
+#include "line_reader.h"
+#include "printable_text.h"
 
 namespace host {
 namespace {
 
+// Text from the user or the plug-in in quotes, control characters escaped: it goes into messages,
+// and a NUL would cut a message short.
 std::string quoted(const std::string& text) {
-    return '"' + text + '"';
+    return '"' + printable(text) + '"';
 }
 
 void requireWords(const ConsoleLine& line, std::size_t count, const std::string& usage) {
@@ -25,10 +29,28 @@ void requireWords(const ConsoleLine& line, std::size_t count, const std::string&
     }
 }
 
+// Whether `word` spells infinity itself ("inf", "-Infinity"), rather than a number too large.
+bool spellsInfinity(std::string_view word) {
+    if (!word.empty() && (word.front() == '+' || word.front() == '-')) {
+        word.remove_prefix(1);
+    }
+    std::string lower;
+    for (const char c : word) {
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return lower == "inf" || lower == "infinity";
+}
+
+// Infinity and NaN may be asked for by name; a number too large for a float is refused rather
+// than read as infinity. One too small reads as zero, or the nearest tiny float, as C reads it.
 float readFloat(const std::string& word, const char* what) {
     const std::optional<float> value = pluginsdk::parseFloat(word);
     if (!value) {
         throw CommandError(quoted(word) + " is not a number (expected " + what + ")");
+    }
+    if (std::isinf(*value) && !spellsInfinity(word)) {
+        throw CommandError(quoted(word) + " is too large for a float (expected " + what +
+                           "; write inf for infinity)");
     }
     return *value;
 }
@@ -60,8 +82,17 @@ std::string formatComponent(float value) {
     return text;
 }
 
+// Built by appending rather than by chaining operator+: at -O3, GCC 12 inlines the chain and then
+// reports a -Wrestrict overlap in it that cannot happen, a known false positive of that release.
 std::string formatVector(const Vector& vector) {
-    return "(" + formatComponent(vector.X) + ", " + formatComponent(vector.Y) + ", " + formatComponent(vector.Z) + ")";
+    std::string text = "(";
+    text += formatComponent(vector.X);
+    text += ", ";
+    text += formatComponent(vector.Y);
+    text += ", ";
+    text += formatComponent(vector.Z);
+    text += ')';
+    return text;
 }
 
 // Exact comparison that also tells -0 from 0 (the plug-in's results are bit-exact, and a reversed
@@ -80,6 +111,7 @@ bool sameVector(const Vector& a, const Vector& b) {
 }  // namespace
 
 CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session) {
+    session_.setLogObserver([this](const pluginsdk::LogLine& line) { unmatchedLog_.add(line.text); });
     // Each command runs on the thread that owns what it touches: loading and the runtime clock the
     // module seeds from on the loader thread, the world (ball, touches, clock, variables, log) on
     // the game thread; the console's own output on the console thread.
@@ -103,6 +135,10 @@ CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session)
         HostThread::Game, &CommandInterpreter::expect);
 }
 
+CommandInterpreter::~CommandInterpreter() {
+    session_.setLogObserver(nullptr);
+}
+
 void CommandInterpreter::add(const std::string& name, const std::string& usage, HostThread owner,
                              void (CommandInterpreter::*member)(const ConsoleLine&)) {
     addCommand(name, usage, owner, [this, member](const ConsoleLine& line) { (this->*member)(line); });
@@ -114,6 +150,10 @@ void CommandInterpreter::addCommand(const std::string& name, const std::string& 
 }
 
 void CommandInterpreter::execute(std::string_view text) {
+    if (text.size() > kLongestConsoleLine) {
+        throw CommandError("the line is longer than " + std::to_string(kLongestConsoleLine) +
+                           " bytes (1 MiB), the longest line the console reads");
+    }
     const ConsoleLine line(text);
     if (line.empty()) {
         return;
@@ -211,7 +251,12 @@ void CommandInterpreter::wait(const ConsoleLine& line) {
     if (!std::isfinite(seconds) || seconds < 0.0f) {
         throw CommandError(quoted(line[1]) + " is not a time to wait (expected SECONDS, 0 or more)");
     }
-    session_.world().advanceClock(static_cast<double>(seconds));
+    pluginsdk::World& world = session_.world();
+    if (!world.canAdvanceClock(static_cast<double>(seconds))) {
+        throw CommandError(quoted(line[1]) + " would take the game clock past its latest time, about 292,000 years (" +
+                           "it is at " + pluginsdk::formatFloat(static_cast<float>(world.gameTime())) + " s)");
+    }
+    world.advanceClock(static_cast<double>(seconds));
 }
 
 void CommandInterpreter::destroy(const ConsoleLine& line) {
@@ -287,16 +332,27 @@ void CommandInterpreter::expect(const ConsoleLine& line) {
 }
 
 void CommandInterpreter::expectLog(const std::string& text) {
-    const std::vector<pluginsdk::LogLine> lines = session_.world().logLinesFrom(logCursor_);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].text == text) {
-            logCursor_ += i + 1;
-            return;
+    if (unmatchedLog_.match(text)) {
+        return;
+    }
+    // The message names what was logged instead, the first few distinct lines of it: a long run of
+    // touches must not make a message of megabytes.
+    constexpr std::size_t kNamedRuns = 20;
+    std::string logged;
+    std::uint64_t unnamed = 0;
+    const auto& runs = unmatchedLog_.runs();
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (i >= kNamedRuns) {
+            unnamed += runs[i].count;
+            continue;
+        }
+        logged += (logged.empty() ? "" : ", ") + quoted(runs[i].text);
+        if (runs[i].count > 1) {
+            logged += " (" + std::to_string(runs[i].count) + " times)";
         }
     }
-    std::string logged;
-    for (const pluginsdk::LogLine& line : lines) {
-        logged += (logged.empty() ? "" : ", ") + quoted(line.text);
+    if (unnamed > 0) {
+        logged += " and " + std::to_string(unnamed) + " more lines";
     }
     throw CommandError("expected the plug-in to log " + quoted(text) + " since the last 'expect log'; it logged " +
                        (logged.empty() ? "nothing" : logged));
@@ -313,7 +369,8 @@ void CommandInterpreter::variable(const ConsoleLine& line) {
         return;
     }
     if (const auto refused = pluginsdk::setVariableText(*variable, line.restFrom(1))) {
-        throw CommandError(*refused);
+        // The refusal quotes the value as typed: escaped here, before a NUL in it can cut it short.
+        throw CommandError(printable(*refused));
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include "../session/host_session.h"
 #include "console_line.h"
+#include "unmatched_log.h"
 
 namespace host {
 
@@ -23,9 +24,14 @@ class CommandInterpreter {
 public:
     using Handler = std::function<void(const ConsoleLine& line)>;
 
+    // `session` must outlive the interpreter; the interpreter follows its log while it lives.
     explicit CommandInterpreter(HostSession& session);
+    ~CommandInterpreter();
+    CommandInterpreter(const CommandInterpreter&) = delete;
+    CommandInterpreter& operator=(const CommandInterpreter&) = delete;
 
-    // Runs one line. Blank lines and comments do nothing.
+    // Runs one line. Blank lines and comments do nothing. A line longer than kLongestConsoleLine
+    // (line_reader.h) is refused.
     void execute(std::string_view text);
 
     // Adds a command that lives outside the core language (for example rendering). `usage` is shown
@@ -64,7 +70,7 @@ private:
 
     HostSession& session_;
     std::map<std::string, Command> commands_;
-    std::size_t logCursor_ = 0;  // `expect log` looks at lines from here on
+    UnmatchedLog unmatchedLog_;  // what `expect log` can still match
 };
 
 }  // namespace host

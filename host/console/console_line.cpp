@@ -8,6 +8,9 @@ bool isSpace(char c) {
 }  // namespace
 
 ConsoleLine::ConsoleLine(std::string_view text) {
+    // One pass over the text; the kept text is cut once at the end, so a long line of words costs
+    // time in proportion to its length.
+    std::size_t end = 0;
     std::size_t i = 0;
     while (i < text.size()) {
         while (i < text.size() && isSpace(text[i])) {
@@ -22,8 +25,9 @@ ConsoleLine::ConsoleLine(std::string_view text) {
         }
         starts_.push_back(start);
         words_.emplace_back(text.substr(start, i - start));
-        text_ = std::string(text.substr(0, i));
+        end = i;
     }
+    text_ = std::string(text.substr(0, end));
 }
 
 std::string ConsoleLine::restFrom(std::size_t index) const {

@@ -4,8 +4,16 @@
 #include <cstring>
 #include <fstream>
 
+#include "line_reader.h"
+#include "printable_text.h"
+
 namespace host {
 namespace {
+
+void reportError(const std::string& where, const std::string& message, std::ostream& out, std::ostream& errors) {
+    out << std::flush;
+    errors << printable(where) << ": error: " << printable(message) << '\n';
+}
 
 // Runs one line; on failure prints the error at `where` and returns false.
 bool runLine(CommandInterpreter& interpreter, const std::string& text, const std::string& where,
@@ -14,10 +22,45 @@ bool runLine(CommandInterpreter& interpreter, const std::string& text, const std
         interpreter.execute(text);
         return true;
     } catch (const CommandError& error) {
-        out << std::flush;
-        errors << where << ": error: " << error.what() << '\n';
+        reportError(where, error.what(), out, errors);
     }
     return false;
+}
+
+// What became of the next line: it ran, it failed (reported), the input ended, or the input
+// cannot be read any further (reported).
+enum class Step { Ran, Failed, End, Stop };
+
+Step runNextLine(CommandInterpreter& interpreter, LineReader& reader, const std::string& where,
+                 const char* inputName, std::ostream& out, std::ostream& errors) {
+    std::string text;
+    switch (reader.next(text)) {
+    case LineReader::Result::End:
+        return Step::End;
+    case LineReader::Result::ReadError:
+        reportError(where, std::string("cannot read ") + inputName + ": " + reader.error(), out, errors);
+        return Step::Stop;
+    case LineReader::Result::TooLong:
+        reportError(where, "the line is longer than " + std::to_string(kLongestConsoleLine) +
+                               " bytes (1 MiB), the longest line the console reads; it was skipped",
+                    out, errors);
+        return Step::Failed;
+    case LineReader::Result::Line:
+        break;
+    }
+    return runLine(interpreter, text, where, out, errors) ? Step::Ran : Step::Failed;
+}
+
+// Output that can no longer be written: what follows would be lost without a word. errno is
+// cleared before each line, so a reason found here comes from the failed write.
+bool outputLost(std::ostream& out, std::ostream& errors) {
+    if (out) {
+        return false;
+    }
+    const int reason = errno;
+    errors << "quorvel-host: error: cannot write the output"
+           << (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()) << '\n';
+    return true;
 }
 
 }  // namespace
@@ -27,13 +70,23 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
     for (const std::string& file : files) {
         std::ifstream script(file);
         if (!script) {
+            const int reason = errno;
             out << std::flush;
-            errors << file << ": error: cannot read the script: " << std::strerror(errno) << '\n';
+            errors << printable(file) << ": error: cannot read the script: " << std::strerror(reason) << '\n';
             return 1;
         }
-        std::string text;
-        for (int number = 1; std::getline(script, text); ++number) {
-            if (!runLine(interpreter, text, file + ":" + std::to_string(number), out, errors)) {
+        LineReader reader(script);
+        for (int number = 1;; ++number) {
+            errno = 0;
+            const Step step = runNextLine(interpreter, reader, file + ":" + std::to_string(number), "the script", out,
+                                          errors);
+            if (outputLost(out, errors)) {
+                return 1;
+            }
+            if (step == Step::End) {
+                break;
+            }
+            if (step != Step::Ran) {
                 return 1;
             }
         }
@@ -42,20 +95,29 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
 }
 
 int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& out, std::ostream& errors,
-               const std::string& prompt) {
-    std::string text;
+               bool interactive) {
+    LineReader reader(in);
+    bool anyFailed = false;
     for (int number = 1;; ++number) {
-        out << prompt << std::flush;
-        if (!std::getline(in, text)) {
+        if (interactive) {
+            out << "quorvel> " << std::flush;
+        }
+        errno = 0;
+        const Step step = runNextLine(interpreter, reader, "<console>:" + std::to_string(number),
+                                      "standard input", out, errors);
+        out << std::flush;
+        if (outputLost(out, errors) || step == Step::Stop) {
+            return 1;
+        }
+        if (step == Step::End) {
             break;
         }
-        runLine(interpreter, text, "<console>:" + std::to_string(number), out, errors);
-        out << std::flush;
+        anyFailed = anyFailed || step == Step::Failed;
     }
-    if (!prompt.empty()) {
+    if (interactive) {
         out << '\n';
     }
-    return 0;
+    return anyFailed && !interactive ? 1 : 0;
 }
 
 }  // namespace host

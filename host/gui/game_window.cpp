@@ -52,6 +52,10 @@ void GameWindow::advance(double seconds) {
 void GameWindow::collectFailures() {
     for (std::string& failure : session_.takeCallbackFailures()) {
         failures_.push_back(std::move(failure));
+        ++failuresSeen_;
+        if (failures_.size() > pluginsdk::World::kRecentLogLines) {
+            failures_.pop_front();
+        }
     }
 }
 
@@ -118,7 +122,8 @@ void GameWindow::drawLog() {
     ImGui::Separator();
     ImGui::TextUnformatted("Plug-in log");
     ImGui::BeginChild("log", ImVec2(0.0f, 0.0f), true);
-    const std::vector<pluginsdk::LogLine> lines = session_.world().logLines();
+    const pluginsdk::World& world = session_.world();
+    const std::deque<pluginsdk::LogLine> lines = world.recentLogLines();
     for (const pluginsdk::LogLine& line : lines) {
         ImGui::Text("[%s] %s", line.pluginName.c_str(), line.text.c_str());
     }
@@ -126,7 +131,7 @@ void GameWindow::drawLog() {
         ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "error: %s", failure.c_str());
     }
     // Follow new lines while the view is at the bottom; leave it alone while the user scrolls back.
-    const std::size_t shown = lines.size() + failures_.size();
+    const std::uint64_t shown = world.loggedLineCount() + failuresSeen_;
     if (shown != shownLogLines_ && ImGui::GetScrollY() >= ImGui::GetScrollMaxY()) {
         ImGui::SetScrollHereY(1.0f);
     }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -53,8 +54,9 @@ private:
     std::array<float, 300> speeds_{};
     std::size_t nextSpeed_ = 0;
     double untilNextSample_ = 0.0;
-    std::vector<std::string> failures_;
-    std::size_t shownLogLines_ = 0;
+    std::deque<std::string> failures_;  // the most recent, as many as the world keeps log lines
+    std::uint64_t failuresSeen_ = 0;
+    std::uint64_t shownLogLines_ = 0;   // lines logged and failures seen when the view last followed
 };
 
 }  // namespace host

@@ -109,7 +109,9 @@ void runFrames(GLFWwindow* window, HostSession& session, ImGuiContext* context) 
 
         game.advance(static_cast<double>(ImGui::GetIO().DeltaTime));
         ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f), ImGuiCond_FirstUseEver);
-        ImGui::SetNextWindowSize(ImVec2(500.0f, 132.0f), ImGuiCond_FirstUseEver);
+        ImGui::SetNextWindowSize(ImVec2(static_cast<float>(SettingsWindow::kDefaultWidth),
+                                        static_cast<float>(SettingsWindow::kDefaultHeight)),
+                                 ImGuiCond_FirstUseEver);
         settings.draw();
         game.draw();
 

@@ -1,14 +1,32 @@
 #include "loaded_plugin.h"
 
 #include <exception>
+#include <optional>
 
+#include "../platform/module_trial.h"
 #include "../platform/runtime_clock.h"
+#include "module_file_check.h"
+#include "variable_rollback.h"
 
 namespace host {
 namespace {
 
 [[noreturn]] void refuse(const std::string& path, const std::string& problem) {
     throw LoadError("cannot load '" + path + "': " + problem);
+}
+
+// Runs one call into the plug-in's code. Returns what it threw, as "STEP threw: WHAT", or nothing
+// if it returned.
+template <typename Call>
+std::optional<std::string> guarded(const char* step, Call&& call) {
+    try {
+        call();
+        return std::nullopt;
+    } catch (const std::exception& error) {
+        return std::string(step) + " threw: " + error.what();
+    } catch (...) {
+        return std::string(step) + " threw an unknown exception";
+    }
 }
 
 // The record is read by its layout; a module built against another layout, or a broken one, shows
@@ -32,16 +50,27 @@ void checkRecord(const std::string& path, const PluginDescriptor& record, void* 
 
 std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path,
                                                  const std::shared_ptr<pluginsdk::World>& world) {
+    // A file cut short or not a file at all would stop the platform's loader itself (a bus error,
+    // a wait on a pipe), so it never gets that far.
+    if (const auto problem = moduleFileProblem(path)) {
+        refuse(path, *problem);
+    }
+    if (const auto problem = moduleTrialProblem(path)) {
+        refuse(path, *problem);
+    }
+
     std::unique_ptr<LoadedPlugin> loaded(new LoadedPlugin());
     loaded->path_ = path;
     loaded->world_ = world;
 
     std::string openError;
-    loaded->library_ = DynamicLibrary::open(path, openError);
+    if (const auto threw = guarded("static set-up", [&] { loaded->library_ = DynamicLibrary::open(path, openError); })) {
+        refuse(path, "its " + *threw);
+    }
     if (!loaded->library_.isOpen()) {
         refuse(path, openError);
     }
-    // From here on a refusal destroys `loaded`, which closes the module again.
+    // From here on a refusal destroys `loaded`, which unloads what there is so far.
     for (const char* required : {"exports", "getPlugin", "deleteMe"}) {
         if (loaded->library_.symbol(required) == nullptr) {
             refuse(path, std::string("it is not a plug-in module: it exports no '") + required + "'");
@@ -54,25 +83,31 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path,
 
     loaded->library_.redirectImport("time", reinterpret_cast<void*>(&quorvelHostModuleTime));
 
-    loaded->instance_ = loaded->record_->createFunction();
-    if (loaded->instance_ == nullptr || !*loaded->instance_) {
-        loaded->instance_ = nullptr;
+    loaded->release_ = loaded->record_->releaseFunction;
+    std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* instance = nullptr;
+    if (const auto threw = guarded("getPlugin", [&] { instance = loaded->record_->createFunction(); })) {
+        refuse(path, "its " + *threw);
+    }
+    if (instance == nullptr || !*instance) {
         refuse(path, "the plug-in could not be created (its factory returned no object)");
     }
-    loaded->release_ = loaded->record_->releaseFunction;
+    loaded->instance_ = instance;
 
     loaded->scope_ = world->addPlugin(loaded->name());
+    loaded->console_ = std::make_shared<CVarManagerWrapper>(loaded->scope_);
+    loaded->game_ = std::make_shared<GameWrapper>(loaded->scope_);
     BakkesMod::Plugin::BakkesModPlugin& plugin = loaded->plugin();
-    plugin.cvarManagerShared = std::make_shared<CVarManagerWrapper>(loaded->scope_);
-    plugin.gameWrapperShared = std::make_shared<GameWrapper>(loaded->scope_);
+    plugin.cvarManagerShared = loaded->console_;
+    plugin.gameWrapperShared = loaded->game_;
 
-    try {
-        plugin.onLoad();
-    } catch (const std::exception& error) {
-        refuse(path, std::string("its onLoad threw: ") + error.what());
-    } catch (...) {
-        refuse(path, "its onLoad threw an unknown exception");
+    const VariableRollback variablesBefore(*world);
+    if (const auto threw = guarded("onLoad", [&] { plugin.onLoad(); })) {
+        // Its callbacks go before its variables: destroying a callback may release variable handles.
+        world->dropPlugin(loaded->scope_->id);
+        variablesBefore.restore(*world);
+        refuse(path, "its " + *threw);
     }
+    loaded->onLoadSucceeded_ = true;
     return loaded;
 }
 
@@ -85,21 +120,43 @@ LoadedPlugin::~LoadedPlugin() {
     unload();
 }
 
-void LoadedPlugin::unload() {
-    // No callback of the plug-in may run once its object is gone, so its hooks and timers go first.
-    if (scope_) {
-        if (const auto world = world_.lock()) {
+std::vector<std::string> LoadedPlugin::unload() {
+    std::vector<std::string> problems;
+    const auto note = [&problems](const std::optional<std::string>& problem) {
+        if (problem) {
+            problems.push_back("the plug-in's " + *problem);
+        }
+    };
+    const auto world = world_.lock();
+    const auto dropCallbacks = [&] {
+        if (world && scope_) {
             world->dropPlugin(scope_->id);
         }
+    };
+
+    if (onLoadSucceeded_) {
+        onLoadSucceeded_ = false;
+        note(guarded("onUnload", [this] { plugin().onUnload(); }));
+    }
+    // No callback of the plug-in may run once its object is gone, so its hooks and timers go
+    // first, and its handles are cut off so that its destructors and its module's static clean-up
+    // cannot register new ones.
+    dropCallbacks();
+    if (scope_) {
+        scope_->cut = true;
     }
     if (instance_ != nullptr) {
         instance_ = nullptr;
-        release_();
+        note(guarded("deleteMe", [this] { release_(); }));
     }
-    scope_.reset();
+    dropCallbacks();
     record_ = nullptr;
     // The module's static clean-up runs here and releases its last references to the host's handles.
     library_.close();
+    console_.reset();
+    game_.reset();
+    scope_.reset();
+    return problems;
 }
 
 }  // namespace host

@@ -10,7 +10,14 @@
 namespace host {
 namespace {
 
+// The exception code GCC's C++ runtime raises a C++ exception with ("GCC" in ASCII, customer bit
+// set). The loader stops an exception out of the module's start-up and reports its code.
+constexpr DWORD kGccCxxException = 0x20474343;
+
 std::string describeLastError(DWORD code) {
+    if (code == kGccCxxException) {
+        return "its static set-up threw a C++ exception (error " + std::to_string(code) + ")";
+    }
     char* text = nullptr;
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,

@@ -6,7 +6,7 @@
 
 namespace host {
 
-const char* const kModuleFileName = "Quorvel.so";
+const char kPathSeparator = '/';
 
 std::string executableDirectory() {
     char path[PATH_MAX];

@@ -1,10 +1,12 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "executable_location.h"
 
 namespace host {
 
-const char* const kModuleFileName = "Quorvel.dll";
+const char kPathSeparator = '\\';
 
 std::string executableDirectory() {
     char path[MAX_PATH];
@@ -13,8 +15,11 @@ std::string executableDirectory() {
     if (length == 0 || length == sizeof path) {
         return ".";
     }
-    const std::string executable(path, length);
-    const auto separator = executable.find_last_of("\\/");
+    // Windows accepts either separator, and a program started by a path with forward slashes may
+    // be told its own name that way; the host prints backslashes only.
+    std::string executable(path, length);
+    std::replace(executable.begin(), executable.end(), '/', '\\');
+    const auto separator = executable.rfind('\\');
     return separator == std::string::npos ? "." : executable.substr(0, separator);
 }
 

@@ -1,6 +1,6 @@
 // The C runtime clock as a loaded module sees it. The host points each module's import of the C
-// function `time` at moduleTime, so a script can fix the clock that the module seeds its random
-// generator from and every run gives the same deflections.
+// function `time` at quorvelHostModuleTime, so a script can fix the clock that the module seeds its
+// random generator from and every run gives the same deflections.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,10 @@
 
 namespace host {
 
-// From now on moduleTime returns `seconds`; an empty value lets it follow the real clock again.
+// From now on quorvelHostModuleTime returns `seconds`; an empty value lets it follow the real clock again.
 // Process-wide: a module is loaded once per process.
 void fixRuntimeClock(std::optional<std::int64_t> seconds);
+// The fixed clock, or nothing while it follows the real one (to put it back as it was).
 std::optional<std::int64_t> fixedRuntimeClock();
 
 // Behaves as C's time: the seconds since 1970-01-01 UTC, also stored through `out` when not null.

@@ -9,10 +9,21 @@ CVarManagerWrapper::CVarManagerWrapper(std::shared_ptr<pluginsdk::detail::Plugin
 
 CVarManagerWrapper::~CVarManagerWrapper() = default;
 
+namespace {
+// The world this handle reaches, or null once the world is gone or the plug-in has been cut off.
+std::shared_ptr<pluginsdk::World> reachableWorld(const std::shared_ptr<pluginsdk::detail::PluginScope>& scope) {
+    return scope && !scope->cut ? scope->world.lock() : nullptr;
+}
+}  // namespace
+
+CVarManagerWrapper::operator bool() const {
+    return reachableWorld(scope_) != nullptr;
+}
+
 CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue, std::string description,
                                              bool /*searchable*/, bool hasMin, float min, bool hasMax, float max,
                                              bool /*saveToConfig*/) {
-    const auto world = scope_ ? scope_->world.lock() : nullptr;
+    const auto world = reachableWorld(scope_);
     if (!world) {
         return CVarWrapper({});
     }
@@ -21,7 +32,7 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
 }
 
 CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
-    const auto world = scope_ ? scope_->world.lock() : nullptr;
+    const auto world = reachableWorld(scope_);
     if (!world) {
         return CVarWrapper({});
     }
@@ -30,7 +41,7 @@ CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
 }
 
 void CVarManagerWrapper::log(std::string text) {
-    if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+    if (const auto world = reachableWorld(scope_)) {
         world->log(*scope_, std::move(text));
     }
 }

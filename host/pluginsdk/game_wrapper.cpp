@@ -9,17 +9,28 @@ GameWrapper::GameWrapper(std::shared_ptr<pluginsdk::detail::PluginScope> scope) 
 
 GameWrapper::~GameWrapper() = default;
 
+namespace {
+// The world this handle reaches, or null once the world is gone or the plug-in has been cut off.
+std::shared_ptr<pluginsdk::World> reachableWorld(const std::shared_ptr<pluginsdk::detail::PluginScope>& scope) {
+    return scope && !scope->cut ? scope->world.lock() : nullptr;
+}
+}  // namespace
+
+GameWrapper::operator bool() const {
+    return reachableWorld(scope_) != nullptr;
+}
+
 template <>
 void GameWrapper::HookEventWithCallerPost<BallWrapper>(
     std::string eventName, std::function<void(BallWrapper caller, void* params, std::string eventName)> callback) {
-    if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+    if (const auto world = reachableWorld(scope_)) {
         world->trace("hook post \"" + eventName + "\"");
         world->addPostHook(scope_->id, std::move(eventName), std::move(callback));
     }
 }
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float delaySeconds) {
-    if (const auto world = scope_ ? scope_->world.lock() : nullptr) {
+    if (const auto world = reachableWorld(scope_)) {
         world->trace("timeout " + pluginsdk::formatFloat(delaySeconds));
         world->addTimer(scope_->id, this, std::move(callback), delaySeconds);
     }

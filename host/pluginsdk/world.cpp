@@ -1,6 +1,7 @@
 #include "world.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <stdexcept>
 
@@ -53,7 +54,11 @@ void World::dropPlugin(PluginId id) {
     // A callback of the plug-in taken out before this may still be running on the game thread. The
     // host destroys the plug-in once this returns, so wait for it; whatever it sets from now on is
     // refused, since the plug-in is no longer known.
-    callbackReturned_.wait(lock, [this, id] { return runningCallbacks_.count(id) == 0; });
+    callbackReturned_.wait(lock, [this, id] {
+        const auto running = runningCallbacks_.find(id);
+        return running == runningCallbacks_.end() || running->second == 0;
+    });
+    runningCallbacks_.erase(id);
     lock.unlock();
 }
 
@@ -75,9 +80,9 @@ bool World::pluginKnownLocked(PluginId id) const {
 
 void World::finishCallback(PluginId plugin) {
     const std::lock_guard lock(mutex_);
+    // The count stays in the map at 0 (dropPlugin removes it): a touch allocates nothing here.
     const auto running = runningCallbacks_.find(plugin);
     if (running != runningCallbacks_.end() && --running->second == 0) {
-        runningCallbacks_.erase(running);
         callbackReturned_.notify_all();
     }
 }
@@ -226,22 +231,70 @@ void World::runPostHooks(const std::string& eventName, const BallWrapper& caller
 
 // --- Timers and the game clock ----------------------------------------------------------------
 
+namespace {
+
+// Ticks from now until a timer's delay is up; nullopt for a delay that never ends.
+std::optional<std::int64_t> delayTicks(float delaySeconds) {
+    if (std::isnan(delaySeconds)) {
+        return std::nullopt;
+    }
+    if (delaySeconds <= 0.0f) {
+        return 0;
+    }
+    const double ticks = std::round(static_cast<double>(delaySeconds) * World::kTicksPerSecond);
+    if (ticks >= static_cast<double>(World::kLatestTick)) {
+        return std::nullopt;
+    }
+    return std::max<std::int64_t>(1, static_cast<std::int64_t>(ticks));
+}
+
+// The ticks of an advance, or nullopt if it is not one the clock can make from `now`.
+std::optional<std::int64_t> advanceTicks(std::int64_t now, double seconds) {
+    if (!(seconds >= 0.0)) {  // negative or NaN
+        return std::nullopt;
+    }
+    const double ticks = std::round(seconds * World::kTicksPerSecond);
+    // Compared as doubles first: the conversion to an integer is only defined in range.
+    if (ticks > static_cast<double>(World::kLatestTick - now)) {
+        return std::nullopt;
+    }
+    const auto whole = static_cast<std::int64_t>(ticks);
+    if (whole > World::kLatestTick - now) {
+        return std::nullopt;
+    }
+    return whole;
+}
+
+}  // namespace
+
 void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback, float delaySeconds) {
     TimerCallback refused;
+    const std::optional<std::int64_t> delay = delayTicks(delaySeconds);
     const std::lock_guard lock(mutex_);
     if (!pluginKnownLocked(plugin)) {
         refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
         return;
     }
-    const double due = now_ + static_cast<double>(delaySeconds);
+    // A timer that never falls due waits past the latest tick the clock can reach.
+    const std::int64_t due = delay && *delay <= kLatestTick - now_ ? now_ + *delay : INT64_MAX;
     timers_.emplace(std::make_pair(due, nextTimerSequence_++), Timer{plugin, game, std::move(callback)});
 }
 
+bool World::canAdvanceClock(double seconds) const {
+    const std::lock_guard lock(mutex_);
+    return advanceTicks(now_, seconds).has_value();
+}
+
 void World::advanceClock(double seconds) {
-    double target = 0.0;
+    std::int64_t target = 0;
     {
         const std::lock_guard lock(mutex_);
-        target = now_ + seconds;
+        const std::optional<std::int64_t> ticks = advanceTicks(now_, seconds);
+        if (!ticks) {
+            throw std::out_of_range("the game clock cannot advance by " + std::to_string(seconds) + " s from " +
+                                    std::to_string(static_cast<double>(now_) / kTicksPerSecond) + " s");
+        }
+        target = now_ + *ticks;
     }
     for (;;) {
         Timer timer{};
@@ -272,6 +325,11 @@ void World::advanceClock(double seconds) {
 
 double World::gameTime() const {
     const std::lock_guard lock(mutex_);
+    return static_cast<double>(now_) / kTicksPerSecond;
+}
+
+std::int64_t World::gameTicks() const {
+    const std::lock_guard lock(mutex_);
     return now_;
 }
 
@@ -282,29 +340,25 @@ void World::log(const detail::PluginScope& plugin, std::string text) {
     LogLine line{plugin.name, std::move(text)};
     {
         const std::lock_guard lock(mutex_);
+        if (log_.size() == kRecentLogLines) {
+            log_.pop_front();
+        }
         log_.push_back(line);
+        ++loggedLineCount_;
     }
     if (logListener_) {
         logListener_(line);
     }
 }
 
-std::vector<LogLine> World::logLines() const {
+std::deque<LogLine> World::recentLogLines() const {
     const std::lock_guard lock(mutex_);
     return log_;
 }
 
-std::vector<LogLine> World::logLinesFrom(std::size_t first) const {
+std::uint64_t World::loggedLineCount() const {
     const std::lock_guard lock(mutex_);
-    if (first >= log_.size()) {
-        return {};
-    }
-    return std::vector<LogLine>(log_.begin() + static_cast<std::ptrdiff_t>(first), log_.end());
-}
-
-std::size_t World::logLineCount() const {
-    const std::lock_guard lock(mutex_);
-    return log_.size();
+    return loggedLineCount_;
 }
 
 void World::setLogListener(std::function<void(const LogLine&)> listener) {

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <condition_variable>
 #include <map>
@@ -92,22 +93,37 @@ public:
     void runPostHooks(const std::string& eventName, const BallWrapper& caller);
 
     // --- Timers and the game clock ------------------------------------------------------------
+    // Game time is kept in whole microseconds, so a delay added to any time the clock can reach
+    // still counts: a late clock never swallows a timer's delay, as a clock in floating point would.
+    static constexpr std::int64_t kTicksPerSecond = 1'000'000;
+    // The latest the game clock can reach, about 292,000 years; advanceClock refuses to go past it.
+    static constexpr std::int64_t kLatestTick = INT64_MAX - 1;
+
     // `game` is the plug-in's own game handle, passed back to the callback; it outlives the timer
-    // because the host drops a plug-in's timers before it lets its handles go.
+    // because the host drops a plug-in's timers before it lets its handles go. The delay is rounded
+    // to the nearest microsecond, and a positive delay waits at least one; a negative delay waits
+    // none. A delay that is not a number, or reaches past kLatestTick, never falls due.
     void addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback, float delaySeconds);
-    // Moves the game clock forward, firing each timer that falls due on the way, in order of due
-    // time (ties in the order they were set). A timer set by a firing callback fires in this same
-    // advance if its own due time is reached.
+    // Moves the game clock forward by `seconds` (rounded to the nearest microsecond), firing each
+    // timer that falls due on the way, in order of due time (ties in the order they were set). A
+    // timer set by a firing callback fires in this same advance if its own due time is reached.
+    // Throws std::out_of_range, and moves nothing, if `seconds` is negative, not a number, or would
+    // take the clock past kLatestTick.
     void advanceClock(double seconds);
+    // Whether advanceClock(seconds) would be accepted.
+    bool canAdvanceClock(double seconds) const;
     double gameTime() const;
+    std::int64_t gameTicks() const;
 
     // --- The console log ----------------------------------------------------------------------
+    // The world keeps the last kRecentLogLines lines (the live window shows them); the listener
+    // sees every line as it is logged, for whoever needs more.
+    static constexpr std::size_t kRecentLogLines = 1000;
     void log(const detail::PluginScope& plugin, std::string text);
-    // A copy of every line logged so far.
-    std::vector<LogLine> logLines() const;
-    // A copy of the lines from the `first` on (none if there are not that many).
-    std::vector<LogLine> logLinesFrom(std::size_t first) const;
-    std::size_t logLineCount() const;
+    // A copy of the most recent lines, oldest first: at most kRecentLogLines.
+    std::deque<LogLine> recentLogLines() const;
+    // How many lines were ever logged.
+    std::uint64_t loggedLineCount() const;
     // Called with each line as it is logged.
     void setLogListener(std::function<void(const LogLine&)> listener);
     // Called when a plug-in callback throws; the world goes on.
@@ -147,7 +163,8 @@ private:
     mutable std::mutex mutex_;
     // Taken while a listener runs, so that lines reach the listeners whole and in order.
     std::mutex listenerMutex_;
-    // Callbacks taken out to run, per plug-in; dropPlugin waits on callbackReturned_ for none.
+    // Callbacks taken out to run, per plug-in; dropPlugin waits on callbackReturned_ for none, then
+    // removes the plug-in's count.
     std::map<PluginId, std::size_t> runningCallbacks_;
     std::condition_variable callbackReturned_;
     std::vector<PluginRecord> plugins_;
@@ -155,11 +172,12 @@ private:
     std::vector<std::shared_ptr<detail::ConsoleVariable>> variables_;
     std::shared_ptr<detail::BallState> ball_;
     std::vector<Hook> hooks_;
-    // Keyed by (due time, sequence number): the map's order is the firing order.
-    std::map<std::pair<double, std::uint64_t>, Timer> timers_;
+    // Keyed by (due tick, sequence number): the map's order is the firing order.
+    std::map<std::pair<std::int64_t, std::uint64_t>, Timer> timers_;
     std::uint64_t nextTimerSequence_ = 0;
-    double now_ = 0.0;
-    std::vector<LogLine> log_;
+    std::int64_t now_ = 0;
+    std::deque<LogLine> log_;
+    std::uint64_t loggedLineCount_ = 0;
     std::function<void(const LogLine&)> logListener_;
     std::function<void(const std::string&)> failureListener_;
     std::function<void(const std::string&)> traceListener_;

@@ -6,6 +6,7 @@
 // while no plug-in code runs elsewhere, or copies them with World::readBall.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,6 +46,11 @@ struct PluginScope {
     std::weak_ptr<World> world;
     PluginId id = 0;
     std::string name;
+    // Set by the host once it starts unloading the plug-in, before it releases the object: from
+    // then on the plug-in's handles do nothing, so nothing it registers in its destructors or its
+    // module's static clean-up can outlive the module.
+    // Atomic: set on the loader thread while the game or render thread may be in one of its handles.
+    std::atomic<bool> cut{false};
 };
 
 }  // namespace pluginsdk::detail

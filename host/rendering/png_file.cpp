@@ -2,14 +2,28 @@
 
 #include <stb_image_write.h>
 
+#include "platform/atomic_file.h"
 #include "render_error.h"
 
 namespace host {
+namespace {
+void appendBytes(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+}
+}  // namespace
 
 void writePng(const std::string& path, const RgbImage& image) {
+    // Encoded to memory first, so the file on disk is replaced whole or not at all.
+    std::string encoded;
     const int rowBytes = image.width * 3;
-    if (stbi_write_png(path.c_str(), image.width, image.height, 3, image.bytes.data(), rowBytes) == 0) {
-        throw RenderError("cannot write the PNG file '" + path + "'");
+    if (stbi_write_png_to_func(appendBytes, &encoded, image.width, image.height, 3, image.bytes.data(), rowBytes) ==
+        0) {
+        throw RenderError("cannot write " + path + ": the picture could not be encoded as PNG");
+    }
+    try {
+        writeFileAtomically(path, encoded);
+    } catch (const FileWriteError& error) {
+        throw RenderError(error.what());
     }
 }
 

@@ -1,4 +1,4 @@
-// PNG files, written with Debian's stb_image_write.
+// PNG files, encoded with Debian's stb_image_write.
 #pragma once
 
 #include <string>
@@ -7,7 +7,8 @@
 
 namespace host {
 
-// Writes `image` to `path`, replacing the file. Throws RenderError if it cannot be written.
+// Writes `image` to `path`, replacing the file whole (see platform/atomic_file.h). Throws
+// RenderError ("cannot write FILE: REASON") if it cannot be written; the old file is then untouched.
 void writePng(const std::string& path, const RgbImage& image);
 
 }  // namespace host

@@ -46,10 +46,6 @@ SettingsWindowRenderer::SettingsWindowRenderer(LoadedPlugin& plugin, int width, 
 
 SettingsWindowRenderer::~SettingsWindowRenderer() = default;
 
-ImGuiContext* SettingsWindowRenderer::context() const {
-    return parts_->imgui.get();
-}
-
 RgbImage SettingsWindowRenderer::renderFrame() {
     ImGuiIO& io = parts_->imgui.io();
     const ImVec2 size(static_cast<float>(parts_->gl.width()), static_cast<float>(parts_->gl.height()));

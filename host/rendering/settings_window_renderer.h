@@ -12,20 +12,16 @@
 
 #include "loader/loaded_plugin.h"
 #include "rgb_image.h"
-
-struct ImGuiContext;
+#include "settings_window/settings_window.h"
 
 namespace host {
 
 class SettingsWindowRenderer {
 public:
-    // The picture's default size: room for the window's title, the panel's four widgets and the
-    // longest label at Dear ImGui's default font and style.
-    static constexpr int kDefaultWidth = 500;
-    static constexpr int kDefaultHeight = 132;
-
+    // The picture is the settings window at its default size unless told otherwise.
     // Throws RenderError without software OpenGL, CommandError if the plug-in has no panel.
-    explicit SettingsWindowRenderer(LoadedPlugin& plugin, int width = kDefaultWidth, int height = kDefaultHeight);
+    explicit SettingsWindowRenderer(LoadedPlugin& plugin, int width = SettingsWindow::kDefaultWidth,
+                                    int height = SettingsWindow::kDefaultHeight);
     ~SettingsWindowRenderer();
     SettingsWindowRenderer(const SettingsWindowRenderer&) = delete;
     SettingsWindowRenderer& operator=(const SettingsWindowRenderer&) = delete;
@@ -33,8 +29,6 @@ public:
     // Builds one Dear ImGui frame with the settings window at the top left, filling the picture,
     // and draws it. The plug-in reads its settings during the call.
     RgbImage renderFrame();
-    // The host's context: current on this thread while the renderer lives.
-    ImGuiContext* context() const;
 
 private:
     struct Parts;

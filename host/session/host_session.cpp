@@ -8,6 +8,9 @@ HostSession::HostSession(std::string modulePath, std::ostream& out, ThreadMode t
     : modulePath_(std::move(modulePath)), out_(out), world_(pluginsdk::World::create()), threads_(threads) {
     world_->setLogListener([this](const pluginsdk::LogLine& line) {
         out_ << '[' << line.pluginName << "] " << line.text << '\n';
+        if (logObserver_) {
+            logObserver_(line);
+        }
     });
     world_->setFailureListener([this](const std::string& failure) {
         const std::lock_guard lock(failuresMutex_);
@@ -16,7 +19,8 @@ HostSession::HostSession(std::string modulePath, std::ostream& out, ThreadMode t
 }
 
 HostSession::~HostSession() {
-    unload();
+    // On the loader thread, like every unload; problems go unreported here.
+    threads_.run(HostThread::Loader, [this] { plugin_.reset(); });
 }
 
 void HostSession::load() {
@@ -33,7 +37,21 @@ void HostSession::load() {
 }
 
 void HostSession::unload() {
-    threads_.run(HostThread::Loader, [this] { plugin_.reset(); });
+    threads_.run(HostThread::Loader, [this] {
+        if (!plugin_) {
+            return;
+        }
+        // The unload always completes; what the plug-in did wrong on the way is reported after.
+        const std::unique_ptr<LoadedPlugin> plugin = std::move(plugin_);
+        const std::vector<std::string> problems = plugin->unload();
+        if (!problems.empty()) {
+            std::string message = "unloaded '" + plugin->path() + "', but";
+            for (std::size_t i = 0; i < problems.size(); ++i) {
+                message += (i == 0 ? " " : "; ") + problems[i];
+            }
+            throw CommandError(message);
+        }
+    });
 }
 
 LoadedPlugin& HostSession::plugin() {
@@ -41,6 +59,10 @@ LoadedPlugin& HostSession::plugin() {
         throw CommandError("no module is loaded (use 'load')");
     }
     return *plugin_;
+}
+
+void HostSession::setLogObserver(std::function<void(const pluginsdk::LogLine&)> observer) {
+    logObserver_ = std::move(observer);
 }
 
 std::vector<std::string> HostSession::takeCallbackFailures() {

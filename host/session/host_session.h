@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -42,12 +43,18 @@ public:
 
     // Loads the module the way the real host does, on the loader thread. Throws CommandError.
     void load();
-    // Drops the plug-in's hooks and timers, calls its release function, unloads the module; on the
-    // loader thread.
+    // Unloads the module, if one is loaded, on the loader thread: onUnload, drop the plug-in's hooks
+    // and timers, cut its handles off, call its release function, close the module. The unload
+    // always completes; throws CommandError afterwards if a plug-in entry point threw on the way.
     void unload();
     bool loaded() const { return plugin_ != nullptr; }
     // The loaded plug-in; throws CommandError if none is loaded.
     LoadedPlugin& plugin();
+
+    // Called with each line the plug-in logs, after it is printed, on the thread that logs it;
+    // null to stop. One observer at a time (the console interpreter, which remembers what `expect
+    // log` can still match). Set it while no plug-in code runs.
+    void setLogObserver(std::function<void(const pluginsdk::LogLine&)> observer);
 
     // Plug-in callbacks that threw since the last call, as messages; clears them. Any thread.
     std::vector<std::string> takeCallbackFailures();
@@ -59,6 +66,7 @@ private:
     std::unique_ptr<LoadedPlugin> plugin_;
     std::mutex failuresMutex_;
     std::vector<std::string> callbackFailures_;
+    std::function<void(const pluginsdk::LogLine&)> logObserver_;
     // Last: its threads stop before anything they might still use goes.
     HostThreads threads_;
 };

@@ -22,6 +22,11 @@ namespace host {
 
 class SettingsWindow {
 public:
+    // The window's default size: room for its title, the panel's four widgets and the longest
+    // label at Dear ImGui's default font and style.
+    static constexpr int kDefaultWidth = 500;
+    static constexpr int kDefaultHeight = 132;
+
     // Throws CommandError if the plug-in has no settings panel.
     SettingsWindow(LoadedPlugin& plugin, ImGuiContext* context);
     ~SettingsWindow();

@@ -7,7 +7,7 @@
 #include <imgui.h>
 
 #include "../Quorvel.h"
-#include "../plugin_identity.h"
+#include "plugin_identity.h"
 #include "../settings_variables.h"
 
 std::string Quorvel::GetDisplayName() {

@@ -1,5 +1,11 @@
-// The plug-in base's special members: what each does to the owner counts of the host's handles.
+// The plug-in base: the shape the host relies on, and the order in which its special members take
+// and release the host's handles.
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
 
 #include "module_entry_points.h"
 
@@ -24,35 +30,20 @@ struct Handles {
 
 }  // namespace
 
-TEST(PluginBase, StartsWithBothHandlesEmpty) {
-    const BakkesModPlugin plugin;
-    EXPECT_FALSE(plugin.cvarManagerShared);
-    EXPECT_FALSE(plugin.gameWrapperShared);
+// The host writes the handles into an object the module built, by the base's layout: a
+// polymorphic class with the two shared pointers and nothing else.
+TEST(PluginBase, HasOnlyTheShapeTheHostReachesInto) {
+    EXPECT_TRUE(std::is_polymorphic_v<BakkesModPlugin>);
+    EXPECT_EQ(sizeof(BakkesModPlugin), sizeof(void*) + sizeof(std::shared_ptr<CVarManagerWrapper>) +
+                                           sizeof(std::shared_ptr<GameWrapper>))
+        << "a member added to the base moves what the host and old modules agree on";
+    EXPECT_TRUE(std::is_nothrow_move_constructible_v<BakkesModPlugin>);
+    EXPECT_TRUE(std::is_nothrow_move_assignable_v<BakkesModPlugin>);
 }
 
-TEST(PluginBase, CopiesShareBothHandles) {
-    Handles handles;
-    const BakkesModPlugin original = handles.filled();
-    ASSERT_EQ(handles.manager.use_count(), 2);
-
-    const BakkesModPlugin copy(original);
-    EXPECT_EQ(copy.cvarManagerShared, handles.manager);
-    EXPECT_EQ(copy.gameWrapperShared, handles.game);
-    EXPECT_EQ(handles.manager.use_count(), 3);
-    EXPECT_EQ(handles.game.use_count(), 3);
-
-    BakkesModPlugin assigned;
-    assigned = original;
-    EXPECT_EQ(handles.manager.use_count(), 4);
-    EXPECT_EQ(handles.game.use_count(), 4);
-
-    const BakkesModPlugin empty;
-    const BakkesModPlugin emptyCopy(empty);
-    EXPECT_FALSE(emptyCopy.cvarManagerShared);
-    EXPECT_FALSE(emptyCopy.gameWrapperShared);
-}
-
-TEST(PluginBase, CopyAssignmentReleasesWhatWasHeldBefore) {
+// The special members handle cvarManagerShared, then gameWrapperShared, and destruction the other
+// way round: the order the two are declared in, which these catch being swapped.
+TEST(PluginBase, CopyAssignmentSharesTheNewHandlesAndReleasesTheOldInOrder) {
     Handles before;
     Handles after;
     BakkesModPlugin target = before.filled();
@@ -63,41 +54,30 @@ TEST(PluginBase, CopyAssignmentReleasesWhatWasHeldBefore) {
     target = source;
     EXPECT_EQ(before.destroyed, (std::vector<std::string>{"manager", "game"}))
         << "assignment handles cvarManagerShared, then gameWrapperShared";
+    EXPECT_EQ(target.cvarManagerShared, after.manager);
+    EXPECT_EQ(target.gameWrapperShared, after.game);
     EXPECT_EQ(after.manager.use_count(), 3);
+
+    BakkesModPlugin& same = target;
+    target = same;
+    EXPECT_EQ(after.manager.use_count(), 3) << "self-assignment changes nothing";
+    EXPECT_EQ(after.game.use_count(), 3);
 }
 
-TEST(PluginBase, SelfAssignmentChangesNothing) {
+TEST(PluginBase, MoveAssignmentTakesTheHandlesOverAndReleasesTheOldInOrder) {
     Handles handles;
-    BakkesModPlugin plugin = handles.filled();
-    BakkesModPlugin& same = plugin;
-    plugin = same;
-    EXPECT_EQ(plugin.cvarManagerShared, handles.manager);
-    EXPECT_EQ(plugin.gameWrapperShared, handles.game);
-    EXPECT_EQ(handles.manager.use_count(), 2);
-    EXPECT_EQ(handles.game.use_count(), 2);
-    EXPECT_TRUE(handles.destroyed.empty());
-}
-
-TEST(PluginBase, MovesTakeBothHandlesOverWithoutChangingCounts) {
-    Handles handles;
-    BakkesModPlugin source = handles.filled();
-
-    BakkesModPlugin moved(std::move(source));
-    EXPECT_FALSE(source.cvarManagerShared);  // NOLINT(bugprone-use-after-move): the move empties it
-    EXPECT_FALSE(source.gameWrapperShared);
-    EXPECT_EQ(moved.cvarManagerShared, handles.manager);
-    EXPECT_EQ(handles.manager.use_count(), 2);
-    EXPECT_EQ(handles.game.use_count(), 2);
-
     Handles other;
     BakkesModPlugin target = other.filled();
     other.manager.reset();
     other.game.reset();
-    target = std::move(moved);
-    EXPECT_FALSE(moved.cvarManagerShared);  // NOLINT(bugprone-use-after-move)
-    EXPECT_EQ(target.gameWrapperShared, handles.game);
-    EXPECT_EQ(handles.manager.use_count(), 2);
+
+    BakkesModPlugin source = handles.filled();
+    target = std::move(source);
     EXPECT_EQ(other.destroyed, (std::vector<std::string>{"manager", "game"}));
+    EXPECT_EQ(target.gameWrapperShared, handles.game);
+    EXPECT_FALSE(source.cvarManagerShared);  // NOLINT(bugprone-use-after-move): the move empties it
+    EXPECT_EQ(handles.manager.use_count(), 2) << "a move takes the handles over without a copy";
+    EXPECT_EQ(handles.game.use_count(), 2);
 }
 
 TEST(PluginBase, DestructionReleasesTheGameHandleFirst) {

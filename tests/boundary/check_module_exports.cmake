@@ -1,6 +1,7 @@
 # Checks the module's exported symbols: `exports`, `getPlugin` and `deleteMe` are there, every
 # other exported symbol belongs to the plug-in base class, and nothing of Dear ImGui is visible.
-# On Windows the export table must also name the DLL Quorvel.dll.
+# On Windows the export table must also name the DLL by its file name (Quorvel.dll), the name the
+# host and the programs that import from it know it by.
 # Usage: cmake -DMODULE=path/Quorvel.so -DNM=nm -P check_module_exports.cmake
 #        cmake -DMODULE=path/Quorvel.dll -DOBJDUMP=...-objdump -DCXXFILT=...-c++filt -P check_module_exports.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -30,8 +31,9 @@ else()
   if(NOT headers MATCHES "\nName[ \t]+[0-9a-fA-F]+ ([^\n]*)\n")
     message(FATAL_ERROR "${MODULE} has no export table")
   endif()
-  if(NOT CMAKE_MATCH_1 STREQUAL "Quorvel.dll")
-    message(FATAL_ERROR "the export table names the DLL '${CMAKE_MATCH_1}', not 'Quorvel.dll'")
+  get_filename_component(fileName ${MODULE} NAME)
+  if(NOT CMAKE_MATCH_1 STREQUAL fileName)
+    message(FATAL_ERROR "the export table names the DLL '${CMAKE_MATCH_1}', not '${fileName}'")
   endif()
   string(FIND "${headers}" "[Ordinal/Name Pointer] Table\n" start)
   if(start EQUAL -1)

@@ -5,6 +5,8 @@
 
 #include "bakkesmod/plugin/plugin_settings_window.h"
 #include "module_entry_points.h"
+#include "pluginsdk/world.h"
+#include "pluginsdk/world_types.h"
 
 using quorvel_test::ModuleEntryPoints;
 using quorvel_test::recordedGame;
@@ -86,6 +88,8 @@ TEST(Factory, TheSettingsSideIsACrossCastAwayAndNamesThePlugin) {
     module.deleteMe();
 }
 
+// The texts the host shows are written out here on purpose: the build generates them from the
+// project's name, version and description, and a change there must show up as this failure.
 TEST(Factory, TheRecordDescribesThePlugin) {
     ModuleEntryPoints module = ModuleEntryPoints::open();
     const PluginDescriptor& record = *module.record;
@@ -128,11 +132,28 @@ TEST(ModuleUnload, WithoutReleaseDestroysTheObjectAfterTheSharedManager) {
     EXPECT_EQ(managerOwnersWhenGameWent, 1);
 }
 
-TEST(LoadWithoutHandles, DoesNothing) {
-    ModuleEntryPoints module = ModuleEntryPoints::open();
-    auto* slot = module.getPlugin();
-    (*slot)->onLoad();  // a host that forgot to fill the handles
-    (*slot)->onUnload();
-    EXPECT_FALSE((*slot)->cvarManagerShared);
-    module.deleteMe();
+// A host that fills only one of the two handles before onLoad gets a plug-in that does nothing: no
+// hook, no setting, no module-wide copy of the manager, and no crash on the handle that is missing.
+TEST(LoadWithAHandleMissing, HooksAndRegistersNothing) {
+    for (const bool managerFilled : {true, false}) {
+        SCOPED_TRACE(managerFilled ? "only the manager filled" : "only the game filled");
+        const std::shared_ptr<pluginsdk::World> world = pluginsdk::World::create();
+        const auto scope = world->addPlugin("Quorvel");
+        ModuleEntryPoints module = ModuleEntryPoints::open();
+        BakkesMod::Plugin::BakkesModPlugin& plugin = **module.getPlugin();
+        if (managerFilled) {
+            plugin.cvarManagerShared = std::make_shared<CVarManagerWrapper>(scope);
+        } else {
+            plugin.gameWrapperShared = std::make_shared<GameWrapper>(scope);
+        }
+
+        plugin.onLoad();
+        plugin.onUnload();
+        EXPECT_EQ(world->hookCount(scope->id), 0u);
+        EXPECT_TRUE(world->variables().empty());
+        if (managerFilled) {
+            EXPECT_EQ(plugin.cvarManagerShared.use_count(), 1) << "the module kept a copy of the manager";
+        }
+        module.deleteMe();
+    }
 }

@@ -1,7 +1,9 @@
 // A plug-in module with one thing wrong, chosen by the build (FAKE_MODULE_DEFECT), for the tests of
 // the loader's refusals. Each defect is one of the ways a file can fail to be a usable plug-in.
 #include <memory>
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
@@ -13,16 +15,102 @@
 #define DEFECT_EMPTY_FACTORY 5
 #define DEFECT_THROWING_LOAD 6
 #define DEFECT_FOREIGN_FACTORY 7
+#define DEFECT_THROWING_FACTORY 8
+#define DEFECT_THROWING_STATIC_INIT 9
+#define DEFECT_THROWING_RELEASE 10
+#define DEFECT_LATE_REGISTRATIONS 11
+#define DEFECT_MESSY_THROWING_LOAD 12
+#define DEFECT_OWN_UNLOAD 13
+#define DEFECT_DROPPED_GAME_HANDLE 14
+#define DEFECT_LONG_STATIC_INIT_THROW 15
 
 namespace {
+
+#if FAKE_MODULE_DEFECT == DEFECT_LATE_REGISTRATIONS
+// Registers a hook and a timer from the plug-in's destructor and again from the module's static
+// clean-up, through a copy of the game handle it kept; both would run code of a closed module.
+std::shared_ptr<GameWrapper> keptGame;
+std::shared_ptr<CVarManagerWrapper> keptConsole;
+std::optional<CVarWrapper> keptSeen;  // taken at load: variable handles outlive the cut
+
+void registerLateCallbacks(const char* when) {
+    if (!keptGame || !keptConsole || !keptSeen) {
+        return;
+    }
+    // Tells the tests what the plug-in saw: a handle that tests true here is a fault of the host.
+    keptSeen->setValue(static_cast<bool>(*keptGame) ? 1 : 0);
+    keptConsole->log(std::string("still reachable from ") + when);
+    keptGame->SetTimeout([](GameWrapper*) { keptConsole->log("timer of a closed module"); }, 0.5f);
+    keptGame->HookEventWithCallerPost<BallWrapper>(
+        "Function TAGame.Ball_TA.OnCarTouch",
+        [](BallWrapper, void*, std::string) { keptConsole->log("hook of a closed module"); });
+}
+
+struct StaticCleanUp {
+    ~StaticCleanUp() { registerLateCallbacks("static clean-up"); }
+} staticCleanUp;
+#endif
+
+#if FAKE_MODULE_DEFECT == DEFECT_THROWING_STATIC_INIT
+struct ThrowingStaticInit {
+    ThrowingStaticInit() { throw std::runtime_error("static set-up failed"); }
+} throwingStaticInit;
+#elif FAKE_MODULE_DEFECT == DEFECT_LONG_STATIC_INIT_THROW
+// A message far longer than a pipe's buffer.
+struct ThrowingStaticInit {
+    ThrowingStaticInit() { throw std::runtime_error(std::string(200000, 'x')); }
+} throwingStaticInit;
+#endif
 
 class FakePlugin : public BakkesMod::Plugin::BakkesModPlugin {
 public:
     void onLoad() override {
 #if FAKE_MODULE_DEFECT == DEFECT_THROWING_LOAD
         throw std::runtime_error("no settings for you");
+#elif FAKE_MODULE_DEFECT == DEFECT_MESSY_THROWING_LOAD
+        // Leaves as much behind as it can before it fails: a new variable, a changed old one, a
+        // hook and a timer.
+        cvarManagerShared->registerCvar("fake_created", "1", "made by a failing load", true, false, 0, false, 0,
+                                        false);
+        cvarManagerShared->registerCvar("fake_existing", "5", "", true, false, 0, false, 0, false).setValue(9);
+        gameWrapperShared->SetTimeout([this](GameWrapper*) { cvarManagerShared->log("timer"); }, 0.5f);
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch",
+            [this](BallWrapper, void*, std::string) { cvarManagerShared->log("hook"); });
+        throw std::runtime_error("half set up");
+#elif FAKE_MODULE_DEFECT == DEFECT_LATE_REGISTRATIONS
+        keptGame = gameWrapperShared;
+        keptConsole = cvarManagerShared;
+        keptSeen = cvarManagerShared->registerCvar("fake_late_seen", "-1", "", true, false, 0, false, 0, false);
+#elif FAKE_MODULE_DEFECT == DEFECT_DROPPED_GAME_HANDLE
+        // Sets a timer, then lets go of its game handle; the timer is still given one when it fires.
+        gameWrapperShared->SetTimeout(
+            [this](GameWrapper* game) {
+                cvarManagerShared->log(static_cast<bool>(*game) ? "fired with a live game handle" : "fired");
+            },
+            0.5f);
+        gameWrapperShared.reset();
+#elif FAKE_MODULE_DEFECT == DEFECT_OWN_UNLOAD
+        cvarManagerShared->registerCvar("fake_unloads", "0", "", true, false, 0, false, 0, false);
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) {});
 #endif
     }
+
+#if FAKE_MODULE_DEFECT == DEFECT_OWN_UNLOAD
+    // Counts its unloads in a variable and logs, which works only while its handles still reach
+    // the world: the host must call it first.
+    void onUnload() override {
+        CVarWrapper unloads = cvarManagerShared->getCvar("fake_unloads");
+        unloads.setValue(unloads.getFloatValue() + 1.0f);
+        cvarManagerShared->log(static_cast<bool>(*gameWrapperShared) ? "unloading, game reachable"
+                                                                     : "unloading, game cut off");
+    }
+#endif
+
+#if FAKE_MODULE_DEFECT == DEFECT_LATE_REGISTRATIONS
+    ~FakePlugin() { registerLateCallbacks("destructor"); }
+#endif
 };
 
 std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin> instance;
@@ -30,6 +118,9 @@ std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin> instance;
 }  // namespace
 
 extern "C" PLUGIN_EXPORT std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* getPluginImpl() {
+#if FAKE_MODULE_DEFECT == DEFECT_THROWING_FACTORY
+    throw std::runtime_error("out of plug-ins");
+#endif
 #if FAKE_MODULE_DEFECT != DEFECT_EMPTY_FACTORY
     if (!instance) {
         instance = std::make_shared<FakePlugin>();
@@ -39,6 +130,10 @@ extern "C" PLUGIN_EXPORT std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* ge
 }
 
 extern "C" PLUGIN_EXPORT void deleteMeImpl() {
+#if FAKE_MODULE_DEFECT == DEFECT_THROWING_RELEASE
+    // Throws before it lets the object go: the module's static clean-up destroys it at close.
+    throw std::runtime_error("not letting go");
+#endif
     instance.reset();
 }
 

@@ -83,9 +83,10 @@ TEST_F(LoadStep, RegistersTheSettingsWithTheirDefaultsAndDescriptions) {
 
 TEST_F(LoadStep, PublishesTheManagerModuleWide) {
     load();
-    // The object's own member and the module-wide reference; the host keeps none of its own.
-    EXPECT_EQ(plugin->plugin().cvarManagerShared.use_count(), 2);
-    EXPECT_EQ(plugin->plugin().gameWrapperShared.use_count(), 1);
+    // The host's own reference, the object's member and the module-wide reference. (The host keeps
+    // its own so that a timer's game handle lives as long as the plug-in, whatever it does.)
+    EXPECT_EQ(plugin->plugin().cvarManagerShared.use_count(), 3);
+    EXPECT_EQ(plugin->plugin().gameWrapperShared.use_count(), 2);
 }
 
 TEST_F(LoadStep, SeedsTheDeflectionsFromTheFixedClock) {

@@ -8,7 +8,7 @@
 
 #include "pluginsdk/console_variable.h"
 
-namespace paneltest {
+namespace quorvel_test {
 namespace {
 
 const char* const kTitle = "Quorvel";
@@ -108,4 +108,4 @@ std::uint64_t PanelHarness::totalWrites() {
     return writes;
 }
 
-}  // namespace paneltest
+}  // namespace quorvel_test

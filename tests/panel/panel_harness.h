@@ -17,7 +17,7 @@
 #include "settings_window/settings_window.h"
 #include "widget_layout.h"
 
-namespace paneltest {
+namespace quorvel_test {
 
 struct PanelFrame {
     PanelLayout layout;
@@ -57,4 +57,4 @@ private:
     std::string shownText_;
 };
 
-}  // namespace paneltest
+}  // namespace quorvel_test

@@ -5,8 +5,8 @@
 #include "panel_harness.h"
 #include "pluginsdk/handle_census.h"
 
-using paneltest::PanelFrame;
-using paneltest::PanelHarness;
+using quorvel_test::PanelFrame;
+using quorvel_test::PanelHarness;
 
 namespace {
 
@@ -35,9 +35,9 @@ TEST(SettingsPanelContent, ShowsTheDefaultsUnderThePluginsNameInDrawingOrder) {
     EXPECT_EQ(frame.layout.lookups, kAllLookups);
     // One below the other, in the order of their variables.
     float previousBottom = 0.0f;
-    for (const paneltest::PanelWidget& widget : paneltest::kPanelWidgets) {
+    for (const quorvel_test::PanelWidget& widget : quorvel_test::kPanelWidgets) {
         ASSERT_EQ(frame.layout.widgets.count(widget.label), 1u) << widget.label;
-        const paneltest::WidgetRect& rect = frame.layout.widgets.at(widget.label);
+        const quorvel_test::WidgetRect& rect = frame.layout.widgets.at(widget.label);
         EXPECT_GT(rect.min.y, previousBottom) << widget.label;
         previousBottom = rect.max.y;
     }

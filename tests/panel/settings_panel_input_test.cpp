@@ -9,9 +9,9 @@
 
 #include "panel_harness.h"
 
-using paneltest::PanelFrame;
-using paneltest::PanelHarness;
-using paneltest::WidgetRect;
+using quorvel_test::PanelFrame;
+using quorvel_test::PanelHarness;
+using quorvel_test::WidgetRect;
 
 namespace {
 
@@ -31,7 +31,7 @@ TEST(SettingsPanelInput, ACheckBoxClickWritesOneOnceAndTheNextClickWritesZero) {
                                                                                : "Active for orange team";
         const PanelFrame probe = panel.idleFrame();
         ASSERT_EQ(probe.layout.widgets.count(label), 1u);
-        const ImVec2 box = paneltest::checkBoxSquare(probe.layout.widgets.at(label)).center();
+        const ImVec2 box = quorvel_test::checkBoxSquare(probe.layout.widgets.at(label)).center();
         const auto& variable = panel.variable(variableName);
 
         panel.frame(box, true);
@@ -83,7 +83,8 @@ TEST(SettingsPanelInput, DraggingASliderWritesInEveryFrameInWhichItsValueChanges
         const PanelFrame probe = panel.idleFrame();
         ASSERT_EQ(probe.layout.widgets.count(slider.label), 1u);
         ASSERT_GT(probe.layout.itemWidth, 0.0f);
-        const WidgetRect track = paneltest::sliderTrack(probe.layout.widgets.at(slider.label), probe.layout.itemWidth);
+        const WidgetRect track =
+            quorvel_test::sliderTrack(probe.layout.widgets.at(slider.label), probe.layout.itemWidth);
         const auto& variable = panel.variable(slider.variable);
         const float y = track.center().y;
 
@@ -118,7 +119,7 @@ TEST(SettingsPanelInput, AFactorOfTwoAndAHalfSetElsewhereStaysUntilTheSliderMove
     const PanelFrame shown = panel.idleFrame();
     EXPECT_NE(shown.text.find("{ 2.500 } Speed Factor"), std::string::npos) << shown.text;
     const WidgetRect track =
-        paneltest::sliderTrack(shown.layout.widgets.at("Speed Factor"), shown.layout.itemWidth);
+        quorvel_test::sliderTrack(shown.layout.widgets.at("Speed Factor"), shown.layout.itemWidth);
     const auto& factor = panel.variable("quorvel_factor");
 
     // Hovering and idle frames leave it be.

@@ -2,8 +2,13 @@
 // read back pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -21,6 +26,11 @@
 
 namespace {
 
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 struct DecodedPng {
     int width = 0;
     int height = 0;
@@ -37,7 +47,7 @@ DecodedPng readPng(const std::string& path) {
 }
 
 // Pixels inside `area` within a small distance of `colour` in every channel.
-int pixelsOfColour(const DecodedPng& png, const paneltest::WidgetRect& area, const ImVec4& colour) {
+int pixelsOfColour(const DecodedPng& png, const quorvel_test::WidgetRect& area, const ImVec4& colour) {
     const int target[3] = {static_cast<int>(std::lround(colour.x * 255.0f)), static_cast<int>(std::lround(colour.y * 255.0f)),
                            static_cast<int>(std::lround(colour.z * 255.0f))};
     int count = 0;
@@ -72,9 +82,9 @@ TEST_F(SettingsWindowPng, ATickedBoxIsDrawnWithTheCheckMarkAndAClearOneIsNot) {
     const std::string path = temporaryFile("ticked_blue.png");
 
     host::SettingsWindowRenderer renderer(session.plugin());
-    paneltest::PanelLayout layout;
+    quorvel_test::PanelLayout layout;
     {
-        paneltest::LayoutRecorder recorder(session.world());
+        quorvel_test::LayoutRecorder recorder(session.world());
         host::writePng(path, renderer.renderFrame());
         layout = recorder.finish("Quorvel");
     }
@@ -82,11 +92,11 @@ TEST_F(SettingsWindowPng, ATickedBoxIsDrawnWithTheCheckMarkAndAClearOneIsNot) {
 
     const DecodedPng png = readPng(path);
     ASSERT_NE(png.pixels, nullptr) << stbi_failure_reason();
-    EXPECT_EQ(png.width, host::SettingsWindowRenderer::kDefaultWidth);
-    EXPECT_EQ(png.height, host::SettingsWindowRenderer::kDefaultHeight);
+    EXPECT_EQ(png.width, host::SettingsWindow::kDefaultWidth);
+    EXPECT_EQ(png.height, host::SettingsWindow::kDefaultHeight);
     ASSERT_EQ(layout.widgets.size(), 4u);
-    const auto blueBox = paneltest::checkBoxSquare(layout.widgets.at("Active for blue team"));
-    const auto orangeBox = paneltest::checkBoxSquare(layout.widgets.at("Active for orange team"));
+    const auto blueBox = quorvel_test::checkBoxSquare(layout.widgets.at("Active for blue team"));
+    const auto orangeBox = quorvel_test::checkBoxSquare(layout.widgets.at("Active for orange team"));
     // The check mark is a thick stroke across the box: far more than a few stray pixels.
     EXPECT_GE(pixelsOfColour(png, blueBox, checkMark), 20);
     EXPECT_EQ(pixelsOfColour(png, orangeBox, checkMark), 0);
@@ -137,4 +147,33 @@ TEST_F(SettingsWindowPng, PanelPngReportsWhatItCannotDo) {
     } catch (const host::CommandError& error) {
         EXPECT_NE(std::string(error.what()).find("no module is loaded"), std::string::npos) << error.what();
     }
+}
+
+// A disk that fills part-way (here the file-size limit, which holds even for root): the old
+// picture stays byte for byte, and the command fails saying why.
+TEST_F(SettingsWindowPng, APictureCutShortLeavesTheOldPictureAsItWas) {
+    host::CommandInterpreter interpreter(session);
+    host::addPanelPngCommand(interpreter, session);
+    const std::string path = temporaryFile("kept.png");
+    interpreter.execute("panel png " + path);
+    const std::string old = readBytes(path);
+    ASSERT_GT(old.size(), 2000u);
+
+    std::signal(SIGXFSZ, SIG_IGN);  // as the program does at start-up
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    std::string message;
+    try {
+        interpreter.execute("quorvel_enabled_blue 1");
+        interpreter.execute("panel png " + path);
+    } catch (const host::CommandError& error) {
+        message = error.what();
+    }
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+
+    EXPECT_EQ(message, "cannot write " + path + ": File too large");
+    EXPECT_EQ(readBytes(path), old);
 }

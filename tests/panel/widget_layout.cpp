@@ -2,7 +2,7 @@
 
 #include <imgui_internal.h>
 
-namespace paneltest {
+namespace quorvel_test {
 
 LayoutRecorder::LayoutRecorder(pluginsdk::World& world) : world_(world) {
     world_.setTraceListener([this](const std::string& call) {
@@ -67,4 +67,4 @@ WidgetRect sliderTrack(const WidgetRect& widget, float itemWidth) {
     return {widget.min, {widget.min.x + itemWidth, widget.max.y}};
 }
 
-}  // namespace paneltest
+}  // namespace quorvel_test

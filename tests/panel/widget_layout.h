@@ -15,7 +15,7 @@
 
 #include "pluginsdk/world.h"
 
-namespace paneltest {
+namespace quorvel_test {
 
 struct WidgetRect {
     ImVec2 min;
@@ -67,4 +67,4 @@ WidgetRect checkBoxSquare(const WidgetRect& widget);
 // The slider's track: it starts the widget and is the window's item width wide; the label follows.
 WidgetRect sliderTrack(const WidgetRect& widget, float itemWidth);
 
-}  // namespace paneltest
+}  // namespace quorvel_test

@@ -76,7 +76,7 @@ TEST(LiveArrangement, TouchesOnTheGameThreadWhileTheRenderThreadDrawsAndWritesSe
     EXPECT_EQ(unexpected, 0);
     EXPECT_GE(touches, kLeastTouches);
     // Trajectory 0: every firing of an enabled team logs one line.
-    EXPECT_EQ(session.world().logLineCount(), static_cast<std::size_t>(touches.load()));
+    EXPECT_EQ(session.world().loggedLineCount(), static_cast<std::uint64_t>(touches.load()));
     EXPECT_TRUE(session.takeCallbackFailures().empty());
     session.unload();
 }

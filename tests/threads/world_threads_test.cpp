@@ -106,7 +106,7 @@ TEST(WorldAcrossThreads, LinesLoggedFromSeveralThreadsArriveWholeAndAll) {
         ++count;
     }
     EXPECT_EQ(count, kThreads * kLines);
-    EXPECT_EQ(world->logLines().size(), static_cast<std::size_t>(kThreads * kLines));
+    EXPECT_EQ(world->loggedLineCount(), static_cast<std::uint64_t>(kThreads * kLines));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 # Checks Quorvel.dll's version resource, read back from the DLL by the toolchain's own windres,
-# against the texts of the plug-in's description record (source/plugin_identity.h): the record
-# and the file's properties must tell the same version and description.
+# against the texts of the plug-in's description record (the plugin_identity.h the build generates
+# for the module): the record and the file's properties must tell the same version and description,
+# and the resource must name the DLL by its file name.
 # Usage: cmake -DMODULE=path/Quorvel.dll -DWINDRES=... -DIDENTITY=path/plugin_identity.h -P check_version_resource.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -12,6 +13,7 @@ foreach(field Version Description ClassName)
   set(record${field} "${CMAKE_MATCH_1}")
 endforeach()
 string(REPLACE "." ", " numericVersion "${recordVersion}")
+get_filename_component(fileName ${MODULE} NAME)
 
 execute_process(COMMAND ${WINDRES} --input ${MODULE} --output-format rc
   OUTPUT_VARIABLE resources RESULT_VARIABLE status ERROR_VARIABLE errors)
@@ -28,8 +30,8 @@ set(expectations
   "VALUE \"FileVersion\", \"${recordVersion}\"\n"
   "VALUE \"ProductVersion\", \"${recordVersion}\"\n"
   "VALUE \"FileDescription\", \"${recordDescription}\"\n"
-  "VALUE \"OriginalFilename\", \"${recordClassName}.dll\"\n"
-  "VALUE \"InternalName\", \"${recordClassName}.dll\"\n"
+  "VALUE \"OriginalFilename\", \"${fileName}\"\n"
+  "VALUE \"InternalName\", \"${fileName}\"\n"
   "VALUE \"ProductName\", \"${recordClassName}\"\n")
 foreach(expected IN LISTS expectations)
   string(FIND "${resources}" "${expected}" at)

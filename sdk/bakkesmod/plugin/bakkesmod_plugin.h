@@ -10,7 +10,11 @@
 //   2. it fills `cvarManagerShared` and `gameWrapperShared` with the plug-in's own handles;
 //   3. it calls onLoad; from then on it calls the plug-in's hooks and timers, and both handles
 //      stay filled while the plug-in is in use;
-//   4. it drops the plug-in's hooks and timers and calls the module's release function.
+//   4. at unload it calls onUnload, drops the plug-in's hooks and timers, cuts both handles off
+//      (calls through them do nothing from then on, and they test false), and calls the module's
+//      release function; then it closes the module.
+// An exception out of getPlugin or onLoad makes the host refuse the plug-in; one out of onUnload or
+// the release function is reported, and the unload completes all the same.
 // Threads: steps 1 to 4 and onUnload run on the host's loader thread, one call at a time. Hooks and
 // timers run on the game thread (see GameWrapper), the settings panel on the render thread (see
 // PluginSettingsWindow), possibly at the same time as each other. Copies of the shared pointer that
@@ -42,7 +46,8 @@ public:
 
     // Called by the host once the handles are filled. Does nothing here.
     virtual void onLoad();
-    // Does nothing here; the host may call it at any point.
+    // Called by the host first when it unloads the plug-in, while the handles still work. Does
+    // nothing here.
     virtual void onUnload();
 };
 

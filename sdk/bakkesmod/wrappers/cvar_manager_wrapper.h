@@ -5,6 +5,9 @@
 // plug-in may keep further copies for as long as its module is loaded.
 // It carries the plug-in's identity: the host prefixes the plug-in's log lines with its name.
 // After the host has shut down, the operations do nothing and lookups give false handles.
+// Cut off: once unloading begins (before the host calls the module's release function) the handle
+// is cut off from the console: it tests false, registrations and logging do nothing and lookups
+// give false handles. Variable handles taken earlier stay valid: the variables belong to the host.
 // Threads: any thread: the loader thread in onLoad, the game thread in hooks and timers, the render
 // thread in the settings panel, also at the same time. The host keeps the variables and the log
 // behind its own lock and holds none when a call returns. Lines logged from several threads each
@@ -25,6 +28,10 @@ public:
     ~CVarManagerWrapper();
     CVarManagerWrapper(const CVarManagerWrapper&) = delete;
     CVarManagerWrapper& operator=(const CVarManagerWrapper&) = delete;
+
+    // True while calls through this handle reach the console: false once the plug-in is being
+    // unloaded (the handle is cut off) or the host has shut down.
+    explicit operator bool() const;
 
     // Creates the variable `name` with the value `defaultValue`, or, if a variable of that name
     // exists already, keeps it and its value. A default that reads as a number makes the

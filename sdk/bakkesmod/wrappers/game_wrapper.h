@@ -4,6 +4,9 @@
 // owns it through a shared pointer and places a copy in the plug-in's `gameWrapperShared`.
 // It carries the plug-in's identity: when the host unloads the plug-in it first drops every hook
 // and pending timer the plug-in set, so no callback of a plug-in runs after its object is gone.
+// Cut off: once unloading begins (before the host calls the module's release function) the handle
+// is cut off from the game. Calls through it then do nothing and it tests false, so a hook or timer
+// set from the plug-in's destructor or its module's static clean-up never exists.
 // Callbacks: the function objects passed in belong to the host from then on. The host calls them
 // on its game thread. A callback may set further hooks or timers; a timer set from a callback
 // waits for its own due time.
@@ -29,6 +32,10 @@ public:
     ~GameWrapper();
     GameWrapper(const GameWrapper&) = delete;
     GameWrapper& operator=(const GameWrapper&) = delete;
+
+    // True while calls through this handle reach the game: false once the plug-in is being
+    // unloaded (the handle is cut off) or the host has shut down.
+    explicit operator bool() const;
 
     // After every run of the game function `eventName`, the host calls `callback` with the
     // function's caller as a `Caller` handle, a pointer to the function's parameters and the

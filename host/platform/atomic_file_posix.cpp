@@ -1,0 +1,88 @@
+// Whole-file writes on POSIX: mkstemp beside the target, write, fsync, close, rename.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "atomic_file.h"
+
+namespace host {
+namespace {
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+[[noreturn]] void fail(const std::string& path, int error) {
+    throw FileWriteError("cannot write " + path + ": " + std::strerror(error));
+}
+
+// Writes everything, going on after short writes and interruptions. False with errno set.
+bool writeAll(int descriptor, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (written == 0) {
+            errno = EIO;  // a device that takes nothing and reports no error
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    // Refused up front: rename() would replace an empty directory with the file on some systems.
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+        fail(path, EISDIR);
+    }
+    const std::string folder = folderOf(path);
+    std::string temporary = (folder == "/" ? std::string() : folder) + "/.quorvel-write-XXXXXX";
+    const int descriptor = ::mkstemp(temporary.data());
+    if (descriptor < 0) {
+        fail(path, errno);
+    }
+    // Past the file-size limit write() fails with EFBIG only while SIGXFSZ is ignored; the program
+    // ignores it at start-up (process_signals.h).
+    const bool written = writeAll(descriptor, bytes) && ::fsync(descriptor) == 0;
+    const int writeError = errno;
+    const bool closed = ::close(descriptor) == 0;
+    const int closeError = errno;
+    if (!written || !closed) {
+        ::unlink(temporary.c_str());
+        fail(path, !written ? writeError : closeError);
+    }
+    // mkstemp makes the file private (0600); give it the mode a newly created file would have.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(temporary.c_str(), 0666 & ~mask);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int renameError = errno;
+        ::unlink(temporary.c_str());
+        fail(path, renameError);
+    }
+    // Make the rename itself durable; a folder that cannot be synced still holds the whole file.
+    const int folderDescriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folderDescriptor >= 0) {
+        ::fsync(folderDescriptor);
+        ::close(folderDescriptor);
+    }
+}
+
+}  // namespace host

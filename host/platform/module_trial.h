@@ -1,0 +1,24 @@
+// A module opened once in a throw-away child process before the host opens it itself.
+//
+// Opening a module runs its static set-up, the module's own code, inside the platform's loader. An
+// exception thrown there cannot be caught on its way through the loader (the host would end in
+// std::terminate, or go on with the loader's locks held), and a crash there is the host's crash. In
+// a child process either is just a result: the host refuses the module and goes on.
+//
+// Who calls it: the loader, before it opens a module, on the host's thread. The child opens the
+// module, runs nothing else of it and ends without running any clean-up of the host's.
+// On Windows there is no trial: it reports nothing. There the system's loader stops an exception
+// out of a module's start-up itself and fails the load with the exception's code.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace host {
+
+// Why the module at `path` cannot be opened without harm ("its static set-up threw: ...", "opening
+// it ended the trial process with signal 11 (Segmentation fault)"), or nothing if the trial
+// opening went well or could not say (the host's own opening then reports what the loader says).
+std::optional<std::string> moduleTrialProblem(const std::string& path);
+
+}  // namespace host

@@ -1,0 +1,7 @@
+#include "process_signals.h"
+
+namespace host {
+void reportFailedWritesAsErrors() {
+    // Windows reports these failures as errors already.
+}
+}  // namespace host

@@ -1,0 +1,121 @@
+// Whole-file writes: the new bytes or the old file, never a mix, never a stray temporary file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#endif
+
+#include "platform/atomic_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class AtomicFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = fs::path(::testing::TempDir()) / (std::string("atomic_file_") + test->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // Everything in the folder but `expected`: a failed write must leave no temporary file behind.
+    std::size_t strayFiles(const fs::path& expected) const {
+        std::size_t count = 0;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            count += entry.path() != expected ? 1 : 0;
+        }
+        return count;
+    }
+
+    // The message for a refused write; empty if it was not refused.
+    static std::string refusal(const fs::path& path, const std::string& bytes) {
+        try {
+            host::writeFileAtomically(path.string(), bytes);
+        } catch (const host::FileWriteError& error) {
+            return error.what();
+        }
+        return {};
+    }
+
+    fs::path folder;
+};
+
+TEST_F(AtomicFile, CreatesAndReplacesFilesWhole) {
+    const fs::path target = folder / "picture.png";
+    host::writeFileAtomically(target.string(), "first");
+    EXPECT_EQ(readFile(target), "first");
+    const std::string large(300000, 'x');
+    host::writeFileAtomically(target.string(), large);
+    EXPECT_EQ(readFile(target), large);
+    host::writeFileAtomically(target.string(), "");
+    EXPECT_EQ(readFile(target), "");
+    EXPECT_EQ(strayFiles(target), 0u);
+}
+
+TEST_F(AtomicFile, RefusesAFolderInTheTargetsPlaceAndLeavesItAsItWas) {
+    const fs::path target = folder / "taken";
+    fs::create_directories(target);
+    std::ofstream(target / "inside") << "kept";
+    const std::string message = refusal(target, "new");
+    EXPECT_EQ(message.rfind("cannot write " + target.string() + ": ", 0), 0u) << message;
+    ASSERT_TRUE(fs::is_directory(target));
+    EXPECT_EQ(readFile(target / "inside"), "kept");
+    EXPECT_EQ(strayFiles(target), 0u);
+}
+
+TEST_F(AtomicFile, RefusesATargetInAMissingFolder) {
+    const fs::path target = folder / "missing" / "picture.png";
+    const std::string message = refusal(target, "new");
+    EXPECT_EQ(message.rfind("cannot write " + target.string() + ": ", 0), 0u) << message;
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(strayFiles(folder / "none"), 0u);
+}
+
+#ifndef _WIN32
+// The file-size limit stands in for a full disk: it fails the write part-way, even as root.
+TEST_F(AtomicFile, AWriteCutShortLeavesTheOldFileByteForByte) {
+    const fs::path target = folder / "picture.png";
+    const std::string old(3000, 'o');
+    host::writeFileAtomically(target.string(), old);
+
+    std::signal(SIGXFSZ, SIG_IGN);  // as the program does at start-up
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const std::string message = refusal(target, std::string(100000, 'n'));
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+
+    EXPECT_EQ(message, "cannot write " + target.string() + ": File too large");
+    EXPECT_EQ(readFile(target), old);
+    EXPECT_EQ(strayFiles(target), 0u);
+}
+
+TEST_F(AtomicFile, ANewFileGetsTheUsualPermissions) {
+    const fs::path target = folder / "picture.png";
+    const mode_t mask = ::umask(022);
+    host::writeFileAtomically(target.string(), "bytes");
+    ::umask(mask);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+}
+#endif
+
+}  // namespace
