@@ -3,8 +3,12 @@
 # static library comes with it. The host and the module each link their own copy; the module hides
 # its copy's symbols.
 #
-# A cross-build cannot link the build machine's library; it compiles the same sources instead.
-if(CMAKE_CROSSCOMPILING)
+# A cross-build cannot link the build machine's library; it compiles the same sources instead. So
+# does a ThreadSanitizer build (QUORVEL_DEAR_IMGUI_FROM_SOURCE): code it has not instrumented shows
+# as false races, and the host's and the module's Dear ImGui run on the render thread beside the
+# game thread.
+option(QUORVEL_DEAR_IMGUI_FROM_SOURCE "Compile Dear ImGui from Debian's source package instead of linking libimgui.a" OFF)
+if(CMAKE_CROSSCOMPILING OR QUORVEL_DEAR_IMGUI_FROM_SOURCE)
   include(${CMAKE_CURRENT_LIST_DIR}/dear_imgui_from_debian_source.cmake)
   return()
 endif()

@@ -4,7 +4,7 @@
 #
 # apt-get source fetches it from the machine's own Debian archive, checks it against the archive's
 # signed index and applies Debian's patches; it needs source entries (deb-src) in apt's sources,
-# which `scripts/install-dependencies --windows` adds. The unpacked tree lives in the build
+# which `scripts/install-dependencies --debian-sources` adds. The unpacked tree lives in the build
 # directory, is never committed, and is fetched again only when the version changes.
 
 function(quorvel_debian_source package installedPackage directory)
@@ -14,7 +14,7 @@ function(quorvel_debian_source package installedPackage directory)
     RESULT_VARIABLE status
     ERROR_QUIET)
   if(NOT status EQUAL 0 OR version STREQUAL "")
-    message(FATAL_ERROR "${installedPackage} is not installed; run scripts/install-dependencies --windows")
+    message(FATAL_ERROR "${installedPackage} is not installed; run scripts/install-dependencies --debian-sources")
   endif()
 
   set(stamp ${directory}.version)
@@ -40,7 +40,7 @@ function(quorvel_debian_source package installedPackage directory)
   list(LENGTH description descriptions)
   if(NOT status EQUAL 0 OR NOT descriptions EQUAL 1)
     message(FATAL_ERROR "apt-get source ${package}=${version} failed:\n${output}\n"
-                        "Source entries (deb-src) must be enabled: run scripts/install-dependencies --windows")
+                        "Source entries (deb-src) must be enabled: run scripts/install-dependencies --debian-sources")
   endif()
   execute_process(
     COMMAND dpkg-source --extract ${description} ${directory}

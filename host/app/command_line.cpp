@@ -37,7 +37,7 @@ int usageError(const std::string& what, std::ostream& errors) {
 // say what it is. Returns the message, or nothing.
 std::optional<std::string> programOptionAfterCommand(const std::vector<std::string>& arguments,
                                                      const std::vector<std::string>& commands) {
-    static const char* const kProgramOptions[] = {"--module", "--config", "--no-config", "--version"};
+    static const char* const kProgramOptions[] = {"--module", "--config", "--no-config", "--threads", "--version"};
     std::size_t command = 0;
     while (command < arguments.size() &&
            std::find(commands.begin(), commands.end(), arguments[command]) == commands.end()) {
@@ -75,6 +75,13 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                                          "keep the console variables' values in FILE (see below)")
                               ->type_name("FILE");
     app.add_flag("--no-config", line.noSettings, "keep no settings file")->excludes(config);
+    std::string threads = "one";
+    app.add_option("--threads", threads,
+                   "one (default): everything on one thread; separate: loading on a loader thread, the game "
+                   "on a game thread, the settings window on a render thread, as in a game (the game "
+                   "thread's random generator is then never seeded)")
+        ->type_name("one|separate")
+        ->check(CLI::IsMember({"one", "separate"}));
     app.require_subcommand(0, 1);
 
     CLI::App* run = app.add_subcommand("run", "run scripts, in order, in one session; stop at the first error");
@@ -116,6 +123,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     } catch (const CLI::ParseError& error) {
         return usageError(error.what(), errors);
     }
+    line.threads = parseThreadMode(threads).value_or(ThreadMode::One);
     if (app.get_subcommands().empty()) {
         return usageError("no command given (expected run, console, panel or gui)", errors);
     }

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "threads/host_threads.h"
+
 namespace host {
 
 enum class Mode { Run, Console, PanelPng, Gui };
@@ -21,6 +23,7 @@ struct CommandLine {
     bool watch = false;                       // gui --watch
     std::string screenshotFile;               // gui --screenshot FILE
     std::string layoutFile;                   // gui --layout FILE
+    ThreadMode threads = ThreadMode::One;     // --threads one|separate
 };
 
 // Parses the arguments after the program name. Returns the command line to run, or the exit status

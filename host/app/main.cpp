@@ -103,7 +103,7 @@ int runSession(const host::CommandLine& line) {
     if (const std::optional<std::string> path = settingsPathFor(line)) {
         settings = std::make_unique<host::SavedSettings>(*path, std::cerr);
     }
-    host::HostSession session(line.modulePath, std::cout);
+    host::HostSession session(line.modulePath, std::cout, line.threads);
     if (settings) {
         session.useSavedSettings(*settings);
     }

@@ -7,10 +7,32 @@
 
 namespace host {
 
+namespace {
+
+// The pictures belong to the render thread, the one that builds the settings window's frames: they
+// are made, drawn and destroyed there (their OpenGL context is current on it).
+struct RenderThreadPictures {
+    explicit RenderThreadPictures(HostSession& owner) : session(owner) {}
+    ~RenderThreadPictures() {
+        try {
+            session.threads().run(HostThread::Render, [this] { pictures.reset(); });
+        } catch (...) {
+            // Nothing to report at this point; the render thread ends with the session.
+        }
+    }
+    RenderThreadPictures(const RenderThreadPictures&) = delete;
+    RenderThreadPictures& operator=(const RenderThreadPictures&) = delete;
+
+    HostSession& session;
+    std::unique_ptr<PanelPictures> pictures;
+};
+
+}  // namespace
+
 void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session) {
     // One set of pictures per interpreter, made at the first picture: a script that takes many pays
     // the set-up once.
-    auto pictures = std::make_shared<std::unique_ptr<PanelPictures>>();
+    auto pictures = std::make_shared<RenderThreadPictures>(session);
     // Any word count reaches the handler: a build that cannot draw says so before it judges the
     // line, and the second word is checked here anyway.
     interpreter.addCommand("panel", "panel png FILE", WordCounts::atLeast(1),
@@ -20,19 +42,20 @@ void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session) {
                                    throw interpreter.usageError("panel");
                                }
                                LoadedPlugin& plugin = session.plugin();
-                               if (!*pictures) {
-                                   *pictures = makePanelPictures();
+                               if (!pictures->pictures) {
+                                   pictures->pictures = makePanelPictures();
                                }
                                // The file name runs to the end of the line, spaces included.
-                               (*pictures)->write(plugin, line.restFrom(2));
-                           });
+                               pictures->pictures->write(plugin, line.restFrom(2));
+                           },
+                           HostThread::Render);
 }
 
 int runPanelPng(HostSession& session, const std::string& file, std::ostream& errors) {
     return runReportingErrors(errors, [&session, &file] {
         requirePictures();
         session.load();
-        makePanelPictures()->write(session.plugin(), file);
+        session.threads().run(HostThread::Render, [&session, &file] { makePanelPictures()->write(session.plugin(), file); });
         session.unload();
     });
 }

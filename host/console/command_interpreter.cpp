@@ -23,25 +23,28 @@ Vector readVector(const ConsoleLine& line, std::size_t first) {
 
 CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session) {
     session_.setLogObserver([this](const pluginsdk::LogLine& line) { unmatchedLog_.add(line.text); });
-    add("help", "help", {1}, &CommandInterpreter::help);
-    add("clock", "clock SECONDS", {2}, &CommandInterpreter::clock);
-    add("load", "load", {1}, &CommandInterpreter::load);
-    add("unload", "unload", {1}, &CommandInterpreter::unload);
-    add("reload", "reload", {1}, &CommandInterpreter::reload);
-    add("info", "info", {1}, &CommandInterpreter::info);
-    add("cvars", "cvars", {1}, &CommandInterpreter::cvars);
-    add("ball", "ball VX VY VZ", {4}, &CommandInterpreter::ball);
-    add("touch", "touch TEAM [VX VY VZ]", {2, 5}, &CommandInterpreter::touch);
-    add("wait", "wait SECONDS", {2}, &CommandInterpreter::wait);
-    add("destroy", "destroy", {1}, &CommandInterpreter::destroy);
-    add("velocity", "velocity", {1}, &CommandInterpreter::velocity);
-    add("magnus", "magnus [X Y Z]", {1, 4}, &CommandInterpreter::magnus);
-    add("remove", "remove NAME", {2}, &CommandInterpreter::remove);
-    add("echo", "echo [TEXT]", WordCounts::atLeast(1), &CommandInterpreter::echo);
-    add("trace", "trace on|off", {2}, &CommandInterpreter::trace);
+    // Each command runs on the thread that owns what it touches: loading and the runtime clock the
+    // module seeds from on the loader thread, the world (ball, touches, clock, variables, log) on
+    // the game thread; the console's own output on the console thread.
+    add("help", "help", {1}, HostThread::Console, &CommandInterpreter::help);
+    add("clock", "clock SECONDS", {2}, HostThread::Loader, &CommandInterpreter::clock);
+    add("load", "load", {1}, HostThread::Loader, &CommandInterpreter::load);
+    add("unload", "unload", {1}, HostThread::Loader, &CommandInterpreter::unload);
+    add("reload", "reload", {1}, HostThread::Loader, &CommandInterpreter::reload);
+    add("info", "info", {1}, HostThread::Loader, &CommandInterpreter::info);
+    add("cvars", "cvars", {1}, HostThread::Game, &CommandInterpreter::cvars);
+    add("ball", "ball VX VY VZ", {4}, HostThread::Game, &CommandInterpreter::ball);
+    add("touch", "touch TEAM [VX VY VZ]", {2, 5}, HostThread::Game, &CommandInterpreter::touch);
+    add("wait", "wait SECONDS", {2}, HostThread::Game, &CommandInterpreter::wait);
+    add("destroy", "destroy", {1}, HostThread::Game, &CommandInterpreter::destroy);
+    add("velocity", "velocity", {1}, HostThread::Game, &CommandInterpreter::velocity);
+    add("magnus", "magnus [X Y Z]", {1, 4}, HostThread::Game, &CommandInterpreter::magnus);
+    add("remove", "remove NAME", {2}, HostThread::Game, &CommandInterpreter::remove);
+    add("echo", "echo [TEXT]", WordCounts::atLeast(1), HostThread::Console, &CommandInterpreter::echo);
+    add("trace", "trace on|off", {2}, HostThread::Game, &CommandInterpreter::trace);
     add("expect",
         "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE", WordCounts::atLeast(3),
-        &CommandInterpreter::expect);
+        HostThread::Game, &CommandInterpreter::expect);
 }
 
 CommandInterpreter::~CommandInterpreter() {
@@ -64,13 +67,14 @@ bool WordCounts::allows(std::size_t count) const {
 }
 
 void CommandInterpreter::add(const std::string& name, const std::string& usage, WordCounts wordCounts,
-                             void (CommandInterpreter::*member)(const ConsoleLine&)) {
-    addCommand(name, usage, std::move(wordCounts), [this, member](const ConsoleLine& line) { (this->*member)(line); });
+                             HostThread owner, void (CommandInterpreter::*member)(const ConsoleLine&)) {
+    addCommand(
+        name, usage, std::move(wordCounts), [this, member](const ConsoleLine& line) { (this->*member)(line); }, owner);
 }
 
 void CommandInterpreter::addCommand(const std::string& name, const std::string& usage, WordCounts wordCounts,
-                                   Handler handler) {
-    commands_.insert_or_assign(name, Command{usage, std::move(wordCounts), std::move(handler)});
+                                   Handler handler, HostThread owner) {
+    commands_.insert_or_assign(name, Command{usage, std::move(wordCounts), owner, std::move(handler)});
 }
 
 HostError CommandInterpreter::usageError(const std::string& name) const {
@@ -95,13 +99,15 @@ void CommandInterpreter::execute(std::string_view text) {
         return;
     }
     const auto command = commands_.find(line[0]);
+    HostThreads& threads = session_.threads();
     if (command != commands_.end()) {
         if (!command->second.wordCounts.allows(line.size())) {
             throw usageError(command->first);
         }
-        command->second.handler(line);
+        threads.run(command->second.owner, [&command, &line] { command->second.handler(line); });
     } else {
-        variable(line);
+        // A console variable's name: the variables are the game's.
+        threads.run(HostThread::Game, [this, &line] { variable(line); });
     }
     // A plug-in callback that threw during the command fails the command.
     const std::vector<std::string> failures = session_.takeCallbackFailures();

@@ -5,6 +5,9 @@
 // message for the user; the caller adds the file and line. Each command is registered with its
 // usage text and the word counts it accepts; a line with another count is refused with
 // "usage: USAGE" before the command runs.
+//
+// Threads: execute is called from the thread that drives the host; it runs each command on the
+// thread that owns it (declared where the command is added) and waits for it to finish.
 #pragma once
 
 #include <cstddef>
@@ -52,8 +55,9 @@ public:
 
     // Adds a command that lives outside the core language (the program adds `panel`). `usage` is
     // shown by `help` and in the refusal of a line whose word count `wordCounts` does not allow;
-    // the handler runs only for lines it allows.
-    void addCommand(const std::string& name, const std::string& usage, WordCounts wordCounts, Handler handler);
+    // the handler runs only for lines it allows, on the thread `owner`.
+    void addCommand(const std::string& name, const std::string& usage, WordCounts wordCounts, Handler handler,
+                    HostThread owner = HostThread::Console);
 
     // The refusal of a malformed line of the command `name`: "usage: " and its usage text.
     HostError usageError(const std::string& name) const;
@@ -65,10 +69,11 @@ private:
     struct Command {
         std::string usage;
         WordCounts wordCounts;
+        HostThread owner;
         Handler handler;
     };
 
-    void add(const std::string& name, const std::string& usage, WordCounts wordCounts,
+    void add(const std::string& name, const std::string& usage, WordCounts wordCounts, HostThread owner,
              void (CommandInterpreter::*member)(const ConsoleLine&));
     void help(const ConsoleLine& line);
     void clock(const ConsoleLine& line);

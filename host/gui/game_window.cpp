@@ -32,9 +32,11 @@ GameWindow::GameWindow(HostSession& session) : session_(session) {}
 
 void GameWindow::advance(double seconds) {
     pluginsdk::World& world = session_.world();
-    world.advanceClock(seconds);
+    if (session_.threads().thread(HostThread::Game) == nullptr) {
+        world.advanceClock(seconds);
+    }
     collectFailures();
-    const auto ball = world.ball();
+    const auto ball = world.readBall();
     const float speed = ball ? speedOf(ball->velocity) : 0.0f;
     if (!touches_.empty() && ball) {
         touches_.back().after = ball->velocity;
@@ -63,9 +65,17 @@ void GameWindow::report(std::string problem) {
 
 void GameWindow::touch(int team) {
     pluginsdk::World& world = session_.world();
-    world.ensureBall();
     const Vector given{touchVelocity_[0], touchVelocity_[1], touchVelocity_[2]};
-    world.touchBall(static_cast<std::uint8_t>(team), given);
+    const auto touch = [&world, team, given] {
+        world.ensureBall();
+        world.touchBall(static_cast<std::uint8_t>(team), given);
+    };
+    if (TaskThread* game = session_.threads().thread(HostThread::Game)) {
+        // As in a game: the button hands the touch to the game thread and the frame goes on.
+        game->post(touch);
+    } else {
+        touch();
+    }
     collectFailures();
     touches_.push_back({team, given, given});
     if (touches_.size() > kShownTouches) {
@@ -112,7 +122,7 @@ void GameWindow::drawn(const std::string& name) {
 }
 
 void GameWindow::drawSpeedPlot() {
-    const auto ball = session_.world().ball();
+    const auto ball = session_.world().readBall();
     char overlay[64];
     std::snprintf(overlay, sizeof overlay, "speed %.1f", ball ? static_cast<double>(speedOf(ball->velocity)) : 0.0);
     ImGui::Text("Ball speed, last %.0f s", static_cast<double>(speeds_.size()) * kSampleStep);
@@ -134,7 +144,7 @@ void GameWindow::drawLog() {
     ImGui::TextUnformatted("Plug-in log");
     ImGui::BeginChild("log", ImVec2(0.0f, 0.0f), true);
     const pluginsdk::World& world = session_.world();
-    const std::deque<pluginsdk::LogLine>& lines = world.recentLogLines();
+    const std::deque<pluginsdk::LogLine> lines = world.recentLogLines();
     for (const pluginsdk::LogLine& line : lines) {
         ImGui::Text("[%s] %s", line.pluginName.c_str(), line.text.c_str());
     }

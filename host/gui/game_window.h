@@ -6,8 +6,10 @@
 // delayed response fires 10 ms later, in the next frame or so. The plug-in reads its settings
 // when that timer fires, so every change in the settings window applies from the next touch on.
 //
-// Threads: the thread that builds the frames. The session must outlive this window and keep the
-// plug-in loaded.
+// Threads: the thread that builds the frames. With separate threads the game has a thread of its
+// own, whose tick moves the clock (runGui sets it up): the window then leaves the clock alone, hands
+// each touch to the game thread and reads the ball and the log through the world's copies. The
+// session must outlive this window and keep the plug-in loaded.
 #pragma once
 
 #include <array>
@@ -26,8 +28,8 @@ class GameWindow {
 public:
     explicit GameWindow(HostSession& session);
 
-    // Moves the game clock on by `seconds` of real time, firing due timers, and samples the
-    // ball's speed.
+    // Moves the game clock on by `seconds` of real time, firing due timers (unless the game thread
+    // moves it), and samples the ball's speed.
     void advance(double seconds);
     // Draws the window into the current Dear ImGui frame.
     void draw();

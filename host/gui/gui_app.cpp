@@ -1,6 +1,7 @@
 #include "gui_app.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -74,6 +75,37 @@ public:
     ImGuiBackends& operator=(const ImGuiBackends&) = delete;
 };
 
+// With separate threads the game runs on its own thread at a fixed tick, its clock following real
+// time, for as long as this object lives.
+class GameThreadClock {
+public:
+    explicit GameThreadClock(HostSession& session) : game_(session.threads().thread(HostThread::Game)) {
+        if (game_ == nullptr) {
+            return;
+        }
+        pluginsdk::World& world = session.world();
+        // The tick is copied for each run: the time of the last one lives outside it.
+        auto last = std::make_shared<TaskThread::Clock::time_point>(TaskThread::Clock::now());
+        game_->setTick(kTick, [&world, last] {
+            const TaskThread::Clock::time_point now = TaskThread::Clock::now();
+            world.advanceClock(std::chrono::duration<double>(now - *last).count());
+            *last = now;
+        });
+    }
+    ~GameThreadClock() {
+        if (game_ != nullptr) {
+            game_->setTick({}, nullptr);
+        }
+    }
+    GameThreadClock(const GameThreadClock&) = delete;
+    GameThreadClock& operator=(const GameThreadClock&) = delete;
+
+private:
+    static constexpr std::chrono::milliseconds kTick{5};
+    TaskThread* game_;
+};
+
+
 // How long the settings and the module file must stay unchanged before the window saves or reloads.
 constexpr double kQuietSeconds = 0.5;
 
@@ -81,7 +113,8 @@ class LiveWindow {
 public:
     LiveWindow(GLFWwindow* window, HostSession& session, ImGuiContext* context, const GuiOptions& options,
                std::ostream& errors)
-        : window_(window), session_(session), context_(context), errors_(errors), backends_(window), game_(session) {
+        : window_(window), session_(session), context_(context), errors_(errors), backends_(window), game_(session),
+          gameClock_(session) {
         if (session_.loaded()) {
             settings_.emplace(session_.plugin(), context_);
         }
@@ -236,6 +269,8 @@ private:
     std::ostream& errors_;
     ImGuiBackends backends_;
     GameWindow game_;
+    // Declared after the game window: the game thread's tick stops before the window goes.
+    const GameThreadClock gameClock_;
     std::optional<SettingsWindow> settings_;
     std::optional<ModuleWatcher> watcher_;
     std::optional<SettingsAutosave> autosave_;

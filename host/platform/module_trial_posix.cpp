@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 
@@ -135,6 +136,10 @@ std::optional<std::string> moduleTrialProblem(const std::string& path, const std
     if (::pipe2(reportPipe, O_CLOEXEC) != 0) {
         return "the host could not try it in a child process: " + std::string(std::strerror(errno));
     }
+    // Output still in the C runtime's buffers would be copied into the child, and written a second
+    // time if anything in the child flushes it (a sanitizer's runtime does on its way out): empty
+    // them first. The host's C++ streams are synchronised with C's and keep no buffer of their own.
+    std::fflush(nullptr);
     const pid_t child = ::fork();
     if (child < 0) {
         const int error = errno;

@@ -12,6 +12,8 @@ namespace host {
 // From now on quorvelHostModuleTime returns `seconds`; an empty value lets it follow the real clock again.
 // Process-wide: a module is loaded once per process.
 void fixRuntimeClock(std::optional<std::int64_t> seconds);
+// The fixed clock, or nothing while it follows the real one (to put it back as it was).
+std::optional<std::int64_t> fixedRuntimeClock();
 
 // The seconds the clock is fixed at, or nothing while it follows the real clock: a caller that fixes
 // it for a while puts back what was there.

@@ -3,6 +3,7 @@
 #include "bakkesmod/wrappers/ball_wrapper.h"
 
 #include "handle_census.h"
+#include "handle_state_lock.h"
 #include "world_types.h"
 
 ActorWrapper::ActorWrapper(std::weak_ptr<pluginsdk::detail::BallState> actor) : actor_(std::move(actor)) {
@@ -32,11 +33,16 @@ ActorWrapper::operator bool() const {
 
 Vector ActorWrapper::GetVelocity() const {
     const auto actor = actor_.lock();
-    return actor ? actor->velocity : Vector{};
+    if (!actor) {
+        return Vector{};
+    }
+    const auto state = pluginsdk::detail::lockHandleState();
+    return actor->velocity;
 }
 
 void ActorWrapper::SetVelocity(Vector velocity) {
     if (const auto actor = actor_.lock()) {
+        const auto state = pluginsdk::detail::lockHandleState();
         actor->velocity = velocity;
     }
 }
@@ -50,11 +56,16 @@ BallWrapper::~BallWrapper() = default;
 
 std::uint8_t BallWrapper::GetHitTeamNum() const {
     const auto ball = actor_.lock();
-    return ball ? ball->hitTeam : 0;
+    if (!ball) {
+        return 0;
+    }
+    const auto state = pluginsdk::detail::lockHandleState();
+    return ball->hitTeam;
 }
 
 void BallWrapper::SetMagnusCoefficient(Vector coefficient) {
     if (const auto ball = actor_.lock()) {
+        const auto state = pluginsdk::detail::lockHandleState();
         ball->magnusCoefficient = coefficient;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "handle_state_lock.h"
 #include "number_text.h"
 
 namespace pluginsdk {
@@ -26,6 +27,7 @@ detail::ConsoleVariable makeVariable(const std::string& name, const std::string&
 
 std::optional<std::string> setVariableText(detail::ConsoleVariable& variable, const std::string& text) {
     const std::optional<float> number = parseFloat(text);
+    const auto state = detail::lockHandleState();
     if (!variable.numeric) {
         variable.value = text;
         variable.number = number.value_or(0.0f);

@@ -15,7 +15,7 @@ PLUGINSDK_API detail::ConsoleVariable makeVariable(const std::string& name, cons
                                                    const std::string& description, bool hasMin, float min,
                                                    bool hasMax, float max);
 
-// Sets the variable's text. A numeric variable takes only text that is wholly a finite number,
+// Sets the variable's text, under the handle-state lock (any thread). A numeric variable takes only text that is wholly a finite number,
 // clamped to its range (and then written as the clamped number); anything else is refused and the
 // value stays. Returns why it was refused, or nothing when it was set.
 PLUGINSDK_API std::optional<std::string> setVariableText(detail::ConsoleVariable& variable, const std::string& text);

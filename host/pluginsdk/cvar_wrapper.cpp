@@ -5,13 +5,17 @@
 #include <string>
 
 #include "handle_census.h"
+#include "handle_state_lock.h"
 #include "number_text.h"
 #include "console_variable.h"
 
 namespace {
 
 void setText(pluginsdk::detail::ConsoleVariable& variable, const std::string& text) {
-    ++variable.writes;
+    {
+        const auto state = pluginsdk::detail::lockHandleState();
+        ++variable.writes;
+    }
     // A refused value leaves the variable as it was; the SDK gives the writer no way to learn it.
     (void)pluginsdk::setVariableText(variable, text);
 }
@@ -46,12 +50,20 @@ CVarWrapper::operator bool() const {
 
 bool CVarWrapper::getBoolValue() const {
     const auto variable = variable_.lock();
-    return variable && variable->number != 0.0f;
+    if (!variable) {
+        return false;
+    }
+    const auto state = pluginsdk::detail::lockHandleState();
+    return variable->number != 0.0f;
 }
 
 float CVarWrapper::getFloatValue() const {
     const auto variable = variable_.lock();
-    return variable ? variable->number : 0.0f;
+    if (!variable) {
+        return 0.0f;
+    }
+    const auto state = pluginsdk::detail::lockHandleState();
+    return variable->number;
 }
 
 void CVarWrapper::setValue(int value) {

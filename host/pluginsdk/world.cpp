@@ -8,6 +8,7 @@
 #include "bakkesmod/wrappers/ball_wrapper.h"
 #include "bakkesmod/wrappers/game_wrapper.h"
 #include "console_variable.h"
+#include "handle_state_lock.h"
 
 namespace pluginsdk {
 
@@ -22,8 +23,9 @@ World::~World() = default;
 std::shared_ptr<detail::PluginScope> World::addPlugin(std::string name) {
     auto scope = std::make_shared<detail::PluginScope>();
     scope->world = weak_from_this();
-    scope->id = nextPluginId_++;
     scope->name = name;
+    const std::lock_guard lock(mutex_);
+    scope->id = nextPluginId_++;
     plugins_.push_back({scope->id, std::move(name)});
     return scope;
 }
@@ -33,6 +35,7 @@ void World::dropPlugin(PluginId id) {
     // destroying a callback releases the handles it holds, which must not find the world mid-edit.
     std::vector<Hook> droppedHooks;
     std::vector<Timer> droppedTimers;
+    std::unique_lock lock(mutex_);
     for (auto it = hooks_.begin(); it != hooks_.end();) {
         if (it->plugin == id) {
             droppedHooks.push_back(std::move(*it));
@@ -50,16 +53,40 @@ void World::dropPlugin(PluginId id) {
         }
     }
     std::erase_if(plugins_, [id](const PluginRecord& record) { return record.id == id; });
+    // A callback of the plug-in taken out before this may still be running on the game thread. The
+    // host destroys the plug-in once this returns, so wait for it; whatever it sets from now on is
+    // refused, since the plug-in is no longer known.
+    callbackReturned_.wait(lock, [this, id] {
+        const auto running = runningCallbacks_.find(id);
+        return running == runningCallbacks_.end() || running->second == 0;
+    });
+    runningCallbacks_.erase(id);
+    lock.unlock();
 }
 
 std::size_t World::hookCount(PluginId id) const {
+    const std::lock_guard lock(mutex_);
     return static_cast<std::size_t>(
         std::count_if(hooks_.begin(), hooks_.end(), [id](const Hook& hook) { return hook.plugin == id; }));
 }
 
 std::size_t World::pendingTimerCount(PluginId id) const {
+    const std::lock_guard lock(mutex_);
     return static_cast<std::size_t>(std::count_if(
         timers_.begin(), timers_.end(), [id](const auto& entry) { return entry.second.plugin == id; }));
+}
+
+bool World::pluginKnownLocked(PluginId id) const {
+    return std::any_of(plugins_.begin(), plugins_.end(), [id](const PluginRecord& record) { return record.id == id; });
+}
+
+void World::finishCallback(PluginId plugin) {
+    const std::lock_guard lock(mutex_);
+    // The count stays in the map at 0 (dropPlugin removes it): a touch allocates nothing here.
+    const auto running = runningCallbacks_.find(plugin);
+    if (running != runningCallbacks_.end() && --running->second == 0) {
+        callbackReturned_.notify_all();
+    }
 }
 
 // --- Console variables ------------------------------------------------------------------------
@@ -68,35 +95,73 @@ std::shared_ptr<detail::ConsoleVariable> World::registerVariable(const std::stri
                                                                  const std::string& defaultValue,
                                                                  const std::string& description, bool hasMin,
                                                                  float min, bool hasMax, float max) {
-    if (auto existing = findVariable(name)) {
+    auto created = std::make_shared<detail::ConsoleVariable>(
+        makeVariable(name, defaultValue, description, hasMin, min, hasMax, max));
+    const std::lock_guard lock(mutex_);
+    if (auto existing = findVariableLocked(name)) {
         return existing;
     }
-    variables_.push_back(std::make_shared<detail::ConsoleVariable>(
-        makeVariable(name, defaultValue, description, hasMin, min, hasMax, max)));
     if (registrationListener_) {
-        registrationListener_(*variables_.back());
+        registrationListener_(*created);
     }
+    variables_.push_back(std::move(created));
     return variables_.back();
 }
 
 void World::setRegistrationListener(std::function<void(detail::ConsoleVariable&)> listener) {
+    const std::lock_guard lock(mutex_);
     registrationListener_ = std::move(listener);
 }
 
 std::shared_ptr<detail::ConsoleVariable> World::findVariable(const std::string& name) const {
+    const std::lock_guard lock(mutex_);
+    return findVariableLocked(name);
+}
+
+std::shared_ptr<detail::ConsoleVariable> World::findVariableLocked(const std::string& name) const {
+    // Names never change after registration, so they are read without the handle-state lock.
     const auto found = std::find_if(variables_.begin(), variables_.end(),
                                     [&name](const auto& variable) { return variable->name == name; });
     return found == variables_.end() ? nullptr : *found;
 }
 
+std::vector<std::shared_ptr<detail::ConsoleVariable>> World::variables() const {
+    const std::lock_guard lock(mutex_);
+    return variables_;
+}
+
 bool World::removeVariable(const std::string& name) {
-    const auto removed = std::erase_if(variables_, [&name](const auto& variable) { return variable->name == name; });
-    return removed > 0;
+    std::vector<std::shared_ptr<detail::ConsoleVariable>> removed;
+    const std::lock_guard lock(mutex_);
+    for (auto it = variables_.begin(); it != variables_.end();) {
+        if ((*it)->name == name) {
+            removed.push_back(std::move(*it));
+            it = variables_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return !removed.empty();
 }
 
 // --- The ball ---------------------------------------------------------------------------------
 
+std::shared_ptr<detail::BallState> World::ball() const {
+    const std::lock_guard lock(mutex_);
+    return ball_;
+}
+
+std::optional<detail::BallState> World::readBall() const {
+    const std::lock_guard lock(mutex_);
+    if (!ball_) {
+        return std::nullopt;
+    }
+    const auto state = detail::lockHandleState();
+    return *ball_;
+}
+
 detail::BallState& World::ensureBall() {
+    const std::lock_guard lock(mutex_);
     if (!ball_) {
         ball_ = std::make_shared<detail::BallState>();
     }
@@ -104,42 +169,73 @@ detail::BallState& World::ensureBall() {
 }
 
 void World::destroyBall() {
-    ball_.reset();
+    std::shared_ptr<detail::BallState> destroyed;
+    const std::lock_guard lock(mutex_);
+    destroyed = std::move(ball_);
 }
 
 void World::touchBall(std::uint8_t team, std::optional<Vector> velocity) {
-    if (!ball_) {
+    std::shared_ptr<detail::BallState> ball;
+    {
+        const std::lock_guard lock(mutex_);
+        ball = ball_;
+    }
+    if (!ball) {
         throw std::logic_error("there is no ball to touch");
     }
-    ball_->hitTeam = team;
-    if (velocity) {
-        ball_->velocity = *velocity;
+    {
+        const auto state = detail::lockHandleState();
+        ball->hitTeam = team;
+        if (velocity) {
+            ball->velocity = *velocity;
+        }
     }
-    runPostHooks(kCarTouchEvent, BallWrapper(ball_));
+    runPostHooks(kCarTouchEvent, BallWrapper(ball));
 }
 
 // --- Events -----------------------------------------------------------------------------------
 
 void World::addPostHook(PluginId plugin, std::string eventName, BallHook callback) {
+    BallHook refused;
+    const std::lock_guard lock(mutex_);
+    if (!pluginKnownLocked(plugin)) {
+        refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
+        return;
+    }
     hooks_.push_back({plugin, std::move(eventName), std::move(callback)});
 }
 
 void World::runPostHooks(const std::string& eventName, const BallWrapper& caller) {
-    // A callback may add hooks, which would move the list under our feet: run a snapshot.
+    // A callback may add hooks, which would move the list under our feet: run a snapshot. Each
+    // copy counts as running from here until it is destroyed, so a plug-in dropped meanwhile on
+    // another thread waits for it (its code, the copy's destructor included, lives in the module).
     std::vector<std::pair<PluginId, BallHook>> due;
-    for (const Hook& hook : hooks_) {
-        if (hook.eventName == eventName) {
-            due.emplace_back(hook.plugin, hook.callback);
+    {
+        const std::lock_guard lock(mutex_);
+        for (const Hook& hook : hooks_) {
+            if (hook.eventName == eventName) {
+                due.emplace_back(hook.plugin, hook.callback);
+                ++runningCallbacks_[hook.plugin];
+            }
         }
     }
     for (auto& [plugin, callback] : due) {
-        try {
-            callback(caller, nullptr, eventName);
-        } catch (const std::exception& error) {
-            reportFailure(plugin, "hook for \"" + eventName + "\" threw: " + error.what());
-        } catch (...) {
-            reportFailure(plugin, "hook for \"" + eventName + "\" threw an unknown exception");
+        bool stillLoaded = false;
+        {
+            const std::lock_guard lock(mutex_);
+            stillLoaded = pluginKnownLocked(plugin);
         }
+        if (stillLoaded) {
+            try {
+                callback(caller, nullptr, eventName);
+            } catch (const std::exception& error) {
+                reportFailure(plugin, "hook for \"" + eventName + "\" threw: " + error.what());
+            } catch (...) {
+                reportFailure(plugin, "hook for \"" + eventName + "\" threw an unknown exception");
+            }
+        }
+        callback = nullptr;
+        finishCallback(plugin);
     }
 }
 
@@ -182,28 +278,49 @@ std::optional<std::int64_t> advanceTicks(std::int64_t now, double seconds) {
 }  // namespace
 
 void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback, float delaySeconds) {
+    TimerCallback refused;
     const std::optional<std::int64_t> delay = delayTicks(delaySeconds);
+    const std::lock_guard lock(mutex_);
+    if (!pluginKnownLocked(plugin)) {
+        refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
+        return;
+    }
     // A timer that never falls due waits past the latest tick the clock can reach.
     const std::int64_t due = delay && *delay <= kLatestTick - now_ ? now_ + *delay : INT64_MAX;
     timers_.emplace(std::make_pair(due, nextTimerSequence_++), Timer{plugin, game, std::move(callback)});
 }
 
 bool World::canAdvanceClock(double seconds) const {
+    const std::lock_guard lock(mutex_);
     return advanceTicks(now_, seconds).has_value();
 }
 
 void World::advanceClock(double seconds) {
-    const std::optional<std::int64_t> ticks = advanceTicks(now_, seconds);
-    if (!ticks) {
-        throw std::out_of_range("the game clock cannot advance by " + std::to_string(seconds) + " s from " +
-                                std::to_string(gameTime()) + " s");
+    std::int64_t target = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        const std::optional<std::int64_t> ticks = advanceTicks(now_, seconds);
+        if (!ticks) {
+            throw std::out_of_range("the game clock cannot advance by " + std::to_string(seconds) + " s from " +
+                                    std::to_string(static_cast<double>(now_) / kTicksPerSecond) + " s");
+        }
+        target = now_ + *ticks;
     }
-    const std::int64_t target = now_ + *ticks;
-    while (!timers_.empty() && timers_.begin()->first.first <= target) {
-        auto first = timers_.begin();
-        now_ = std::max(now_, first->first.first);
-        Timer timer = std::move(first->second);
-        timers_.erase(first);
+    for (;;) {
+        Timer timer{};
+        {
+            const std::lock_guard lock(mutex_);
+            if (timers_.empty() || timers_.begin()->first.first > target) {
+                now_ = std::max(now_, target);
+                return;
+            }
+            auto first = timers_.begin();
+            now_ = std::max(now_, first->first.first);
+            timer = std::move(first->second);
+            timers_.erase(first);
+            // Running from here until the callback is destroyed below (see runPostHooks).
+            ++runningCallbacks_[timer.plugin];
+        }
         try {
             timer.callback(timer.game);
         } catch (const std::exception& error) {
@@ -211,48 +328,80 @@ void World::advanceClock(double seconds) {
         } catch (...) {
             reportFailure(timer.plugin, "timer threw an unknown exception");
         }
+        timer.callback = nullptr;
+        finishCallback(timer.plugin);
     }
-    now_ = std::max(now_, target);
+}
+
+double World::gameTime() const {
+    const std::lock_guard lock(mutex_);
+    return static_cast<double>(now_) / kTicksPerSecond;
+}
+
+std::int64_t World::gameTicks() const {
+    const std::lock_guard lock(mutex_);
+    return now_;
 }
 
 // --- The console log --------------------------------------------------------------------------
 
 void World::log(const detail::PluginScope& plugin, std::string text) {
-    if (log_.size() == kRecentLogLines) {
-        log_.pop_front();
+    const std::lock_guard listening(listenerMutex_);
+    LogLine line{plugin.name, std::move(text)};
+    {
+        const std::lock_guard lock(mutex_);
+        if (log_.size() == kRecentLogLines) {
+            log_.pop_front();
+        }
+        log_.push_back(line);
+        ++loggedLineCount_;
     }
-    log_.push_back({plugin.name, std::move(text)});
-    ++loggedLineCount_;
     if (logListener_) {
-        // A copy: the listener may log in turn and move the recent lines under it.
-        const LogLine line = log_.back();
         logListener_(line);
     }
 }
 
+std::deque<LogLine> World::recentLogLines() const {
+    const std::lock_guard lock(mutex_);
+    return log_;
+}
+
+std::uint64_t World::loggedLineCount() const {
+    const std::lock_guard lock(mutex_);
+    return loggedLineCount_;
+}
+
 void World::setLogListener(std::function<void(const LogLine&)> listener) {
+    const std::lock_guard listening(listenerMutex_);
     logListener_ = std::move(listener);
 }
 
 void World::setFailureListener(std::function<void(const std::string&)> listener) {
+    const std::lock_guard listening(listenerMutex_);
     failureListener_ = std::move(listener);
 }
 
 void World::setTraceListener(std::function<void(const std::string&)> listener) {
+    const std::lock_guard listening(listenerMutex_);
     traceListener_ = std::move(listener);
 }
 
 void World::trace(const std::string& call) {
+    const std::lock_guard listening(listenerMutex_);
     if (traceListener_) {
         traceListener_(call);
     }
 }
 
 void World::reportFailure(PluginId plugin, const std::string& what) {
+    const std::lock_guard listening(listenerMutex_);
     std::string name = "plug-in";
-    for (const PluginRecord& record : plugins_) {
-        if (record.id == plugin) {
-            name = record.name;
+    {
+        const std::lock_guard lock(mutex_);
+        for (const PluginRecord& record : plugins_) {
+            if (record.id == plugin) {
+                name = record.name;
+            }
         }
     }
     if (failureListener_) {

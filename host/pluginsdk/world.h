@@ -1,8 +1,13 @@
 // The stand-in host's game world: console variables, event hooks, one-shot timers on a game clock,
 // the ball and the console log. The SDK's handles work on it; the host's console drives it.
 //
-// Threads: the world is not locked. The host drives it, and the plug-in callbacks it runs, from one
-// thread at a time.
+// Threads: every member may be called from any thread (the host's loader, game and render threads,
+// and its console). The world keeps its state behind its own lock and never holds that lock while
+// a plug-in callback runs, so a callback may call back into the SDK. Listeners are called one at a
+// time, in the order the lines were made, with no world lock held; a listener must not log or trace.
+// References into the state behind handles (ensureBall's BallState, a variable from findVariable)
+// are for the host's own thread while no plug-in code runs elsewhere; other threads go through
+// handles or readBall.
 // Ownership: the host owns the world through a shared pointer (World::create). Handles given to
 // plug-ins refer to it weakly and do nothing once it is gone.
 #pragma once
@@ -11,8 +16,10 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -50,7 +57,9 @@ public:
     // A new identity for a plug-in about to be loaded; its handles carry it.
     std::shared_ptr<detail::PluginScope> addPlugin(std::string name);
     // Drops every hook and pending timer of the plug-in (the callbacks are destroyed here, with
-    // whatever they hold). Its variables stay.
+    // whatever they hold). Its variables stay. If a callback of the plug-in is running on another
+    // thread, waits for it to return, so nothing of the plug-in runs once this returns; hooks and
+    // timers it sets from then on are refused. Never call it from one of the plug-in's callbacks.
     void dropPlugin(PluginId id);
     std::size_t hookCount(PluginId id) const;
     std::size_t pendingTimerCount(PluginId id) const;
@@ -63,7 +72,7 @@ public:
                                                               bool hasMax, float max);
     std::shared_ptr<detail::ConsoleVariable> findVariable(const std::string& name) const;
     // In the order they were registered.
-    const std::vector<std::shared_ptr<detail::ConsoleVariable>>& variables() const { return variables_; }
+    std::vector<std::shared_ptr<detail::ConsoleVariable>> variables() const;
     // Values are set with setVariableText (console_variable.h).
     // Removes the variable; handles to it test false from now on. False if there was none.
     bool removeVariable(const std::string& name);
@@ -73,7 +82,10 @@ public:
 
     // --- The ball -----------------------------------------------------------------------------
     // The ball, or null if there is none.
-    std::shared_ptr<detail::BallState> ball() const { return ball_; }
+    std::shared_ptr<detail::BallState> ball() const;
+    // A copy of the ball's state as it is now, or nothing if there is no ball; safe while plug-in
+    // callbacks change the ball on another thread.
+    std::optional<detail::BallState> readBall() const;
     // Creates the ball if there is none; returns it.
     detail::BallState& ensureBall();
     // Destroys the ball; handles to it test false from now on.
@@ -107,18 +119,18 @@ public:
     void advanceClock(double seconds);
     // Whether advanceClock(seconds) would be accepted.
     bool canAdvanceClock(double seconds) const;
-    double gameTime() const { return static_cast<double>(now_) / kTicksPerSecond; }
-    std::int64_t gameTicks() const { return now_; }
+    double gameTime() const;
+    std::int64_t gameTicks() const;
 
     // --- The console log ----------------------------------------------------------------------
     // The world keeps the last kRecentLogLines lines (the live window shows them); the listener
     // sees every line as it is logged, for whoever needs more.
     static constexpr std::size_t kRecentLogLines = 1000;
     void log(const detail::PluginScope& plugin, std::string text);
-    // The most recent lines, oldest first: at most kRecentLogLines.
-    const std::deque<LogLine>& recentLogLines() const { return log_; }
+    // A copy of the most recent lines, oldest first: at most kRecentLogLines.
+    std::deque<LogLine> recentLogLines() const;
     // How many lines were ever logged.
-    std::uint64_t loggedLineCount() const { return loggedLineCount_; }
+    std::uint64_t loggedLineCount() const;
     // Called with each line as it is logged.
     void setLogListener(std::function<void(const LogLine&)> listener);
     // Called when a plug-in callback throws; the world goes on.
@@ -135,6 +147,11 @@ public:
 private:
     World() = default;
     void reportFailure(PluginId plugin, const std::string& what);
+    // With mutex_ held.
+    std::shared_ptr<detail::ConsoleVariable> findVariableLocked(const std::string& name) const;
+    bool pluginKnownLocked(PluginId id) const;
+    // A callback of `plugin` has returned and its copy is destroyed.
+    void finishCallback(PluginId plugin);
 
     struct Hook {
         PluginId plugin;
@@ -151,6 +168,14 @@ private:
         std::string name;
     };
 
+    // Guards everything below. Lock order: listenerMutex_ before mutex_, never the other way.
+    mutable std::mutex mutex_;
+    // Taken while a listener runs, so that lines reach the listeners whole and in order.
+    std::mutex listenerMutex_;
+    // Callbacks taken out to run, per plug-in; dropPlugin waits on callbackReturned_ for none, then
+    // removes the plug-in's count.
+    std::map<PluginId, std::size_t> runningCallbacks_;
+    std::condition_variable callbackReturned_;
     std::vector<PluginRecord> plugins_;
     PluginId nextPluginId_ = 1;
     std::vector<std::shared_ptr<detail::ConsoleVariable>> variables_;

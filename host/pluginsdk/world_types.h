@@ -1,6 +1,12 @@
 // The state behind the SDK's handles. Host code includes this; plug-ins never see it.
+//
+// Threads: the fields of BallState and ConsoleVariable that change (velocity, Magnus coefficient,
+// hit team; value, number, writes) are read and written under detail::lockHandleState() by every
+// handle and world operation. Host code that touches them directly does so on its own thread
+// while no plug-in code runs elsewhere, or copies them with World::readBall.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,7 +49,8 @@ struct PluginScope {
     // Set by the host once it starts unloading the plug-in, before it releases the object: from
     // then on the plug-in's handles do nothing, so nothing it registers in its destructors or its
     // module's static clean-up can outlive the module.
-    bool cut = false;
+    // Atomic: set on the loader thread while the game or render thread may be in one of its handles.
+    std::atomic<bool> cut{false};
 };
 
 }  // namespace pluginsdk::detail

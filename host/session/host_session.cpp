@@ -4,20 +4,26 @@
 
 namespace host {
 
-HostSession::HostSession(std::string modulePath, std::ostream& out)
-    : modulePath_(std::move(modulePath)), out_(out), world_(pluginsdk::World::create()) {
+HostSession::HostSession(std::string modulePath, std::ostream& out, ThreadMode threads)
+    : modulePath_(std::move(modulePath)), out_(out), world_(pluginsdk::World::create()), threads_(threads) {
     world_->setLogListener([this](const pluginsdk::LogLine& line) {
         out_ << '[' << line.pluginName << "] " << line.text << '\n';
         if (logObserver_) {
             logObserver_(line);
         }
     });
-    world_->setFailureListener([this](const std::string& failure) { callbackFailures_.push_back(failure); });
+    world_->setFailureListener([this](const std::string& failure) {
+        const std::lock_guard lock(failuresMutex_);
+        callbackFailures_.push_back(failure);
+    });
 }
 
 HostSession::~HostSession() {
-    plugin_.reset();
-    snapshot_.reset();
+    // On the loader thread, like every unload; problems go unreported here.
+    threads_.run(HostThread::Loader, [this] {
+        plugin_.reset();
+        snapshot_.reset();
+    });
 }
 
 void HostSession::useSavedSettings(SavedSettings& settings) {
@@ -35,6 +41,10 @@ std::optional<std::string> HostSession::saveSettings() {
 }
 
 void HostSession::load() {
+    threads_.run(HostThread::Loader, [this] { loadHere(); });
+}
+
+void HostSession::loadHere() {
     if (plugin_) {
         throw HostError("the module is already loaded; unload it first");
     }
@@ -57,9 +67,16 @@ void HostSession::load() {
     snapshot_ = std::move(snapshot);
 }
 
-// Unloads the plug-in, if one is loaded, then removes the copy it was loaded from. The unload
-// always completes; what the plug-in did wrong on the way is returned as one message.
+// Unloads the plug-in, if one is loaded, then removes the copy it was loaded from, on the loader
+// thread. The unload always completes; what the plug-in did wrong on the way is returned as one
+// message.
 std::optional<std::string> HostSession::unloadPlugin() {
+    std::optional<std::string> problem;
+    threads_.run(HostThread::Loader, [this, &problem] { problem = unloadPluginHere(); });
+    return problem;
+}
+
+std::optional<std::string> HostSession::unloadPluginHere() {
     std::vector<std::string> problems;
     std::string path = modulePath_;
     if (plugin_) {
@@ -118,6 +135,7 @@ void HostSession::setLogObserver(std::function<void(const pluginsdk::LogLine&)> 
 }
 
 std::vector<std::string> HostSession::takeCallbackFailures() {
+    const std::lock_guard lock(failuresMutex_);
     return std::exchange(callbackFailures_, {});
 }
 

@@ -1,13 +1,17 @@
 // One run of the stand-in host: the world, the module it loads, and where its output goes.
 // The console language, the settings window and the tests all drive the host through a session.
 //
-// Threads: one thread. Ownership: the session owns the world and the loaded module; destroying the
-// session unloads the module first.
+// Threads: the session is driven from one thread (the console's or the window's); it hands loading
+// and unloading to the loader thread of its thread arrangement (HostThreads) itself, and callers
+// hand the rest of their work to the owning thread through threads(). Plug-in log lines reach `out`
+// from whichever thread logs them, one whole line at a time. Ownership: the session owns the world,
+// the loaded module and the threads; destroying it unloads the module first, on the loader thread.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -18,13 +22,14 @@
 #include "loader/loaded_plugin.h"
 #include "pluginsdk/world.h"
 #include "session/module_snapshot.h"
+#include "threads/host_threads.h"
 
 namespace host {
 
 class HostSession {
 public:
     // `out` receives the plug-in's log lines as "[Name] TEXT", as they are logged.
-    HostSession(std::string modulePath, std::ostream& out);
+    HostSession(std::string modulePath, std::ostream& out, ThreadMode threads = ThreadMode::One);
     ~HostSession();
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
@@ -32,6 +37,7 @@ public:
     pluginsdk::World& world() { return *world_; }
     const std::string& modulePath() const { return modulePath_; }
     std::ostream& out() { return out_; }
+    HostThreads& threads() { return threads_; }
 
     // From now on variables the plug-in registers take their values from `settings`, and unload
     // saves them there. Call before the first load; `settings` must outlive the session.
@@ -44,7 +50,7 @@ public:
     // can be rebuilt or written over while the module is loaded.
     void loadPrivateCopies() { privateCopies_ = true; }
 
-    // Loads the module the way the real host does. Throws HostError.
+    // Loads the module the way the real host does, on the loader thread. Throws HostError.
     void load();
     // Unloads the module, if one is loaded: onUnload, drop the plug-in's hooks and timers, cut its
     // handles off, call its release function, close the module. The unload always completes;
@@ -59,27 +65,34 @@ public:
     // The loaded plug-in; throws HostError if none is loaded.
     LoadedPlugin& plugin();
 
-    // Called with each line the plug-in logs, after it is printed; null to stop. One observer at a
-    // time (the console interpreter, which remembers what `expect log` can still match).
+    // Called with each line the plug-in logs, after it is printed, on the thread that logs it;
+    // null to stop. One observer at a time (the console interpreter, which remembers what `expect
+    // log` can still match). Set it while no plug-in code runs.
     void setLogObserver(std::function<void(const pluginsdk::LogLine&)> observer);
 
-    // Plug-in callbacks that threw since the last call, as messages; clears them.
+    // Plug-in callbacks that threw since the last call, as messages; clears them. Any thread.
     std::vector<std::string> takeCallbackFailures();
 
 private:
-    // Unloads the module, then removes the copy it was loaded from. Returns what the plug-in did
-    // wrong on the way, or nothing.
+    // Unloads the module, then removes the copy it was loaded from, on the loader thread. Returns
+    // what the plug-in did wrong on the way, or nothing.
     std::optional<std::string> unloadPlugin();
+    // load() and unloadPlugin() on the thread that runs them.
+    void loadHere();
+    std::optional<std::string> unloadPluginHere();
 
     std::string modulePath_;
     std::ostream& out_;
     std::shared_ptr<pluginsdk::World> world_;
     std::unique_ptr<LoadedPlugin> plugin_;
+    std::mutex failuresMutex_;
     std::vector<std::string> callbackFailures_;
     std::function<void(const pluginsdk::LogLine&)> logObserver_;
     SavedSettings* savedSettings_ = nullptr;
     bool privateCopies_ = false;
     std::unique_ptr<ModuleSnapshot> snapshot_;  // what plugin_ was loaded from, when loading copies
+    // Last: its threads stop before anything they might still use goes.
+    HostThreads threads_;
 };
 
 }  // namespace host

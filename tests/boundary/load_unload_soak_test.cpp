@@ -21,11 +21,12 @@ long peakResidentKilobytes() {
     return usage.ru_maxrss;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 // Under AddressSanitizer a cycle costs some forty times as much, and the peak size grows by about
 // 30 kB a cycle even with the runtime's quarantine off, while the same cycles without the
 // sanitizer stay flat: the runtime keeps bookkeeping for each module it sees opened. That build
-// runs fewer cycles and leaves memory to its leak checker.
+// runs fewer cycles and leaves memory to its leak checker. ThreadSanitizer's runtime costs as much a
+// cycle (every load is also tried in a child process, which it follows too), so its build does too.
 constexpr int kDefaultCycles = 300;
 constexpr bool kPeakMemoryMeaningful = false;
 #else

@@ -2,15 +2,21 @@
 # A CMake script (cmake -P) so that the same check runs wherever CTest does, also with the host
 # run under an emulator (Wine for the Windows build).
 #
-#   cmake -DHOST=PATH [-DEMULATOR=PROGRAM|ARG...] -DSCENARIO=FILE [-DEXPECTED=FILE] -P run_golden_scenario.cmake
+#   cmake -DHOST=PATH [-DEMULATOR=PROGRAM|ARG...] [-DHOST_ARGS=ARG|ARG...] [-DSUFFIX=WORD]
+#         -DSCENARIO=FILE [-DEXPECTED=FILE] -P run_golden_scenario.cmake
 #     Runs FILE twice; each run's standard output must equal EXPECTED (default: FILE with the
 #     extension .expected), its standard error FILE's .stderr file (empty if there is none), and
 #     its exit status must be 1 if there is a .stderr file, 0 otherwise.
+#     HOST_ARGS go to the host before `run` (for example --threads|separate). With SUFFIX the
+#     transcripts are NAME.SUFFIX.expected and NAME.SUFFIX.stderr (NAME.stderr when there is no
+#     NAME.SUFFIX.stderr, since errors read alike in every arrangement).
 #     With the environment variable QUORVEL_UPDATE_GOLDEN=1 it writes those files instead.
 #
-#   cmake -DHOST=PATH [-DEMULATOR=...] -DSCENARIO=FILE -DCLOCKS=A|B... -DWORK_DIR=DIR -P run_golden_scenario.cmake
+#   cmake -DHOST=PATH [-DEMULATOR=...] [-DHOST_ARGS=...] -DSCENARIO=FILE -DCLOCKS=A|B... -DWORK_DIR=DIR
+#         [-DCLOCKS_ALIKE=ON] -P run_golden_scenario.cmake
 #     Runs FILE (which must not set the clock) behind `clock A`, `clock B`, ... twice each: the
-#     same clock must give the same bytes, different clocks different bytes.
+#     same clock must give the same bytes, different clocks different bytes; with CLOCKS_ALIKE,
+#     every clock the same bytes (the clock does not decide them).
 #
 # The host always gets the scenario as a bare file name in its own folder, so error messages read
 # "NAME.scenario:LINE: error: ..." on every platform.
@@ -23,11 +29,12 @@ foreach(required HOST SCENARIO)
   endif()
 endforeach()
 string(REPLACE "|" ";" emulator "${EMULATOR}")
+string(REPLACE "|" ";" host_args "${HOST_ARGS}")
 
 # run_host(FOLDER FILE PREFIX): runs the host on FOLDER/FILE; sets PREFIX_out, PREFIX_err, PREFIX_status.
 function(run_host folder file prefix)
   execute_process(
-    COMMAND ${emulator} "${HOST}" run "${file}"
+    COMMAND ${emulator} "${HOST}" ${host_args} run "${file}"
     WORKING_DIRECTORY "${folder}"
     OUTPUT_VARIABLE out
     ERROR_VARIABLE err
@@ -85,7 +92,9 @@ if(DEFINED CLOCKS)
     endif()
     require_same("clock ${clock}: the second run's output" "${first_out}" "${second_out}")
     foreach(earlier IN LISTS seen)
-      if(first_out STREQUAL "${out_${earlier}}")
+      if(CLOCKS_ALIKE)
+        require_same("clock ${clock} against clock ${earlier}" "${out_${earlier}}" "${first_out}")
+      elseif(first_out STREQUAL "${out_${earlier}}")
         message(FATAL_ERROR "clock ${clock} and clock ${earlier} gave the same output:\n${first_out}")
       endif()
     endforeach()
@@ -95,20 +104,34 @@ if(DEFINED CLOCKS)
   return()
 endif()
 
-if(NOT DEFINED EXPECTED)
-  set(EXPECTED "${folder}/${stem}.expected")
+set(variant "")
+if(DEFINED SUFFIX AND NOT SUFFIX STREQUAL "")
+  set(variant ".${SUFFIX}")
 endif()
-set(expected_stderr_file "${folder}/${stem}.stderr")
+if(NOT DEFINED EXPECTED)
+  set(EXPECTED "${folder}/${stem}${variant}.expected")
+endif()
+set(expected_stderr_file "${folder}/${stem}${variant}.stderr")
+set(shared_stderr_file "${folder}/${stem}.stderr")
+if(NOT EXISTS "${expected_stderr_file}" AND EXISTS "${shared_stderr_file}")
+  set(expected_stderr_file "${shared_stderr_file}")
+endif()
 
 run_host("${folder}" "${file}" first)
 run_host("${folder}" "${file}" second)
 
 if("$ENV{QUORVEL_UPDATE_GOLDEN}" STREQUAL "1")
   file(WRITE "${EXPECTED}" "${first_out}")
-  if(first_err STREQUAL "")
-    file(REMOVE "${expected_stderr_file}")
+  # A variant keeps the shared standard error file when it reads the same.
+  set(own_stderr_file "${folder}/${stem}${variant}.stderr")
+  set(shared_err "")
+  if(NOT variant STREQUAL "" AND EXISTS "${shared_stderr_file}")
+    file(READ "${shared_stderr_file}" shared_err)
+  endif()
+  if(first_err STREQUAL "" OR (NOT variant STREQUAL "" AND first_err STREQUAL shared_err))
+    file(REMOVE "${own_stderr_file}")
   else()
-    file(WRITE "${expected_stderr_file}" "${first_err}")
+    file(WRITE "${own_stderr_file}" "${first_err}")
   endif()
   message(STATUS "wrote ${EXPECTED} (exit status ${first_status})")
   return()

@@ -13,9 +13,12 @@
 //   4. at unload it calls onUnload, drops the plug-in's hooks and timers, cuts both handles off
 //      (calls through them do nothing from then on, and they test false), and calls the module's
 //      release function; then it closes the module.
-// All of it on the host's loading thread, one call at a time. An exception out of getPlugin or
-// onLoad makes the host refuse the plug-in; one out of onUnload or the release function is
-// reported, and the unload completes all the same.
+// An exception out of getPlugin or onLoad makes the host refuse the plug-in; one out of onUnload or
+// the release function is reported, and the unload completes all the same.
+// Threads: steps 1 to 4 and onUnload run on the host's loader thread, one call at a time. Hooks and
+// timers run on the game thread (see GameWrapper), the settings panel on the render thread (see
+// PluginSettingsWindow), possibly at the same time as each other. Copies of the shared pointer that
+// owns the object may be dropped on any thread; the object dies on the thread that drops the last.
 #pragma once
 
 #include <memory>

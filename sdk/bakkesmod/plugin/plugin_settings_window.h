@@ -9,6 +9,9 @@
 // loaded and before the first DrawSettingsPanel. It calls DrawSettingsPanel only while it builds a
 // Dear ImGui frame and has a window begun, on the thread that builds the frame. GetDisplayName
 // may be called at any time. The host owns the context, the frame and the window.
+// Threads: all three on the host's render thread, the one that builds the frames, which is neither
+// the loader thread nor the game thread: the panel runs while the game's hooks and timers run. The
+// host calls AttachImGuiContext(0) on the render thread before it unloads the plug-in.
 #pragma once
 
 #include <cstdint>

@@ -5,7 +5,11 @@
 // Liveness: the handle names the actor, it does not keep it alive. Once the host destroys the
 // actor, every handle to it tests false, and the other operations do nothing (GetVelocity then
 // returns (0, 0, 0)). A handle never touches freed memory.
-// Threads: the host calls plug-ins on its game thread; handles are used on that thread.
+// Threads: any thread. The host keeps the actor's state behind its own lock, so the game thread may
+// set the velocity while another thread reads it; each call sees the state as it was before or
+// after another thread's call, never half of it. One handle object is used by one thread at a
+// time; to hand an actor to another thread, copy the handle. Copies may be made and destroyed on
+// any thread. No host lock is held when a call returns.
 #pragma once
 
 #include <memory>

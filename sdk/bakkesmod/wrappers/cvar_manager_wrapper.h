@@ -8,7 +8,10 @@
 // Cut off: once unloading begins (before the host calls the module's release function) the handle
 // is cut off from the console: it tests false, registrations and logging do nothing and lookups
 // give false handles. Variable handles taken earlier stay valid: the variables belong to the host.
-// Threads: the host calls plug-ins on one thread at a time; so must the plug-in call this.
+// Threads: any thread: the loader thread in onLoad, the game thread in hooks and timers, the render
+// thread in the settings panel, also at the same time. The host keeps the variables and the log
+// behind its own lock and holds none when a call returns. Lines logged from several threads each
+// arrive whole, in the order the calls took the host's lock.
 #pragma once
 
 #include <memory>

@@ -7,8 +7,10 @@
 // false and 0.0, "1" is true and 1.0). A write is seen by later reads through any handle. The host
 // may refuse a value (text that is not a number for a numeric variable) or clamp it to the
 // variable's registered range; the writer is not told.
-// Threads: the host's game thread and the thread that draws the settings window; the host calls
-// plug-ins on one of them at a time.
+// Threads: any thread, typically the game thread (reading in a timer) and the render thread
+// (reading and writing in the settings panel) at the same time. The host keeps the value behind its
+// own lock: a read sees the value before or after a concurrent write, never a mixture. One handle
+// object is used by one thread at a time; copies may be made and destroyed on any thread.
 #pragma once
 
 #include <memory>

@@ -10,6 +10,11 @@
 // Callbacks: the function objects passed in belong to the host from then on. The host calls them
 // on its game thread. A callback may set further hooks or timers; a timer set from a callback
 // waits for its own due time.
+// Threads: HookEventWithCallerPost and SetTimeout may be called from any thread (the loader thread
+// in onLoad, the game thread in callbacks). No host lock is held while a callback runs, so a
+// callback may call any SDK operation. When the host unloads the plug-in on its loader thread while
+// one of its callbacks runs on the game thread, the host waits for that callback to return before
+// it releases the plug-in; hooks and timers set after the host started unloading are dropped.
 #pragma once
 
 #include <functional>

@@ -1,0 +1,118 @@
+#include "task_thread.h"
+
+#include <exception>
+#include <iostream>
+#include <utility>
+
+namespace host {
+
+TaskThread::TaskThread(std::string name) : name_(std::move(name)), thread_([this] { loop(); }) {}
+
+TaskThread::~TaskThread() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        tick_ = nullptr;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void TaskThread::runAndWait(const std::function<void()>& task) {
+    if (isCurrent()) {
+        task();
+        return;
+    }
+    // The waiter's own state: it outlives the task, since the waiter does not return before `done`.
+    struct Handoff {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        std::exception_ptr error;
+    } handoff;
+    post([&task, &handoff] {
+        std::exception_ptr error;
+        try {
+            task();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        // Moved, not copied: this thread keeps no reference to the exception, so the waiter, which
+        // reads it last, also frees it.
+        const std::lock_guard lock(handoff.mutex);
+        handoff.error = std::move(error);
+        handoff.done = true;
+        // Notified under the lock: the waiter cannot return and destroy `handoff` before this ends.
+        handoff.finished.notify_one();
+    });
+    std::unique_lock lock(handoff.mutex);
+    handoff.finished.wait(lock, [&handoff] { return handoff.done; });
+    if (handoff.error) {
+        std::rethrow_exception(handoff.error);
+    }
+}
+
+void TaskThread::post(std::function<void()> task) {
+    {
+        const std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    wake_.notify_all();
+}
+
+void TaskThread::setTick(Clock::duration period, std::function<void()> tick) {
+    // Set on the thread itself, between two pieces of its work, so no earlier tick is running.
+    runAndWait([this, period, &tick] {
+        const std::lock_guard lock(mutex_);
+        tick_ = std::move(tick);
+        period_ = period;
+        nextTick_ = Clock::now() + period;
+    });
+}
+
+void TaskThread::loop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (!tasks_.empty()) {
+            std::function<void()> task = std::move(tasks_.front());
+            tasks_.pop_front();
+            lock.unlock();
+            try {
+                task();
+            } catch (const std::exception& error) {
+                std::cerr << "quorvel-host: the " << name_ << " thread's task failed: " << error.what() << '\n';
+            } catch (...) {
+                std::cerr << "quorvel-host: the " << name_ << " thread's task failed\n";
+            }
+            task = nullptr;
+            lock.lock();
+            continue;
+        }
+        if (stopping_) {
+            return;
+        }
+        if (!tick_) {
+            wake_.wait(lock);
+            continue;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now < nextTick_) {
+            wake_.wait_until(lock, nextTick_);
+            continue;
+        }
+        nextTick_ = now + period_;
+        std::function<void()> tick = tick_;
+        lock.unlock();
+        try {
+            tick();
+        } catch (const std::exception& error) {
+            std::cerr << "quorvel-host: the " << name_ << " thread's tick failed: " << error.what() << '\n';
+        } catch (...) {
+            std::cerr << "quorvel-host: the " << name_ << " thread's tick failed\n";
+        }
+        tick = nullptr;
+        lock.lock();
+    }
+}
+
+}  // namespace host
