@@ -15,6 +15,13 @@ ActorWrapper::ActorWrapper(const ActorWrapper& other) : actor_(other.actor_) {
 
 ActorWrapper& ActorWrapper::operator=(const ActorWrapper& other) = default;
 
+// The moved-from handle still exists and is counted until it is destroyed.
+ActorWrapper::ActorWrapper(ActorWrapper&& other) noexcept : actor_(std::move(other.actor_)) {
+    pluginsdk::detail::countActorHandle(+1);
+}
+
+ActorWrapper& ActorWrapper::operator=(ActorWrapper&& other) noexcept = default;
+
 ActorWrapper::~ActorWrapper() {
     pluginsdk::detail::countActorHandle(-1);
 }
@@ -37,6 +44,8 @@ void ActorWrapper::SetVelocity(Vector velocity) {
 BallWrapper::BallWrapper(std::weak_ptr<pluginsdk::detail::BallState> ball) : ActorWrapper(std::move(ball)) {}
 BallWrapper::BallWrapper(const BallWrapper& other) = default;
 BallWrapper& BallWrapper::operator=(const BallWrapper& other) = default;
+BallWrapper::BallWrapper(BallWrapper&& other) noexcept = default;
+BallWrapper& BallWrapper::operator=(BallWrapper&& other) noexcept = default;
 BallWrapper::~BallWrapper() = default;
 
 std::uint8_t BallWrapper::GetHitTeamNum() const {

@@ -27,7 +27,9 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
     if (!world) {
         return CVarWrapper({});
     }
-    world->trace("registerCvar " + name + " \"" + defaultValue + "\"");
+    if (world->tracing()) {
+        world->trace("registerCvar " + name + " \"" + defaultValue + "\"");
+    }
     return CVarWrapper(world->registerVariable(name, defaultValue, description, hasMin, min, hasMax, max));
 }
 
@@ -36,7 +38,9 @@ CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
     if (!world) {
         return CVarWrapper({});
     }
-    world->trace("getCvar " + name);
+    if (world->tracing()) {
+        world->trace("getCvar " + name);
+    }
     return CVarWrapper(world->findVariable(name));
 }
 

@@ -29,6 +29,13 @@ CVarWrapper::CVarWrapper(const CVarWrapper& other) : variable_(other.variable_) 
 
 CVarWrapper& CVarWrapper::operator=(const CVarWrapper& other) = default;
 
+// The moved-from handle still exists and is counted until it is destroyed.
+CVarWrapper::CVarWrapper(CVarWrapper&& other) noexcept : variable_(std::move(other.variable_)) {
+    pluginsdk::detail::countVariableHandle(+1);
+}
+
+CVarWrapper& CVarWrapper::operator=(CVarWrapper&& other) noexcept = default;
+
 CVarWrapper::~CVarWrapper() {
     pluginsdk::detail::countVariableHandle(-1);
 }

@@ -24,14 +24,18 @@ template <>
 void GameWrapper::HookEventWithCallerPost<BallWrapper>(
     std::string eventName, std::function<void(BallWrapper caller, void* params, std::string eventName)> callback) {
     if (const auto world = reachableWorld(scope_)) {
-        world->trace("hook post \"" + eventName + "\"");
+        if (world->tracing()) {
+            world->trace("hook post \"" + eventName + "\"");
+        }
         world->addPostHook(scope_->id, std::move(eventName), std::move(callback));
     }
 }
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float delaySeconds) {
     if (const auto world = reachableWorld(scope_)) {
-        world->trace("timeout " + pluginsdk::formatFloat(delaySeconds));
+        if (world->tracing()) {
+            world->trace("timeout " + pluginsdk::formatFloat(delaySeconds));
+        }
         world->addTimer(scope_->id, this, std::move(callback), delaySeconds);
     }
 }

@@ -128,6 +128,8 @@ public:
     // The SDK calls that reach the world from plug-ins ("hook ...", "timeout ...", "registerCvar
     // ...", "getCvar ..."), one line each, in the order they are made. Off while no listener is set.
     void setTraceListener(std::function<void(const std::string&)> listener);
+    // Whether a listener is set: the SDK's handles build a call's text only then.
+    bool tracing() const { return static_cast<bool>(traceListener_); }
     void trace(const std::string& call);
 
 private:

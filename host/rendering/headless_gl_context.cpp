@@ -115,6 +115,15 @@ HeadlessGlContext::HeadlessGlContext(int width, int height) : width_(width), hei
     context_ = context;
 }
 
+void HeadlessGlContext::makeCurrent() const {
+    if (eglGetCurrentContext() == context_) {
+        return;
+    }
+    if (eglMakeCurrent(display_, surface_, surface_, context_) != EGL_TRUE) {
+        throw HostError(eglProblem("cannot make the OpenGL context current again"));
+    }
+}
+
 HeadlessGlContext::~HeadlessGlContext() {
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroyContext(display_, context_);

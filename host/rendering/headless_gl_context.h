@@ -3,7 +3,8 @@
 // it works in CI and over SSH.
 //
 // Threads: the context is current on the thread that created it, which must do all drawing and
-// destroy it. Only one may be current on a thread at a time.
+// destroy it. Only one may be current on a thread at a time: a context used again after another
+// was made current must be made current first (makeCurrent).
 #pragma once
 
 #include "rgb_image.h"
@@ -18,6 +19,10 @@ public:
     ~HeadlessGlContext();
     HeadlessGlContext(const HeadlessGlContext&) = delete;
     HeadlessGlContext& operator=(const HeadlessGlContext&) = delete;
+
+    // Makes this context current on the calling thread again, after another was.
+    // Throws HostError if EGL refuses.
+    void makeCurrent() const;
 
     int width() const { return width_; }
     int height() const { return height_; }

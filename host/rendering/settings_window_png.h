@@ -1,10 +1,15 @@
-// Pictures of the host's settings window as a file, for whoever offers them to the user (the
+// Pictures of the host's settings window as files, for whoever offers them to the user (the
 // program's `panel png` command and its `panel --png` mode). Builds without headless OpenGL (the
-// Windows build) have these functions too, and they say why they cannot draw.
+// Windows build) have these too, and they say why they cannot draw.
 //
-// Threads: the host's one thread.
+// What draws a picture (an OpenGL context, Dear ImGui's renderer and its font atlas) costs far more
+// to set up than to use, so a session takes its pictures through one PanelPictures, which sets up at
+// the first picture and keeps it for the next ones.
+//
+// Threads: the host's one thread. Lifetime: a PanelPictures may outlive the plug-ins it drew.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "loader/loaded_plugin.h"
@@ -15,8 +20,15 @@ namespace host {
 // follow, such as loading the module.
 void requirePictures();
 
-// Renders one frame of the plug-in's settings window as it is now and writes it to `path`, whole or
-// not at all. Throws HostError.
-void writeSettingsWindowPng(LoadedPlugin& plugin, const std::string& path);
+class PanelPictures {
+public:
+    virtual ~PanelPictures() = default;
+    // Renders one frame of `plugin`'s settings window as it is now and writes it to `path`, whole or
+    // not at all. Throws HostError.
+    virtual void write(LoadedPlugin& plugin, const std::string& path) = 0;
+};
+
+// A session's pictures; sets nothing up yet. Throws HostError if this build cannot draw pictures.
+std::unique_ptr<PanelPictures> makePanelPictures();
 
 }  // namespace host

@@ -15,7 +15,7 @@ void requirePictures() {
     throw HostError(kNoPictures);
 }
 
-void writeSettingsWindowPng(LoadedPlugin& /*plugin*/, const std::string& /*path*/) {
+std::unique_ptr<PanelPictures> makePanelPictures() {
     throw HostError(kNoPictures);
 }
 

@@ -5,7 +5,6 @@
 #include <backends/imgui_impl_opengl3.h>
 
 #include "headless_gl_context.h"
-#include "png_file.h"
 #include "host_error.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
@@ -30,33 +29,52 @@ public:
 
 }  // namespace
 
-// Declared in the order they are set up; they are torn down in reverse, so the plug-in gives the
-// context back before the renderer stops, and the GL context goes last.
+// Declared in the order they are set up; they are torn down in reverse, so the renderer stops
+// before its Dear ImGui context goes, and the GL context goes last.
 struct SettingsWindowRenderer::Parts {
-    Parts(LoadedPlugin& plugin, int width, int height) : gl(width, height), window(plugin, imgui.get()) {}
+    Parts(int width, int height) : gl(width, height) {}
 
     HeadlessGlContext gl;
     HostImGuiContext imgui;
     OpenGl3Renderer renderer;
-    SettingsWindow window;
 };
 
-SettingsWindowRenderer::SettingsWindowRenderer(LoadedPlugin& plugin, int width, int height)
-    : parts_(std::make_unique<Parts>(plugin, width, height)) {}
+SettingsWindowRenderer::SettingsWindowRenderer(int width, int height)
+    : parts_(std::make_unique<Parts>(width, height)) {}
 
-SettingsWindowRenderer::~SettingsWindowRenderer() = default;
+SettingsWindowRenderer::~SettingsWindowRenderer() {
+    // Another GL or Dear ImGui context may be current: the renderer frees its textures and buffers
+    // on its own. If EGL refuses, they go with the GL context.
+    try {
+        parts_->gl.makeCurrent();
+    } catch (const HostError&) {
+    }
+    ImGui::SetCurrentContext(parts_->imgui.get());
+}
 
-RgbImage SettingsWindowRenderer::renderFrame() {
+RgbImage SettingsWindowRenderer::renderFrame(LoadedPlugin& plugin) {
+    // Another GL or Dear ImGui context may have been made current since the last frame.
+    parts_->gl.makeCurrent();
+    ImGui::SetCurrentContext(parts_->imgui.get());
     ImGuiIO& io = parts_->imgui.io();
     const ImVec2 size(static_cast<float>(parts_->gl.width()), static_cast<float>(parts_->gl.height()));
     io.DisplaySize = size;
     io.DeltaTime = 1.0f / 60.0f;
+    // Every picture shows the window as it appears, in the frame in which it opens (a window that
+    // stays open is drawn differently: focus settles after its first frame). So the window is
+    // closed for one frame, an empty one, before each picture after the first.
+    if (ImGui::GetFrameCount() > 0) {
+        ImGui::NewFrame();
+        ImGui::Render();
+    }
+    // Hands the context to the plug-in for this frame and takes it back when the call ends.
+    SettingsWindow window(plugin, parts_->imgui.get());
 
     ImGui_ImplOpenGL3_NewFrame();
     ImGui::NewFrame();
     ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
     ImGui::SetNextWindowSize(size);
-    parts_->window.draw();
+    window.draw();
     ImGui::Render();
 
     glViewport(0, 0, parts_->gl.width(), parts_->gl.height());
@@ -64,15 +82,6 @@ RgbImage SettingsWindowRenderer::renderFrame() {
     glClear(GL_COLOR_BUFFER_BIT);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     return parts_->gl.readPixels();
-}
-
-void requirePictures() {
-    // This build draws with Mesa's software device; whether it is installed shows when drawing.
-}
-
-void writeSettingsWindowPng(LoadedPlugin& plugin, const std::string& path) {
-    SettingsWindowRenderer renderer(plugin);
-    writePng(path, renderer.renderFrame());
 }
 
 }  // namespace host

@@ -1,9 +1,11 @@
 // The host's settings window drawn to an image without a display: a headless OpenGL context, the
-// host's Dear ImGui context with the OpenGL 3 renderer, and the plug-in's settings window filling
-// the picture.
+// host's Dear ImGui context with the OpenGL 3 renderer and its font atlas, and the plug-in's
+// settings window filling the picture.
 //
-// Calling order: construct it while the plug-in is loaded (it hands the plug-in its context),
-// call renderFrame() as often as wanted, destroy it before the plug-in is unloaded.
+// These cost far more to set up than a frame drawn with them, so one renderer keeps them for any
+// number of frames, of any plug-in loaded meanwhile: the plug-in is handed the host's Dear ImGui
+// context for the frame only. Every frame shows the window as it opens, so the same settings give
+// the same picture however many frames came before.
 // Threads: all on one thread (the OpenGL context is current there).
 #pragma once
 
@@ -20,16 +22,18 @@ namespace host {
 class SettingsWindowRenderer {
 public:
     // The picture is the settings window at its default size unless told otherwise.
-    // Throws HostError without software OpenGL or if the plug-in has no panel.
-    explicit SettingsWindowRenderer(LoadedPlugin& plugin, int width = SettingsWindow::kDefaultWidth,
+    // Throws HostError without software OpenGL.
+    explicit SettingsWindowRenderer(int width = SettingsWindow::kDefaultWidth,
                                     int height = SettingsWindow::kDefaultHeight);
     ~SettingsWindowRenderer();
     SettingsWindowRenderer(const SettingsWindowRenderer&) = delete;
     SettingsWindowRenderer& operator=(const SettingsWindowRenderer&) = delete;
 
-    // Builds one Dear ImGui frame with the settings window at the top left, filling the picture,
-    // and draws it. The plug-in reads its settings during the call.
-    RgbImage renderFrame();
+    // Builds one Dear ImGui frame with `plugin`'s settings window at the top left, filling the
+    // picture, and draws it. The plug-in reads its settings during the call, on the host's context,
+    // which it gives back before the call returns; the context stays current on this thread after
+    // the frame. Throws HostError if the plug-in has no panel.
+    RgbImage renderFrame(LoadedPlugin& plugin);
 
 private:
     struct Parts;

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include <EGL/egl.h>
 #include <imgui.h>
 #include <stb_image.h>
 
@@ -81,11 +82,11 @@ TEST_F(SettingsWindowPng, ATickedBoxIsDrawnWithTheCheckMarkAndAClearOneIsNot) {
     ASSERT_FALSE(pluginsdk::setVariableText(*session.world().findVariable("quorvel_enabled_blue"), "1"));
     const std::string path = temporaryFile("ticked_blue.png");
 
-    host::SettingsWindowRenderer renderer(session.plugin());
+    host::SettingsWindowRenderer renderer;
     quorvel_test::PanelLayout layout;
     {
         quorvel_test::LayoutRecorder recorder(session.world());
-        host::writePng(path, renderer.renderFrame());
+        host::writePng(path, renderer.renderFrame(session.plugin()));
         layout = recorder.finish("Quorvel");
     }
     const ImVec4 checkMark = ImGui::GetStyle().Colors[ImGuiCol_CheckMark];
@@ -127,6 +128,64 @@ TEST_F(SettingsWindowPng, PanelPngDrawsTheSettingsAsTheScriptLeftThem) {
     EXPECT_GT(differing, 0) << "the second picture shows the new trajectory";
     // Nothing was written to the settings by drawing them.
     EXPECT_EQ(session.world().findVariable("quorvel_trajectory")->writes, 0u);
+}
+
+bool samePixels(const DecodedPng& a, const DecodedPng& b) {
+    return a.pixels != nullptr && b.pixels != nullptr && a.width == b.width && a.height == b.height &&
+           std::memcmp(a.pixels.get(), b.pixels.get(), static_cast<std::size_t>(a.width) * a.height * 3) == 0;
+}
+
+TEST_F(SettingsWindowPng, PanelPngSetsUpOnceAndKeepsDrawingTheSamePicture) {
+    const std::string fresh = temporaryFile("fresh_renderer.png");
+    {
+        host::SettingsWindowRenderer renderer;
+        host::writePng(fresh, renderer.renderFrame(session.plugin()));
+    }
+    host::CommandInterpreter interpreter(session);
+    host::addPanelPngCommand(interpreter, session);
+    const std::string first = temporaryFile("kept_first.png");
+    const std::string second = temporaryFile("kept_second.png");
+    const std::string reloaded = temporaryFile("kept_reloaded.png");
+
+    interpreter.execute("panel png " + first);
+    const EGLContext kept = eglGetCurrentContext();
+    ASSERT_NE(kept, EGL_NO_CONTEXT) << "the OpenGL context is gone after the picture";
+    interpreter.execute("panel png " + second);
+    interpreter.execute("unload");
+    interpreter.execute("load");
+    interpreter.execute("panel png " + reloaded);
+
+    // One OpenGL context drew all three: the set-up was paid once.
+    EXPECT_EQ(eglGetCurrentContext(), kept);
+    // A kept renderer draws what a fresh one draws, also for a plug-in loaded since.
+    EXPECT_TRUE(samePixels(readPng(first), readPng(fresh)));
+    EXPECT_TRUE(samePixels(readPng(second), readPng(fresh)));
+    EXPECT_TRUE(samePixels(readPng(reloaded), readPng(fresh)));
+
+    // And with other settings.
+    interpreter.execute("quorvel_enabled_blue 1");
+    interpreter.execute("quorvel_trajectory 62.5");
+    const std::string changed = temporaryFile("kept_changed.png");
+    interpreter.execute("panel png " + changed);
+    const std::string freshChanged = temporaryFile("fresh_changed.png");
+    {
+        host::SettingsWindowRenderer renderer;
+        host::writePng(freshChanged, renderer.renderFrame(session.plugin()));
+    }
+    EXPECT_FALSE(samePixels(readPng(changed), readPng(fresh)));
+    EXPECT_TRUE(samePixels(readPng(changed), readPng(freshChanged)));
+}
+
+TEST_F(SettingsWindowPng, AFileThatCannotBeWrittenLeavesTheRendererUsable) {
+    host::CommandInterpreter interpreter(session);
+    host::addPanelPngCommand(interpreter, session);
+    const std::string good = temporaryFile("after_failure.png");
+    interpreter.execute("panel png " + temporaryFile("before_failure.png"));
+    const EGLContext kept = eglGetCurrentContext();
+    EXPECT_THROW(interpreter.execute("panel png /nonexistent-directory/panel.png"), host::HostError);
+    interpreter.execute("panel png " + good);
+    EXPECT_TRUE(samePixels(readPng(good), readPng(temporaryFile("before_failure.png"))));
+    EXPECT_EQ(eglGetCurrentContext(), kept);
 }
 
 TEST_F(SettingsWindowPng, PanelPngReportsWhatItCannotDo) {

@@ -1,7 +1,7 @@
 // ActorWrapper: a value handle to one actor (a thing that moves) in the game world.
 //
 // Who makes them: the host, when it hands an actor to a plug-in (for example as the caller of an
-// event hook). A plug-in copies a handle where it must outlive the call that gave it.
+// event hook). A plug-in copies or moves a handle where it must outlive the call that gave it.
 // Liveness: the handle names the actor, it does not keep it alive. Once the host destroys the
 // actor, every handle to it tests false, and the other operations do nothing (GetVelocity then
 // returns (0, 0, 0)). A handle never touches freed memory.
@@ -20,6 +20,10 @@ public:
     explicit ActorWrapper(std::weak_ptr<pluginsdk::detail::BallState> actor);
     ActorWrapper(const ActorWrapper& other);
     ActorWrapper& operator=(const ActorWrapper& other);
+    // Moving takes the reference over without touching the actor's reference counts; the
+    // moved-from handle tests false.
+    ActorWrapper(ActorWrapper&& other) noexcept;
+    ActorWrapper& operator=(ActorWrapper&& other) noexcept;
     ~ActorWrapper();
 
     // True while the actor exists.

@@ -11,6 +11,9 @@ public:
     explicit BallWrapper(std::weak_ptr<pluginsdk::detail::BallState> ball);
     BallWrapper(const BallWrapper& other);
     BallWrapper& operator=(const BallWrapper& other);
+    // The moved-from handle tests false.
+    BallWrapper(BallWrapper&& other) noexcept;
+    BallWrapper& operator=(BallWrapper&& other) noexcept;
     ~BallWrapper();
 
     // The team of the last car that hit the ball: 0 is blue, any other value orange.

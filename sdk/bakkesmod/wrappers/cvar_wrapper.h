@@ -22,6 +22,9 @@ public:
     explicit CVarWrapper(std::weak_ptr<pluginsdk::detail::ConsoleVariable> variable);
     CVarWrapper(const CVarWrapper& other);
     CVarWrapper& operator=(const CVarWrapper& other);
+    // The moved-from handle tests false.
+    CVarWrapper(CVarWrapper&& other) noexcept;
+    CVarWrapper& operator=(CVarWrapper&& other) noexcept;
     ~CVarWrapper();
 
     // True while the variable exists.

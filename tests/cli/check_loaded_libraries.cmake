@@ -1,0 +1,30 @@
+# Runs quorvel-host once with the dynamic linker reporting every library it starts, and checks
+# which: none whose file name matches NOT_LOADED, and, if given, one that matches LOADED.
+#   cmake -DHOST=... -DARGS="a|b" [-DNOT_LOADED=regex] [-DLOADED=regex] -P check_loaded_libraries.cmake
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "|" ";" arguments "${ARGS}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_DEBUG=libs ${HOST} ${arguments}
+  INPUT_FILE /dev/null
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+string(REGEX MATCHALL "calling init: [^\n]*" started "${err}")
+list(TRANSFORM started REPLACE "^calling init: " "")
+list(JOIN started "\n" started_text)
+set(report "\n--- exit status: ${status}\n--- libraries started:\n${started_text}\n--- stdout:\n${out}")
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "quorvel-host failed${report}")
+endif()
+if(NOT started)
+  message(FATAL_ERROR "the dynamic linker reported no libraries (LD_DEBUG not honoured?)${report}")
+endif()
+foreach(library IN LISTS started)
+  get_filename_component(name "${library}" NAME)
+  if(DEFINED NOT_LOADED AND name MATCHES "${NOT_LOADED}")
+    message(FATAL_ERROR "loaded ${library}, which it should not${report}")
+  endif()
+  if(DEFINED LOADED AND name MATCHES "${LOADED}")
+    set(found TRUE)
+  endif()
+endforeach()
+if(DEFINED LOADED AND NOT found)
+  message(FATAL_ERROR "loaded nothing matching '${LOADED}'${report}")
+endif()
