@@ -34,11 +34,12 @@ wait_for_screen() {
 }
 start_console() {
   tmux -L "$socket" new-session -d -s console -x 120 -y 40 \
-    "env XDG_STATE_HOME='$work/state' '$host' --no-config console; sleep 30"
+    "env XDG_STATE_HOME='$work/state' '$host' --no-config console; sleep 30" ||
+    fail "tmux cannot start a session"
   wait_for_screen '^quorvel>'
 }
 keys() {
-  tmux -L "$socket" send-keys -t console "$@"
+  tmux -L "$socket" send-keys -t console "$@" || fail "tmux cannot send keys $*"
 }
 end_console() {
   keys C-d

@@ -3,7 +3,7 @@
 #
 #   drive_live_window.sh SCENARIO HOST PROBE
 #
-# SCENARIO: orange_box, orange_touch, factor_slider or reload. HOST is quorvel-host, PROBE the
+# SCENARIO: orange_box, orange_touch, factor_slider, reload or watch. HOST is quorvel-host, PROBE the
 # screenshot probe. Widget positions come from the window's own layout file (gui --layout); the
 # outcome is read from what the host gives anyway: the plug-in's log lines on standard output, the
 # saved settings after exit, and the picture of the window as it closed (gui --screenshot).
@@ -53,8 +53,16 @@ wait_for "$work/display" '^[0-9]+$'
 export DISPLAY=":$(cat "$work/display")"
 export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
 
-"$host" --config "$work/host.cfg" gui --layout "$work/layout" --screenshot "$work/shot.png" \
-  >"$work/out" 2>"$work/err" &
+# The watch scenario watches a copy of the module, which it then writes over as a build would.
+module=$(dirname "$host")/Quorvel.so
+gui_options=()
+if [ "$scenario" = watch ]; then
+  cp "$module" "$work/Quorvel.so"
+  module="$work/Quorvel.so"
+  gui_options=(--watch)
+fi
+"$host" --module "$module" --config "$work/host.cfg" gui "${gui_options[@]}" --layout "$work/layout" \
+  --screenshot "$work/shot.png" >"$work/out" 2>"$work/err" &
 host_pid=$!
 wait_for "$work/layout" '^orange_touch '
 wait_for "$work/layout" '^variable:quorvel_trajectory '
@@ -157,6 +165,22 @@ case "$scenario" in
     grep -qx 'quorvel_enabled_orange 1' "$work/host.cfg" || fail "the orange switch was not kept"
     orange=$(ticked variable:quorvel_enabled_orange)
     [ "$orange" -ge 10 ] || fail "after the reload the orange box does not look ticked ($orange)"
+    ;;
+  watch)
+    tick_orange
+    # Written over in place, in two steps, as a copy or a build does: the host must neither crash
+    # nor load the half-written file, and says why the garbage does not load.
+    head -c 1000 "$(dirname "$host")/Quorvel.so" >"$module"
+    sleep 0.2
+    echo "not a module" >"$module"
+    wait_for "$work/err" "^quorvel-host: reload: cannot load '$module'"
+    grep -q '^quorvel-host: reloaded' "$work/out" && fail "a file that is not a module was taken as reloaded"
+    cp "$(dirname "$host")/Quorvel.so" "$module"
+    wait_for "$work/out" '^quorvel-host: reloaded '
+    # The new build answers touches with the values kept in the host.
+    orange_touch_logs
+    stop_host
+    grep -qx 'quorvel_enabled_orange 1' "$work/host.cfg" || fail "the orange switch was not kept"
     ;;
   *)
     fail "unknown scenario"
