@@ -130,7 +130,7 @@ TEST(SavedSettings, FloatsRoundTripExactly) {
         SavedSettings settings(path, warnings);
         auto world = worldWith(settings);
         for (std::size_t i = 0; i < std::size(values); ++i) {
-            auto variable = world->registerVariable("v" + std::to_string(i), "0", "", false, 0, false, 0);
+            auto variable = world->registerVariable(std::string("v").append(std::to_string(i)), "0", "", false, 0, false, 0);
             char text[32];
             std::snprintf(text, sizeof text, "%a", static_cast<double>(values[i]));
             ASSERT_FALSE(pluginsdk::setVariableText(*variable, text));
@@ -141,7 +141,7 @@ TEST(SavedSettings, FloatsRoundTripExactly) {
     SavedSettings settings(path, warnings);
     auto world = worldWith(settings);
     for (std::size_t i = 0; i < std::size(values); ++i) {
-        const auto variable = world->registerVariable("v" + std::to_string(i), "0", "", false, 0, false, 0);
+        const auto variable = world->registerVariable(std::string("v").append(std::to_string(i)), "0", "", false, 0, false, 0);
         EXPECT_EQ(std::memcmp(&variable->number, &values[i], sizeof(float)), 0)
             << i << ": " << variable->value << " in\n" << readWholeFile(path);
     }

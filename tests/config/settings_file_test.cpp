@@ -92,14 +92,14 @@ TEST(SettingsFile, EveryValueReadsBackExactlyAsItWasSet) {
         "\x7f\x1b", "\xc3\xa9t\xc3\xa9", "\\x41", "ends with backslash\\"};
     SettingsFile file;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        file.set("v" + std::to_string(i), values[i]);
+        file.set(std::string("v").append(std::to_string(i)), values[i]);
     }
     std::vector<std::string> warnings;
     const SettingsFile read = parse(file.text(), warnings);
     EXPECT_TRUE(warnings.empty()) << warnings.front();
     for (std::size_t i = 0; i < values.size(); ++i) {
-        ASSERT_TRUE(read.find("v" + std::to_string(i))) << i;
-        EXPECT_EQ(read.find("v" + std::to_string(i))->value, values[i]) << i;
+        ASSERT_TRUE(read.find(std::string("v").append(std::to_string(i)))) << i;
+        EXPECT_EQ(read.find(std::string("v").append(std::to_string(i)))->value, values[i]) << i;
     }
     // Plain words stay readable as a person would type them.
     EXPECT_EQ(host::formatSettingLine("quorvel_factor", "0.5"), "quorvel_factor 0.5");
