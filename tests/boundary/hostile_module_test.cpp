@@ -6,23 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "load_refusal.h"
 #include "loader/loaded_plugin.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/world.h"
 
 namespace {
 
+using quorvel_test::refusalOf;
+
 std::string fakeModule(const std::string& defect) {
     return FAKE_MODULE_DIR "/" + defect + MODULE_SUFFIX;
-}
-
-std::string refusalOf(const std::string& path, const std::shared_ptr<pluginsdk::World>& world) {
-    try {
-        host::LoadedPlugin::load(path, world);
-    } catch (const host::HostError& error) {
-        return error.what();
-    }
-    return "";
 }
 
 bool logged(const pluginsdk::World& world, const std::string& text) {

@@ -5,10 +5,13 @@
 #include <cstdio>
 #include <fstream>
 
+#include "load_refusal.h"
 #include "loader/loaded_plugin.h"
 #include "pluginsdk/world.h"
 
 namespace {
+
+using quorvel_test::refusalOf;
 
 struct Refusal {
     std::string file;
@@ -20,15 +23,6 @@ void PrintTo(const Refusal& refusal, std::ostream* out) {
 }
 
 class LoaderRefusal : public ::testing::TestWithParam<Refusal> {};
-
-std::string refusalOf(const std::string& path, const std::shared_ptr<pluginsdk::World>& world) {
-    try {
-        host::LoadedPlugin::load(path, world);
-    } catch (const host::HostError& error) {
-        return error.what();
-    }
-    return "";
-}
 
 }  // namespace
 

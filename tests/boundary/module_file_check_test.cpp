@@ -12,12 +12,15 @@
 #include <sys/stat.h>
 #endif
 
+#include "load_refusal.h"
 #include "loader/loaded_plugin.h"
 #include "loader/module_file_check.h"
 #include "loader/pe_image_check.h"
 #include "pluginsdk/world.h"
 
 namespace {
+
+using quorvel_test::refusalOf;
 
 std::vector<char> readWhole(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -27,15 +30,6 @@ std::vector<char> readWhole(const std::string& path) {
 void writeWhole(const std::string& path, const char* bytes, std::size_t size) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(bytes, static_cast<std::streamsize>(size));
-}
-
-std::string refusalOf(const std::string& path, const std::shared_ptr<pluginsdk::World>& world) {
-    try {
-        host::LoadedPlugin::load(path, world);
-    } catch (const host::HostError& error) {
-        return error.what();
-    }
-    return "";
 }
 
 host::ModuleImage imageOf(const std::vector<unsigned char>& bytes) {

@@ -8,21 +8,22 @@
 #include "config/settings_autosave.h"
 #include "pluginsdk/world.h"
 #include "scratch_folder.h"
+#include "whole_file.h"
 #include "session/module_watcher.h"
 
 TEST(ModuleWatcher, ReloadsOnceTheFileHasStoppedChanging) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("Quorvel.so");
-    writeWholeFile(path, "first build");
+    quorvel_test::writeWholeFile(path, "first build");
     host::ModuleWatcher watcher(path, 0.5);
     EXPECT_FALSE(watcher.poll(0.0));
     EXPECT_FALSE(watcher.poll(10.0)) << "the file loaded at start is no change";
 
     // A build writes the file in steps; each step restarts the wait.
-    writeWholeFile(path, "second build, part");
+    quorvel_test::writeWholeFile(path, "second build, part");
     EXPECT_FALSE(watcher.poll(11.0));
     EXPECT_FALSE(watcher.poll(11.4));
-    writeWholeFile(path, "second build, whole file");
+    quorvel_test::writeWholeFile(path, "second build, whole file");
     EXPECT_FALSE(watcher.poll(11.45));
     EXPECT_FALSE(watcher.poll(11.9));
     EXPECT_TRUE(watcher.poll(12.0));
@@ -32,13 +33,13 @@ TEST(ModuleWatcher, ReloadsOnceTheFileHasStoppedChanging) {
     std::filesystem::remove(path);
     EXPECT_FALSE(watcher.poll(14.0));
     EXPECT_FALSE(watcher.poll(20.0));
-    writeWholeFile(path, "third build, written after a clean");
+    quorvel_test::writeWholeFile(path, "third build, written after a clean");
     EXPECT_FALSE(watcher.poll(21.0));
     EXPECT_TRUE(watcher.poll(21.5));
 }
 
 TEST(SettingsAutosave, SavesOnceTheValuesHaveStoppedChanging) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
     std::ostringstream warnings;
     host::SavedSettings settings(path, warnings);
@@ -48,7 +49,7 @@ TEST(SettingsAutosave, SavesOnceTheValuesHaveStoppedChanging) {
 
     EXPECT_FALSE(autosave.poll(0.0, world->variables()));
     EXPECT_FALSE(autosave.poll(0.6, world->variables()));
-    EXPECT_EQ(readWholeFile(path), "quorvel_factor 1\n");
+    EXPECT_EQ(quorvel_test::readWholeFile(path), "quorvel_factor 1\n");
 
     // A slider dragged over several frames: saved once, with where it ended.
     double now = 1.0;
@@ -58,15 +59,15 @@ TEST(SettingsAutosave, SavesOnceTheValuesHaveStoppedChanging) {
         EXPECT_FALSE(autosave.poll(now, world->variables()));
         now += 0.2;
         EXPECT_FALSE(autosave.poll(now, world->variables()));
-        EXPECT_EQ(readWholeFile(path), "quorvel_factor 1\n") << "saved while still changing";
+        EXPECT_EQ(quorvel_test::readWholeFile(path), "quorvel_factor 1\n") << "saved while still changing";
     }
     EXPECT_FALSE(autosave.poll(now + 0.5, world->variables()));
-    EXPECT_EQ(readWholeFile(path), "quorvel_factor 0.600000024\n");
+    EXPECT_EQ(quorvel_test::readWholeFile(path), "quorvel_factor 0.600000024\n");
 }
 
 TEST(SettingsAutosave, AFailedSaveIsReportedOncePerChange) {
-    ScratchFolder folder;
-    writeWholeFile(folder.file("a-file"), "");
+    quorvel_test::ScratchFolder folder;
+    quorvel_test::writeWholeFile(folder.file("a-file"), "");
     std::ostringstream warnings;
     host::SavedSettings settings(folder.file("a-file/host.cfg"), warnings);
     auto world = pluginsdk::World::create();

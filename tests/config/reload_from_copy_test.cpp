@@ -8,10 +8,11 @@
 
 #include "console/command_interpreter.h"
 #include "scratch_folder.h"
+#include "whole_file.h"
 #include "session/host_session.h"
 
 TEST(ReloadFromCopy, WritingOverTheModuleFileLeavesTheLoadedModuleRunning) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string module = folder.file(std::filesystem::path(QUORVEL_MODULE_PATH).filename().string());
     std::filesystem::copy_file(QUORVEL_MODULE_PATH, module);
     std::ostringstream out;
@@ -23,7 +24,7 @@ TEST(ReloadFromCopy, WritingOverTheModuleFileLeavesTheLoadedModuleRunning) {
     console.execute("quorvel_factor 0.5");
 
     // In place, as cp does: the same file, truncated and written again.
-    writeWholeFile(module, "not a module any more");
+    quorvel_test::writeWholeFile(module, "not a module any more");
     console.execute("ball 100 0 0");
     console.execute("touch 1");
     console.execute("wait 0.02");

@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
-#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -16,6 +14,10 @@
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/world.h"
 #include "scratch_folder.h"
+#ifndef _WIN32
+#include "file_size_limit.h"
+#endif
+#include "whole_file.h"
 
 using host::SavedSettings;
 
@@ -46,8 +48,8 @@ ino_t inodeOf(const std::string& path) {
 }  // namespace
 
 TEST(SavedSettings, ARegisteredVariableTakesItsSavedValueAndKeepsItsDefault) {
-    ScratchFolder folder;
-    writeWholeFile(folder.file("host.cfg"),
+    quorvel_test::ScratchFolder folder;
+    quorvel_test::writeWholeFile(folder.file("host.cfg"),
                    "quorvel_factor 0.25\n"
                    "quorvel_trajectory 250\n"
                    "quorvel_enabled_blue fast\n"
@@ -74,9 +76,9 @@ TEST(SavedSettings, ARegisteredVariableTakesItsSavedValueAndKeepsItsDefault) {
 }
 
 TEST(SavedSettings, WarningsShowTheFilesControlCharactersEscaped) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
-    writeWholeFile(path, "evil\x1b[2J\n");
+    quorvel_test::writeWholeFile(path, "evil\x1b[2J\n");
     std::ostringstream warnings;
     SavedSettings settings(path, warnings);
     EXPECT_EQ(warnings.str().find('\x1b'), std::string::npos) << warnings.str();
@@ -84,9 +86,9 @@ TEST(SavedSettings, WarningsShowTheFilesControlCharactersEscaped) {
 }
 
 TEST(SavedSettings, SaveWritesTheSessionsVariablesAndKeepsEveryOtherLine) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
-    writeWholeFile(path,
+    quorvel_test::writeWholeFile(path,
                    "# my settings\n"
                    "other_plugin_gain 3   # not loaded today\n"
                    "quorvel_factor 0.50 # as I typed it\n"
@@ -105,7 +107,7 @@ TEST(SavedSettings, SaveWritesTheSessionsVariablesAndKeepsEveryOtherLine) {
     EXPECT_TRUE(settings.wouldChange(world->variables()));
     ASSERT_FALSE(settings.save(world->variables()));
     EXPECT_FALSE(settings.wouldChange(world->variables()));
-    EXPECT_EQ(readWholeFile(path),
+    EXPECT_EQ(quorvel_test::readWholeFile(path),
               "# my settings\n"
               "other_plugin_gain 3   # not loaded today\n"
               "quorvel_factor 0.50 # as I typed it\n"
@@ -122,7 +124,7 @@ TEST(SavedSettings, SaveWritesTheSessionsVariablesAndKeepsEveryOtherLine) {
 }
 
 TEST(SavedSettings, FloatsRoundTripExactly) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
     const float values[] = {0.1f, 1.0f / 3.0f, -0.0f, 1e-40f, 3.4028235e38f, -123456.789f, 16777217.0f};
     {
@@ -143,12 +145,12 @@ TEST(SavedSettings, FloatsRoundTripExactly) {
     for (std::size_t i = 0; i < std::size(values); ++i) {
         const auto variable = world->registerVariable(std::string("v").append(std::to_string(i)), "0", "", false, 0, false, 0);
         EXPECT_EQ(std::memcmp(&variable->number, &values[i], sizeof(float)), 0)
-            << i << ": " << variable->value << " in\n" << readWholeFile(path);
+            << i << ": " << variable->value << " in\n" << quorvel_test::readWholeFile(path);
     }
 }
 
 TEST(SavedSettings, SaveCreatesTheFoldersAndWritesNothingWhenNothingChanged) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("config/quorvel/host.cfg");
     std::ostringstream warnings;
     SavedSettings settings(path, warnings);
@@ -160,7 +162,7 @@ TEST(SavedSettings, SaveCreatesTheFoldersAndWritesNothingWhenNothingChanged) {
 
     registerNumber(*world, "quorvel_factor", "1");
     ASSERT_FALSE(settings.save(world->variables()));
-    EXPECT_EQ(readWholeFile(path), "quorvel_factor 1\n");
+    EXPECT_EQ(quorvel_test::readWholeFile(path), "quorvel_factor 1\n");
 #ifndef _WIN32
     const ino_t first = inodeOf(path);
     ASSERT_FALSE(settings.save(world->variables()));
@@ -171,10 +173,10 @@ TEST(SavedSettings, SaveCreatesTheFoldersAndWritesNothingWhenNothingChanged) {
 #ifndef _WIN32
 // A file size limit stands in for a full disk (root writes anywhere, so permissions cannot).
 TEST(SavedSettings, AFailedSaveSaysWhyAndKeepsTheOldFile) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
     const std::string old = "quorvel_factor 0.5\n";
-    writeWholeFile(path, old);
+    quorvel_test::writeWholeFile(path, old);
     std::ostringstream warnings;
     SavedSettings settings(path, warnings);
     auto world = worldWith(settings);
@@ -183,36 +185,32 @@ TEST(SavedSettings, AFailedSaveSaysWhyAndKeepsTheOldFile) {
     auto note = world->registerVariable("note", "", "", false, 0, false, 0);
     note->value = std::string(4096, 'x');
 
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::optional<std::string> problem = settings.save(world->variables());
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    std::optional<std::string> problem;
+    {
+        const quorvel_test::FileSizeLimit limit(64);
+        problem = settings.save(world->variables());
+    }
 
     ASSERT_TRUE(problem);
     EXPECT_NE(problem->find("cannot write"), std::string::npos) << *problem;
     EXPECT_NE(problem->find("File too large"), std::string::npos) << *problem;
-    EXPECT_EQ(readWholeFile(path), old);
+    EXPECT_EQ(quorvel_test::readWholeFile(path), old);
     // No temporary file is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
     // Once there is room again, the save goes through.
     EXPECT_TRUE(settings.wouldChange(world->variables()));
     ASSERT_FALSE(settings.save(world->variables()));
-    EXPECT_NE(readWholeFile(path).find(std::string(4096, 'x')), std::string::npos);
+    EXPECT_NE(quorvel_test::readWholeFile(path).find(std::string(4096, 'x')), std::string::npos);
     EXPECT_EQ(factor->value, "0.5");
 }
 #endif
 
 TEST(SavedSettings, AFileThatCannotBeReadIsNeverSavedOver) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     // A folder where the file should be: it exists, but is no settings file.
     const std::string path = folder.file("host.cfg");
     std::filesystem::create_directory(path);
-    writeWholeFile(path + "/inside", "mine");
+    quorvel_test::writeWholeFile(path + "/inside", "mine");
     std::ostringstream warnings;
     SavedSettings settings(path, warnings);
     EXPECT_EQ(warnings.str().rfind(path + ": warning: cannot read the saved settings: it is not a regular file", 0), 0u)
@@ -222,5 +220,5 @@ TEST(SavedSettings, AFileThatCannotBeReadIsNeverSavedOver) {
     const std::optional<std::string> problem = settings.save(world->variables());
     ASSERT_TRUE(problem);
     EXPECT_NE(problem->find("could not be read at start"), std::string::npos) << *problem;
-    EXPECT_EQ(readWholeFile(path + "/inside"), "mine");
+    EXPECT_EQ(quorvel_test::readWholeFile(path + "/inside"), "mine");
 }

@@ -6,6 +6,7 @@
 #include "config/saved_settings.h"
 #include "console/command_interpreter.h"
 #include "scratch_folder.h"
+#include "whole_file.h"
 #include "session/host_session.h"
 
 namespace {
@@ -24,9 +25,9 @@ struct SessionWithSettings {
 }  // namespace
 
 TEST(SettingsInSession, ThePluginsVariablesTakeSavedValuesAndAreSavedAtUnload) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
-    writeWholeFile(path, "quorvel_factor 0.25\nquorvel_enabled_orange 1\nsomeone_elses 7\n");
+    quorvel_test::writeWholeFile(path, "quorvel_factor 0.25\nquorvel_enabled_orange 1\nsomeone_elses 7\n");
     {
         SessionWithSettings run(path);
         run.console.execute("load");
@@ -35,7 +36,7 @@ TEST(SettingsInSession, ThePluginsVariablesTakeSavedValuesAndAreSavedAtUnload) {
         EXPECT_NE(run.out.str().find("quorvel_enabled_orange = \"1\" (default \"0\")"), std::string::npos);
         run.console.execute("quorvel_trajectory 12.5");
         run.console.execute("unload");
-        EXPECT_EQ(readWholeFile(path),
+        EXPECT_EQ(quorvel_test::readWholeFile(path),
                   "quorvel_factor 0.25\n"
                   "quorvel_enabled_orange 1\n"
                   "someone_elses 7\n"
@@ -49,7 +50,7 @@ TEST(SettingsInSession, ThePluginsVariablesTakeSavedValuesAndAreSavedAtUnload) {
 }
 
 TEST(SettingsInSession, ReloadKeepsTheValuesAndSavesThem) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
     SessionWithSettings run(path);
     run.console.execute("load");
@@ -57,7 +58,7 @@ TEST(SettingsInSession, ReloadKeepsTheValuesAndSavesThem) {
     run.console.execute("reload");
     ASSERT_TRUE(run.session.loaded());
     run.console.execute("expect quorvel_factor 0.75");
-    EXPECT_EQ(readWholeFile(path).find("quorvel_factor 0.75\n") != std::string::npos, true) << readWholeFile(path);
+    EXPECT_EQ(quorvel_test::readWholeFile(path).find("quorvel_factor 0.75\n") != std::string::npos, true) << quorvel_test::readWholeFile(path);
     // The reloaded plug-in acts with the kept values: an orange touch is not slowed (orange is off).
     run.console.execute("ball 100 0 0");
     run.console.execute("touch 1");
@@ -70,15 +71,15 @@ TEST(SettingsInSession, ReloadKeepsTheValuesAndSavesThem) {
 }
 
 TEST(SettingsInSession, ReloadWithNothingLoadedIsRefused) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     SessionWithSettings run(folder.file("host.cfg"));
     EXPECT_THROW(run.console.execute("reload"), host::HostError);
     EXPECT_FALSE(run.session.loaded());
 }
 
 TEST(SettingsInSession, AFailedSaveAtUnloadIsAnErrorAndTheModuleIsUnloadedAllTheSame) {
-    ScratchFolder folder;
-    writeWholeFile(folder.file("a-file"), "");
+    quorvel_test::ScratchFolder folder;
+    quorvel_test::writeWholeFile(folder.file("a-file"), "");
     SessionWithSettings run(folder.file("a-file/host.cfg"));
     run.console.execute("load");
     try {

@@ -5,9 +5,10 @@
 
 #include "console/console_history.h"
 #include "scratch_folder.h"
+#include "whole_file.h"
 
 TEST(ConsoleHistory, LinesComeBackInOrderAcrossSessions) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("state/quorvel/history");
     std::vector<std::string> lines;
     ASSERT_FALSE(host::readHistory(path, lines));
@@ -19,7 +20,7 @@ TEST(ConsoleHistory, LinesComeBackInOrderAcrossSessions) {
 }
 
 TEST(ConsoleHistory, OnlyTheLatestLinesAreKept) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("history");
     std::vector<std::string> many;
     for (std::size_t i = 0; i < host::kHistoryLines + 10; ++i) {
@@ -33,14 +34,14 @@ TEST(ConsoleHistory, OnlyTheLatestLinesAreKept) {
     EXPECT_EQ(lines.back(), "echo " + std::to_string(host::kHistoryLines + 9));
 
     // A longer file written by hand is read to its last lines too.
-    writeWholeFile(path, readWholeFile(path) + "echo extra\r\n");
+    quorvel_test::writeWholeFile(path, quorvel_test::readWholeFile(path) + "echo extra\r\n");
     ASSERT_FALSE(host::readHistory(path, lines));
     ASSERT_EQ(lines.size(), host::kHistoryLines);
     EXPECT_EQ(lines.back(), "echo extra");
 }
 
 TEST(ConsoleHistory, ProblemsAreReportedAndLeaveThingsAsTheyWere) {
-    ScratchFolder folder;
+    quorvel_test::ScratchFolder folder;
     std::filesystem::create_directory(folder.file("a-folder"));
     std::vector<std::string> lines{"stale"};
     const auto unreadable = host::readHistory(folder.file("a-folder"), lines);
@@ -48,7 +49,7 @@ TEST(ConsoleHistory, ProblemsAreReportedAndLeaveThingsAsTheyWere) {
     EXPECT_NE(unreadable->find("not a regular file"), std::string::npos) << *unreadable;
     EXPECT_TRUE(lines.empty());
 
-    writeWholeFile(folder.file("a-file"), "");
+    quorvel_test::writeWholeFile(folder.file("a-file"), "");
     const auto unwritable = host::writeHistory(folder.file("a-file/history"), {"load"});
     ASSERT_TRUE(unwritable);
     EXPECT_NE(unwritable->find("cannot create the folder"), std::string::npos) << *unwritable;

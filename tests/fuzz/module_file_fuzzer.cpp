@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Under TMPDIR, made at the first input and removed when the fuzzer exits normally.
-    static const fuzzing::ScratchFolder folder;
+    static const quorvel_test::ScratchFolder folder;
     fuzzing::loadBytesAsModule(data, size, folder.path());
     return 0;
 }

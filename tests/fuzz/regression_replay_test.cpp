@@ -62,7 +62,7 @@ class ModuleFile : public testing::TestWithParam<std::string> {};
 
 TEST_P(ModuleFile, IsRefusedWithAReasonNamingTheFile) {
     const std::string bytes = contents(regressions / "module" / GetParam());
-    const fuzzing::ScratchFolder folder;
+    const quorvel_test::ScratchFolder folder;
     const auto refusal = fuzzing::loadBytesAsModule(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                                     bytes.size(), folder.path());
     ASSERT_TRUE(refusal.has_value()) << GetParam() << " loaded as a plug-in";

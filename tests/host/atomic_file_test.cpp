@@ -7,22 +7,17 @@
 #include <string>
 
 #ifndef _WIN32
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
+#include "file_size_limit.h"
 #endif
 
 #include "platform/atomic_file.h"
+#include "whole_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class AtomicFile : public ::testing::Test {
 protected:
@@ -59,12 +54,12 @@ protected:
 TEST_F(AtomicFile, CreatesAndReplacesFilesWhole) {
     const fs::path target = folder / "picture.png";
     host::writeFileAtomically(target.string(), "first");
-    EXPECT_EQ(readFile(target), "first");
+    EXPECT_EQ(quorvel_test::readWholeFile(target), "first");
     const std::string large(300000, 'x');
     host::writeFileAtomically(target.string(), large);
-    EXPECT_EQ(readFile(target), large);
+    EXPECT_EQ(quorvel_test::readWholeFile(target), large);
     host::writeFileAtomically(target.string(), "");
-    EXPECT_EQ(readFile(target), "");
+    EXPECT_EQ(quorvel_test::readWholeFile(target), "");
     EXPECT_EQ(strayFiles(target), 0u);
 }
 
@@ -75,7 +70,7 @@ TEST_F(AtomicFile, RefusesAFolderInTheTargetsPlaceAndLeavesItAsItWas) {
     const std::string message = refusal(target, "new");
     EXPECT_EQ(message.rfind("cannot write " + target.string() + ": ", 0), 0u) << message;
     ASSERT_TRUE(fs::is_directory(target));
-    EXPECT_EQ(readFile(target / "inside"), "kept");
+    EXPECT_EQ(quorvel_test::readWholeFile(target / "inside"), "kept");
     EXPECT_EQ(strayFiles(target), 0u);
 }
 
@@ -94,17 +89,14 @@ TEST_F(AtomicFile, AWriteCutShortLeavesTheOldFileByteForByte) {
     const std::string old(3000, 'o');
     host::writeFileAtomically(target.string(), old);
 
-    std::signal(SIGXFSZ, SIG_IGN);  // as the program does at start-up
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit limited = saved;
-    limited.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const std::string message = refusal(target, std::string(100000, 'n'));
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::string message;
+    {
+        const quorvel_test::FileSizeLimit limit(4096);
+        message = refusal(target, std::string(100000, 'n'));
+    }
 
     EXPECT_EQ(message, "cannot write " + target.string() + ": File too large");
-    EXPECT_EQ(readFile(target), old);
+    EXPECT_EQ(quorvel_test::readWholeFile(target), old);
     EXPECT_EQ(strayFiles(target), 0u);
 }
 

@@ -2,32 +2,11 @@
 // which a split that copies the line per word would make by the million.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
+#include <cstdint>
 #include <string>
 
 #include "console/console_line.h"
-
-namespace {
-std::atomic<std::size_t> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
+#include "counting_operator_new.h"
 
 namespace {
 
@@ -36,9 +15,9 @@ TEST(ConsoleLineCost, TwoMegabytesOfWordsTakeAFewAllocations) {
     for (int i = 0; i < 1'000'000; ++i) {
         text += "w ";  // a million one-letter words, none of which needs memory of its own
     }
-    const std::size_t before = allocations.load();
+    const std::uint64_t before = quorvel_test::heapAllocationsSoFar();
     const host::ConsoleLine line(text);
-    const std::size_t made = allocations.load() - before;
+    const std::uint64_t made = quorvel_test::heapAllocationsSoFar() - before;
     ASSERT_EQ(line.size(), 1'000'000u);
     EXPECT_EQ(line[999'999], "w");
     EXPECT_EQ(line.restFrom(999'998), "w w");

@@ -2,13 +2,9 @@
 // read back pixel by pixel.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 #include <cmath>
-#include <csignal>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -22,15 +18,12 @@
 #include "app/panel_png_command.h"
 #include "rendering/png_file.h"
 #include "rendering/settings_window_renderer.h"
+#include "file_size_limit.h"
 #include "session/host_session.h"
+#include "whole_file.h"
 #include "widget_layout.h"
 
 namespace {
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 struct DecodedPng {
     int width = 0;
@@ -215,24 +208,18 @@ TEST_F(SettingsWindowPng, APictureCutShortLeavesTheOldPictureAsItWas) {
     host::addPanelPngCommand(interpreter, session);
     const std::string path = temporaryFile("kept.png");
     interpreter.execute("panel png " + path);
-    const std::string old = readBytes(path);
+    const std::string old = quorvel_test::readWholeFile(path);
     ASSERT_GT(old.size(), 2000u);
 
-    std::signal(SIGXFSZ, SIG_IGN);  // as the program does at start-up
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit limited = saved;
-    limited.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     std::string message;
     try {
+        const quorvel_test::FileSizeLimit limit(1000);
         interpreter.execute("quorvel_enabled_blue 1");
         interpreter.execute("panel png " + path);
     } catch (const host::HostError& error) {
         message = error.what();
     }
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
 
     EXPECT_EQ(message, "cannot write " + path + ": File too large");
-    EXPECT_EQ(readBytes(path), old);
+    EXPECT_EQ(quorvel_test::readWholeFile(path), old);
 }

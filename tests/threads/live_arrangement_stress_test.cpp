@@ -57,7 +57,7 @@ TEST(LiveArrangement, TouchesOnTheGameThreadWhileTheRenderThreadDrawsAndWritesSe
         });
     });
     session.threads().run(HostThread::Render, [&session, &touches] {
-        threadtest::RenderThreadFrames frames;
+        quorvel_test::RenderThreadFrames frames;
         frames.attach(session.plugin());
         // Through the plug-in's own console, as the panel writes a slider's value.
         CVarWrapper factor = session.plugin().plugin().cvarManagerShared->getCvar("quorvel_factor");

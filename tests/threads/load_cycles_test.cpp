@@ -24,9 +24,9 @@ TEST(LoadCycles, AThousandLoadsAndUnloadsWhileTheGameRunsAndThePanelIsDrawn) {
     std::ostringstream out;
     host::HostSession session(QUORVEL_MODULE_PATH, out, host::ThreadMode::Separate);
     session.threads().run(HostThread::Game, [&session] { session.world().ensureBall(); });
-    std::unique_ptr<threadtest::RenderThreadFrames> frames;
+    std::unique_ptr<quorvel_test::RenderThreadFrames> frames;
     session.threads().run(HostThread::Render,
-                          [&frames] { frames = std::make_unique<threadtest::RenderThreadFrames>(); });
+                          [&frames] { frames = std::make_unique<quorvel_test::RenderThreadFrames>(); });
 
     std::atomic<bool> stop{false};
     std::atomic<long> touches{0};

@@ -2,7 +2,7 @@
 
 #include <imgui.h>
 
-namespace threadtest {
+namespace quorvel_test {
 
 RenderThreadFrames::RenderThreadFrames() {
     ImGuiIO& io = context_.io();
@@ -32,4 +32,4 @@ void RenderThreadFrames::frame() {
     ImGui::Render();
 }
 
-}  // namespace threadtest
+}  // namespace quorvel_test

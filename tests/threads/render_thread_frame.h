@@ -8,7 +8,7 @@
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
 
-namespace threadtest {
+namespace quorvel_test {
 
 class RenderThreadFrames {
 public:
@@ -29,4 +29,4 @@ private:
     std::unique_ptr<host::SettingsWindow> window_;
 };
 
-}  // namespace threadtest
+}  // namespace quorvel_test

@@ -39,7 +39,7 @@ TEST(SeparateThreads, EachCallOfThePlugInRunsOnTheThreadThatOwnsIt) {
         session.world().advanceClock(0.02);
     });
     session.threads().run(HostThread::Render, [&session] {
-        threadtest::RenderThreadFrames frames;
+        quorvel_test::RenderThreadFrames frames;
         frames.attach(session.plugin());
         frames.frame();
     });

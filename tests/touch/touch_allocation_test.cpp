@@ -1,40 +1,15 @@
 // Heap allocations per touch, counted by this program's own global operator new, which serves the
-// host, the SDK library and the loaded module alike (on ELF the program's definition interposes on
-// every library's). Counts are deterministic where times are not, so a change that adds an
-// allocation to the path of a touch fails here.
+// host, the SDK library and the loaded module alike. Counts are deterministic where times are not,
+// so a change that adds an allocation to the path of a touch fails here.
 //
 // Only allocations inside the measured loop count: the module is loaded and a few touches run
 // first, so one-time growth (the world's containers, lazily built state) is over before counting.
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 
+#include "counting_operator_new.h"
 #include "module_in_world.h"
-
-namespace {
-bool counting = false;
-std::uint64_t allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (counting) {
-        ++allocations;
-    }
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
 
 namespace quorvel_test {
 namespace {
@@ -54,13 +29,11 @@ std::uint64_t allocationsOverMeasuredTouches(ModuleInWorld& module) {
     for (int i = 0; i < kWarmUpTouches; ++i) {
         touch();
     }
-    allocations = 0;
-    counting = true;
+    const std::uint64_t before = heapAllocationsSoFar();
     for (int i = 0; i < kMeasuredTouches; ++i) {
         touch();
     }
-    counting = false;
-    return allocations;
+    return heapAllocationsSoFar() - before;
 }
 
 TEST(TouchAllocations, SwitchedOnDeflectingTouch) {

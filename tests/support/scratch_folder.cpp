@@ -1,17 +1,16 @@
 #include "scratch_folder.h"
 
 #include <random>
-#include <string>
 #include <system_error>
 
-namespace fuzzing {
+namespace quorvel_test {
 
 ScratchFolder::ScratchFolder() {
     const std::filesystem::path base = std::filesystem::temp_directory_path();
     std::random_device random;
     // create_directory reports whether it made the folder, so a name already taken is passed over.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path candidate = base / ("quorvel-fuzz-" + std::to_string(random()));
+        std::filesystem::path candidate = base / ("quorvel-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(candidate)) {
             path_ = std::move(candidate);
             return;
@@ -26,4 +25,4 @@ ScratchFolder::~ScratchFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-}  // namespace fuzzing
+}  // namespace quorvel_test
