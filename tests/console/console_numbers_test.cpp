@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "console/console_numbers.h"
 #include "host_error.h"
@@ -37,6 +39,38 @@ TEST(ConsoleNumbers, AWholeNumberOutsideItsRangeIsRefused) {
     EXPECT_THROW(host::readInteger("99999999999999999999", "SECONDS", std::numeric_limits<std::int64_t>::min(),
                                    std::numeric_limits<std::int64_t>::max()),
                  host::HostError);
+}
+
+TEST(ConsoleNumbers, AWholeNumberIsReadAsStrtollReadsAWord) {
+    constexpr auto lowest = std::numeric_limits<std::int64_t>::min();
+    constexpr auto highest = std::numeric_limits<std::int64_t>::max();
+    EXPECT_EQ(host::readInteger("+7", "TEAM", 0, 255), 7);
+    EXPECT_EQ(host::readInteger("-0", "TEAM", 0, 255), 0);
+    EXPECT_EQ(host::readInteger("007", "TEAM", 0, 255), 7);
+    EXPECT_EQ(host::readInteger("-9223372036854775808", "SECONDS", lowest, highest), lowest);
+    EXPECT_EQ(host::readInteger("9223372036854775807", "SECONDS", lowest, highest), highest);
+    const std::vector<std::string> refused = {"+",   "-",   "+-1", "-+1", "++1", "0x10", "1e3", "1 ",
+                                              std::string("1\0", 2), "9223372036854775808", "-9223372036854775809"};
+    for (const std::string& word : refused) {
+        EXPECT_THROW(host::readInteger(word, "SECONDS", lowest, highest), host::HostError) << word;
+    }
+}
+
+TEST(ConsoleNumbers, ARefusedWholeNumberIsNamedWithTheRange) {
+    try {
+        host::readInteger("+-1", "TEAM: 0 blue, 1 orange", 0, 255);
+        FAIL() << "accepted";
+    } catch (const host::HostError& error) {
+        EXPECT_STREQ(error.what(), "\"+-1\" is not a whole number from 0 to 255 (expected TEAM: 0 blue, 1 orange)");
+    }
+}
+
+TEST(ConsoleNumbers, InfinityIsReadByNameInAnyCase) {
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(host::readFloat("+INF", "X"), inf);
+    EXPECT_EQ(host::readFloat("-iNfInItY", "X"), -inf);
+    EXPECT_EQ(floatRefusal("infinite"), "\"infinite\" is not a number (expected X)");
+    EXPECT_EQ(floatRefusal("-1e39"), "\"-1e39\" is too large for a float (expected X; write inf for infinity)");
 }
 
 TEST(ConsoleNumbers, VectorsAreWrittenTheSameOnEveryPlatform) {
