@@ -1,5 +1,6 @@
 #include "command_interpreter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -91,6 +92,7 @@ std::vector<std::string> CommandInterpreter::commandNames() const {
     for (const auto& entry : commands_) {
         names.push_back(entry.first);
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -124,8 +126,8 @@ void CommandInterpreter::execute(std::string_view text) {
 void CommandInterpreter::help(const ConsoleLine& /*line*/) {
     std::ostream& out = session_.out();
     out << "commands:\n";
-    for (const auto& [name, command] : commands_) {
-        out << "  " << command.usage << '\n';
+    for (const std::string& name : commandNames()) {
+        out << "  " << commands_.find(name)->second.usage << '\n';
     }
     out << "  NAME            show a console variable\n"
            "  NAME VALUE      set a console variable\n";

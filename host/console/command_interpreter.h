@@ -13,9 +13,9 @@
 #include <cstddef>
 #include <functional>
 #include <initializer_list>
-#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "session/host_session.h"
@@ -101,7 +101,12 @@ private:
     pluginsdk::detail::BallState& requireBall();
 
     HostSession& session_;
-    std::map<std::string, Command, std::less<>> commands_;  // found by a line's first word, a view
+    // Found by a line's first word, a view, for every line run: hashed, not searched through a tree.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
+    };
+    std::unordered_map<std::string, Command, NameHash, std::equal_to<>> commands_;
     UnmatchedLog unmatchedLog_;  // what `expect log` can still match
 };
 
