@@ -102,8 +102,13 @@ TEST(ConsoleNumbers, APlainDecimalIsReadBitForBitAsStrtofReadsIt) {
           "1.17549435e-38", "1.1754942e-38", "1.40129846e-45", "7.00649232e-46", "7.0064924e-46", "7e-46",
           "1e-50", "-0", "-0.0", "0e999", ".5", "-.5", "5.", "000000000000000000000000001.5",
           "0.000000000000000000000000000000000000000000000000001e50", "1000", "-500", "200", "0.01",
-          "123456789012345678901234567890"}) {
+          "123456789012345678901234567890", "+5", "0x1p3", "-0x1.8p1", "0X.8"}) {
         expectReadAsStrtofReads(word);
+    }
+    // Cut short or doubled: refused by strtof and so by the console.
+    for (const std::string word : {".", "-", "-.", "1e", "1e+", "-e5", "1.2.3", "1,5", "0x", "--1", "1-"}) {
+        EXPECT_FALSE(pluginsdk::parseFloat(word).has_value()) << word;
+        EXPECT_EQ(floatRefusal(word), "\"" + word + "\" is not a number (expected X)");
     }
     // And many random ones: up to 30 digits, a point anywhere, exponents across the float's range.
     std::mt19937 random(20261208);
