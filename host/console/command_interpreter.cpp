@@ -1,9 +1,11 @@
 #include "command_interpreter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 
 #include "console_numbers.h"
 #include "line_reader.h"
@@ -77,8 +79,12 @@ void CommandInterpreter::addCommand(const std::string& name, const std::string& 
     commands_.insert_or_assign(name, Command{usage, std::move(wordCounts), owner, std::move(handler)});
 }
 
-HostError CommandInterpreter::usageError(const std::string& name) const {
-    return HostError("usage: " + commands_.at(name).usage);
+HostError CommandInterpreter::usageError(std::string_view name) const {
+    const auto command = commands_.find(name);
+    if (command == commands_.end()) {
+        throw std::out_of_range("usageError: no command " + std::string(name));  // a fault of the caller
+    }
+    return HostError("usage: " + command->second.usage);
 }
 
 std::vector<std::string> CommandInterpreter::commandNames() const {
@@ -86,6 +92,7 @@ std::vector<std::string> CommandInterpreter::commandNames() const {
     for (const auto& entry : commands_) {
         names.push_back(entry.first);
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -119,8 +126,8 @@ void CommandInterpreter::execute(std::string_view text) {
 void CommandInterpreter::help(const ConsoleLine& /*line*/) {
     std::ostream& out = session_.out();
     out << "commands:\n";
-    for (const auto& [name, command] : commands_) {
-        out << "  " << command.usage << '\n';
+    for (const std::string& name : commandNames()) {
+        out << "  " << commands_.find(name)->second.usage << '\n';
     }
     out << "  NAME            show a console variable\n"
            "  NAME VALUE      set a console variable\n";
@@ -222,48 +229,50 @@ void CommandInterpreter::magnus(const ConsoleLine& line) {
 void CommandInterpreter::remove(const ConsoleLine& line) {
     // Handles to a removed variable test false: this is how a script shows what the plug-in does
     // when one of its settings is missing.
-    if (!session_.world().removeVariable(line[1])) {
+    if (!session_.world().removeVariable(std::string(line[1]))) {
         throw HostError("there is no console variable " + quoted(line[1]));
     }
 }
 
 void CommandInterpreter::echo(const ConsoleLine& line) {
-    session_.out() << line.restFrom(1) << '\n';
+    session_.out() << line.textFrom(1) << '\n';
 }
 
 void CommandInterpreter::expect(const ConsoleLine& line) {
-    const std::string& what = line[1];
+    const std::string_view what = line[1];
     if (what == "velocity" || what == "magnus") {
         if (line.size() != 5) {
-            throw HostError("usage: expect " + what + " X Y Z");
+            throw HostError("usage: expect " + std::string(what) + " X Y Z");
         }
         const Vector wanted = readVector(line, 2);
         const pluginsdk::detail::BallState& ball = requireBall();
         const Vector found = what == "velocity" ? ball.velocity : ball.magnusCoefficient;
         if (!sameVector(wanted, found)) {
-            throw HostError("expected " + what + " " + formatVector(wanted) + ", found " + formatVector(found));
+            throw HostError("expected " + std::string(what) + " " + formatVector(wanted) + ", found " +
+                            formatVector(found));
         }
         return;
     }
     if (what == "log") {
-        expectLog(line.restFrom(2));
+        expectLog(line.textFrom(2));
         return;
     }
-    const auto variable = session_.world().findVariable(what);
+    const auto variable = session_.world().findVariable(std::string(what));
     if (!variable) {
         throw HostError("there is no console variable " + quoted(what));
     }
-    const std::string wanted = line.restFrom(2);
+    const std::string_view wanted = line.textFrom(2);
     // Numbers compare as numbers, so "0.5" matches "0.50"; other text compares as text.
     const std::optional<float> wantedNumber = pluginsdk::parseFloat(wanted);
     const std::optional<float> foundNumber = pluginsdk::parseFloat(variable->value);
     const bool same = wantedNumber && foundNumber ? sameFloat(*wantedNumber, *foundNumber) : wanted == variable->value;
     if (!same) {
-        throw HostError("expected " + what + " = " + quoted(wanted) + ", found " + quoted(variable->value));
+        throw HostError("expected " + std::string(what) + " = " + quoted(wanted) + ", found " +
+                        quoted(variable->value));
     }
 }
 
-void CommandInterpreter::expectLog(const std::string& text) {
+void CommandInterpreter::expectLog(std::string_view text) {
     if (unmatchedLog_.match(text)) {
         return;
     }
@@ -291,8 +300,8 @@ void CommandInterpreter::expectLog(const std::string& text) {
 }
 
 void CommandInterpreter::variable(const ConsoleLine& line) {
-    const std::string& name = line[0];
-    const auto variable = session_.world().findVariable(name);
+    const std::string_view name = line[0];
+    const auto variable = session_.world().findVariable(std::string(name));
     if (!variable) {
         throw HostError("unknown command or console variable " + quoted(name) + " (try 'help')");
     }

@@ -13,9 +13,9 @@
 #include <cstddef>
 #include <functional>
 #include <initializer_list>
-#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "session/host_session.h"
@@ -41,6 +41,8 @@ private:
 
 class CommandInterpreter {
 public:
+    // Runs a command. `line` and its words are views into the text given to execute: valid only
+    // while the handler runs.
     using Handler = std::function<void(const ConsoleLine& line)>;
 
     // `session` must outlive the interpreter; the interpreter follows its log while it lives.
@@ -59,8 +61,9 @@ public:
     void addCommand(const std::string& name, const std::string& usage, WordCounts wordCounts, Handler handler,
                     HostThread owner = HostThread::Console);
 
-    // The refusal of a malformed line of the command `name`: "usage: " and its usage text.
-    HostError usageError(const std::string& name) const;
+    // The refusal of a malformed line of the command `name`, which must have been added: "usage: "
+    // and its usage text.
+    HostError usageError(std::string_view name) const;
 
     // The names of the commands, in sorted order (for completion).
     std::vector<std::string> commandNames() const;
@@ -94,11 +97,16 @@ private:
     void variable(const ConsoleLine& line);
     void trace(const ConsoleLine& line);
 
-    void expectLog(const std::string& text);
+    void expectLog(std::string_view text);
     pluginsdk::detail::BallState& requireBall();
 
     HostSession& session_;
-    std::map<std::string, Command> commands_;
+    // Found by a line's first word, a view, for every line run: hashed, not searched through a tree.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
+    };
+    std::unordered_map<std::string, Command, NameHash, std::equal_to<>> commands_;
     UnmatchedLog unmatchedLog_;  // what `expect log` can still match
 };
 

@@ -40,7 +40,7 @@ std::vector<std::string> completeWord(std::string_view line, std::size_t wordSta
         addMatching(matches, words.commands, prefix);
         addMatching(matches, words.variables, prefix);
     } else if (before.size() == 1) {
-        const std::string& command = before[0];
+        const std::string_view command = before[0];
         if (command == "trace") {
             addMatching(matches, {"off", "on"}, prefix);
         } else if (command == "expect") {

@@ -2,14 +2,16 @@
 
 namespace host {
 namespace {
+// ' ', or one of '\t' '\n' '\v' '\f' '\r', which are consecutive: what C's isspace takes for space
+// in the "C" locale, tested in two comparisons since every character of a line passes here.
 bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
 }
 }  // namespace
 
 ConsoleLine::ConsoleLine(std::string_view text) {
-    // One pass over the text; the kept text is cut once at the end, so a long line of words costs
-    // time in proportion to its length.
+    // One pass over the text, and no copy of it: a long line of words costs time in proportion to
+    // its length.
     std::size_t end = 0;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -23,15 +25,28 @@ ConsoleLine::ConsoleLine(std::string_view text) {
         while (i < text.size() && !isSpace(text[i])) {
             ++i;
         }
-        starts_.push_back(start);
-        words_.emplace_back(text.substr(start, i - start));
+        const std::string_view found = text.substr(start, i - start);
+        if (count_ < kInlineWords) {
+            inlineWords_[count_] = found;
+        } else {
+            if (count_ == kInlineWords) {
+                moreWords_.assign(inlineWords_.begin(), inlineWords_.end());
+            }
+            moreWords_.push_back(found);
+        }
+        ++count_;
         end = i;
     }
-    text_ = std::string(text.substr(0, end));
+    text_ = text.substr(0, end);
 }
 
-std::string ConsoleLine::restFrom(std::size_t index) const {
-    return index < starts_.size() ? text_.substr(starts_[index]) : std::string();
+std::string_view ConsoleLine::textFrom(std::size_t index) const {
+    if (index >= count_) {
+        return {};
+    }
+    // Each word is a view into text_, so where it starts in text_ is its distance from the front.
+    const std::size_t start = static_cast<std::size_t>(word(index).data() - text_.data());
+    return text_.substr(start);
 }
 
 }  // namespace host

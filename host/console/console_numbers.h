@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "bakkesmod/wrappers/vector.h"
 
@@ -13,10 +14,10 @@ namespace host {
 // Reads a float. Infinity and NaN may be asked for by name; a number too large for a float is
 // refused rather than read as infinity. One too small reads as zero, or the nearest tiny float, as
 // C reads it. Throws HostError naming `word` and `what` was expected.
-float readFloat(const std::string& word, const char* what);
+float readFloat(std::string_view word, const char* what);
 
 // Reads a whole number from `min` to `max`. Throws HostError naming `word` and `what` was expected.
-std::int64_t readInteger(const std::string& word, const char* what, std::int64_t min, std::int64_t max);
+std::int64_t readInteger(std::string_view word, const char* what, std::int64_t min, std::int64_t max);
 
 // One component as "%.9g" writes it, except that a NaN is spelled "nan" or "-nan" here.
 std::string formatComponent(float value);

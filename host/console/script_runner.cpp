@@ -1,8 +1,11 @@
 #include "script_runner.h"
 
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 
 #include "line_reader.h"
 #include "printable_text.h"
@@ -10,14 +13,25 @@
 namespace host {
 namespace {
 
-void reportError(const std::string& where, const std::string& message, std::ostream& out, std::ostream& errors) {
+// Where a line came from: its input ("<console>" or a file name) and its number. Messages are rare,
+// so the "FILE:LINE" text is written only when one is reported, not for every line run.
+// Counted in 64 bits: a script of billions of empty lines must not wrap it.
+struct LineLocation {
+    std::string_view input;
+    std::uint64_t number;
+};
+
+void reportError(const LineLocation& where, std::string_view message, std::ostream& out, std::ostream& errors) {
     out << std::flush;
-    errors << printable(where) << ": error: " << printable(message) << '\n';
+    // The number is written by to_chars, not by the stream, whose locale could group its digits.
+    char number[24];
+    const std::string_view digits(number, std::to_chars(number, number + sizeof number, where.number).ptr - number);
+    errors << printable(where.input) << ':' << digits << ": error: " << printable(message) << '\n';
 }
 
 // Runs one line; on failure prints the error at `where` and returns false.
-bool runLine(CommandInterpreter& interpreter, const std::string& text, const std::string& where,
-             std::ostream& out, std::ostream& errors) {
+bool runLine(CommandInterpreter& interpreter, std::string_view text, const LineLocation& where, std::ostream& out,
+             std::ostream& errors) {
     try {
         interpreter.execute(text);
         return true;
@@ -31,9 +45,9 @@ bool runLine(CommandInterpreter& interpreter, const std::string& text, const std
 // cannot be read any further (reported).
 enum class Step { Ran, Failed, End, Stop };
 
-Step runNextLine(CommandInterpreter& interpreter, LineReader& reader, const std::string& where,
+// `text` is the caller's, kept from line to line so that its memory is reused.
+Step runNextLine(CommandInterpreter& interpreter, LineReader& reader, std::string& text, const LineLocation& where,
                  const char* inputName, std::ostream& out, std::ostream& errors) {
-    std::string text;
     switch (reader.next(text)) {
     case LineReader::Result::End:
         return Step::End;
@@ -76,10 +90,10 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
             return 1;
         }
         LineReader reader(script);
-        for (int number = 1;; ++number) {
+        std::string text;
+        for (std::uint64_t number = 1;; ++number) {
             errno = 0;
-            const Step step = runNextLine(interpreter, reader, file + ":" + std::to_string(number), "the script", out,
-                                          errors);
+            const Step step = runNextLine(interpreter, reader, text, {file, number}, "the script", out, errors);
             if (outputLost(out, errors)) {
                 return 1;
             }
@@ -97,14 +111,15 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
 int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& out, std::ostream& errors,
                bool interactive) {
     LineReader reader(in);
+    std::string text;
     bool anyFailed = false;
-    for (int number = 1;; ++number) {
+    for (std::uint64_t number = 1;; ++number) {
         if (interactive) {
             out << "quorvel> " << std::flush;
         }
         errno = 0;
-        const Step step = runNextLine(interpreter, reader, "<console>:" + std::to_string(number),
-                                      "standard input", out, errors);
+        const Step step =
+            runNextLine(interpreter, reader, text, {"<console>", number}, "standard input", out, errors);
         out << std::flush;
         if (outputLost(out, errors) || step == Step::Stop) {
             return 1;
@@ -122,13 +137,13 @@ int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& 
 
 int runConsole(CommandInterpreter& interpreter, const std::function<std::optional<std::string>()>& readLine,
                std::ostream& out, std::ostream& errors) {
-    for (int number = 1;; ++number) {
+    for (std::uint64_t number = 1;; ++number) {
         errno = 0;
         const std::optional<std::string> text = readLine();
         if (!text) {
             break;
         }
-        const std::string where = "<console>:" + std::to_string(number);
+        const LineLocation where{"<console>", number};
         if (text->size() > kLongestConsoleLine) {
             reportError(where, "the line is longer than " + std::to_string(kLongestConsoleLine) +
                                    " bytes (1 MiB), the longest line the console reads; it was skipped",

@@ -12,8 +12,8 @@ void UnmatchedLog::add(const std::string& text) {
     runs_.push_back({text, 1});
 }
 
-bool UnmatchedLog::match(const std::string& text) {
-    const auto found = std::find_if(runs_.begin(), runs_.end(), [&text](const Run& run) { return run.text == text; });
+bool UnmatchedLog::match(std::string_view text) {
+    const auto found = std::find_if(runs_.begin(), runs_.end(), [text](const Run& run) { return run.text == text; });
     if (found == runs_.end()) {
         return false;
     }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 
 namespace host {
 
@@ -23,7 +24,7 @@ public:
     void add(const std::string& text);
     // Finds the first unmatched line equal to `text`. If there is one, it and every line before it
     // are dropped and the result is true; otherwise nothing changes.
-    bool match(const std::string& text);
+    bool match(std::string_view text);
     // The unmatched lines, oldest first.
     const std::deque<Run>& runs() const { return runs_; }
 

@@ -2,6 +2,7 @@
 // line with another count is refused with the command's usage text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -86,6 +87,22 @@ TEST_F(CommandTable, AnAddedCommandRunsOnlyForTheCountsItAllows) {
     EXPECT_EQ(seen, (std::vector<std::size_t>{2, 4, 7}));
     interpreter.execute("help");
     EXPECT_NE(out.str().find("  pair A [B C]\n"), std::string::npos) << out.str();
+}
+
+TEST_F(CommandTable, HelpAndCompletionListTheCommandsInNameOrder) {
+    interpreter.addCommand("panel", "panel png FILE", {3}, [](const host::ConsoleLine&) {});
+    interpreter.execute("help");
+    std::istringstream help(out.str());
+    std::vector<std::string> listed;
+    for (std::string line; std::getline(help, line);) {
+        if (line.rfind("  ", 0) == 0 && line.rfind("  NAME", 0) != 0) {
+            listed.push_back(line.substr(2, line.find(' ', 2) - 2));
+        }
+    }
+    const std::vector<std::string> names = interpreter.commandNames();
+    EXPECT_EQ(listed, names);
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+    EXPECT_EQ(names.size(), 18u);
 }
 
 }  // namespace
