@@ -58,19 +58,27 @@ std::optional<std::string> settingsPathFor(const host::CommandLine& line) {
 
 int runConsole(host::CommandInterpreter& interpreter, host::HostSession& session) {
     const bool interactive = host::standardInputIsTerminal();
-    if (!interactive || !host::LineEditor::available()) {
+    std::unique_ptr<host::LineEditor> editor;
+    if (interactive) {
+        std::string unavailableBecause;
+        editor = host::startLineEditor("quorvel> ", host::defaultHistoryPath().value_or(""),
+                                       [&interpreter, &session] {
+                                           host::CompletionWords words{interpreter.commandNames(), {}};
+                                           for (const auto& variable : session.world().variables()) {
+                                               words.variables.push_back(variable->name);
+                                           }
+                                           return words;
+                                       },
+                                       std::cerr, unavailableBecause);
+        if (!editor && !unavailableBecause.empty()) {
+            std::cerr << "quorvel-host: warning: " << unavailableBecause
+                      << "; the console reads plain lines, without editing, history or completion\n";
+        }
+    }
+    if (!editor) {
         return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive);
     }
-    host::LineEditor editor("quorvel> ", host::defaultHistoryPath().value_or(""),
-                            [&interpreter, &session] {
-                                host::CompletionWords words{interpreter.commandNames(), {}};
-                                for (const auto& variable : session.world().variables()) {
-                                    words.variables.push_back(variable->name);
-                                }
-                                return words;
-                            },
-                            std::cerr);
-    return host::runConsole(interpreter, [&editor] { return editor.readLine(); }, std::cout, std::cerr);
+    return host::runConsole(interpreter, [&editor] { return editor->readLine(); }, std::cout, std::cerr);
 }
 
 int runMode(const host::CommandLine& line, host::HostSession& session, host::SavedSettings* settings) {

@@ -295,6 +295,9 @@ void CommandInterpreter::expectLog(std::string_view text) {
     if (unnamed > 0) {
         logged += " and " + std::to_string(unnamed) + " more lines";
     }
+    if (const std::uint64_t forgotten = unmatchedLog_.forgottenLines(); forgotten > 0) {
+        logged += ", and before those " + std::to_string(forgotten) + " no longer kept";
+    }
     throw HostError("expected the plug-in to log " + quoted(text) + " since the last 'expect log'; it logged " +
                     (logged.empty() ? "nothing" : logged));
 }

@@ -1,6 +1,11 @@
 // Reading the console's lines from a person at a terminal: line editing, history with the arrow
-// keys kept across sessions, and Tab completion. Where the build has no line editor (Windows), or
-// standard input is not a terminal, the console reads plain lines instead.
+// keys kept across sessions, and Tab completion. Where the build or the installation has no line
+// editor (Windows; on Linux, the line editing part missing), or standard input is not a terminal,
+// the console reads plain lines instead.
+//
+// On Linux the editor lives in the line editing part (host/line_editing_part), which links libedit
+// and its libraries; startLineEditor loads it on first use, so scripts and a console reading from
+// a pipe never load them.
 //
 // Threads: the main thread. One editor at a time (the line editor library has one state).
 #pragma once
@@ -17,25 +22,22 @@ namespace host {
 
 class LineEditor {
 public:
-    // Whether this build can edit lines.
-    static bool available();
-
-    // Starts editing on the terminal with `prompt`. The history is read from `historyPath` (empty:
-    // none is kept) and written back when the editor is destroyed; problems with it are warnings
-    // on `warnings`. `words` is asked for the words to complete at each Tab.
-    LineEditor(std::string prompt, std::string historyPath, std::function<CompletionWords()> words,
-               std::ostream& warnings);
-    ~LineEditor();
+    LineEditor() = default;
+    virtual ~LineEditor() = default;  // writes the history back
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;
 
     // The next line, without its line end, or nothing at the end of input.
-    std::optional<std::string> readLine();
-
-private:
-    std::string prompt_;
-    std::string historyPath_;
-    std::ostream& warnings_;
+    virtual std::optional<std::string> readLine() = 0;
 };
+
+// Starts editing on the terminal with `prompt`. The history is read from `historyPath` (empty:
+// none is kept) and written back when the editor is destroyed; problems with it are warnings on
+// `warnings`. `words` is asked for the words to complete at each Tab.
+// Returns null where there is no line editor; `unavailableBecause` then says why if that is worth
+// telling the person (empty on builds that never have one).
+std::unique_ptr<LineEditor> startLineEditor(std::string prompt, std::string historyPath,
+                                            std::function<CompletionWords()> words, std::ostream& warnings,
+                                            std::string& unavailableBecause);
 
 }  // namespace host

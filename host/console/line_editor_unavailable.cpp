@@ -4,18 +4,11 @@
 
 namespace host {
 
-bool LineEditor::available() {
-    return false;
-}
-
-LineEditor::LineEditor(std::string prompt, std::string historyPath, std::function<CompletionWords()> /*words*/,
-                       std::ostream& warnings)
-    : prompt_(std::move(prompt)), historyPath_(std::move(historyPath)), warnings_(warnings) {}
-
-LineEditor::~LineEditor() = default;
-
-std::optional<std::string> LineEditor::readLine() {
-    return std::nullopt;
+std::unique_ptr<LineEditor> startLineEditor(std::string /*prompt*/, std::string /*historyPath*/,
+                                            std::function<CompletionWords()> /*words*/, std::ostream& /*warnings*/,
+                                            std::string& unavailableBecause) {
+    unavailableBecause.clear();  // the build never has one; nothing to tell
+    return nullptr;
 }
 
 }  // namespace host

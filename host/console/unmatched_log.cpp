@@ -9,6 +9,10 @@ void UnmatchedLog::add(const std::string& text) {
         ++runs_.back().count;
         return;
     }
+    if (runs_.size() == kKeptRuns) {
+        forgottenLines_ += runs_.front().count;
+        runs_.pop_front();
+    }
     runs_.push_back({text, 1});
 }
 
@@ -20,6 +24,7 @@ bool UnmatchedLog::match(std::string_view text) {
     // The matched line is the first of its run; the rest of the run stays to be matched.
     const bool runUsedUp = --found->count == 0;
     runs_.erase(runs_.begin(), runUsedUp ? std::next(found) : found);
+    forgottenLines_ = 0;  // they came before the match
     return true;
 }
 

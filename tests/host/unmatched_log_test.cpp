@@ -1,6 +1,7 @@
 // What `expect log` can still match: the lines after the last match, in order, whatever was dropped.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 
 #include "console/unmatched_log.h"
@@ -53,6 +54,39 @@ TEST(UnmatchedLog, TheLastLineOfARunMatchedLeavesTheNextRun) {
     EXPECT_TRUE(log.match("y"));
     EXPECT_TRUE(log.match("y"));
     EXPECT_FALSE(log.match("y"));
+}
+
+// A plug-in that logs a different line at each touch must not grow the host with every touch.
+TEST(UnmatchedLog, OnlyTheLatestRunsAreKeptAndTheForgottenOnesCounted) {
+    host::UnmatchedLog log;
+    const std::size_t extra = 5;
+    log.add("first");
+    log.add("first");
+    for (std::size_t i = 1; i < host::UnmatchedLog::kKeptRuns + extra; ++i) {
+        log.add("line " + std::to_string(i));
+    }
+    ASSERT_EQ(log.runs().size(), host::UnmatchedLog::kKeptRuns);
+    // "first" twice, then lines 1..4.
+    EXPECT_EQ(log.forgottenLines(), 2u + (extra - 1));
+    EXPECT_EQ(log.runs().front().text, "line " + std::to_string(extra));
+    EXPECT_FALSE(log.match("first"));
+    EXPECT_FALSE(log.match("line 1"));
+    EXPECT_EQ(log.forgottenLines(), 2u + (extra - 1));  // a failed match changes nothing
+    // The forgotten lines came before any kept one, so a match drops them with the rest.
+    EXPECT_TRUE(log.match("line " + std::to_string(extra + 1)));
+    EXPECT_EQ(log.forgottenLines(), 0u);
+    EXPECT_EQ(log.runs().size(), host::UnmatchedLog::kKeptRuns - 2);
+}
+
+// Repeats of the kept run's line go on counting however many runs came before.
+TEST(UnmatchedLog, ARepeatOfTheLastLineStaysInItsRunWhenTheLogIsFull) {
+    host::UnmatchedLog log;
+    for (std::size_t i = 0; i < host::UnmatchedLog::kKeptRuns; ++i) {
+        log.add("line " + std::to_string(i));
+    }
+    log.add("line " + std::to_string(host::UnmatchedLog::kKeptRuns - 1));
+    EXPECT_EQ(log.forgottenLines(), 0u);
+    EXPECT_EQ(log.runs().back().count, 2u);
 }
 
 }  // namespace

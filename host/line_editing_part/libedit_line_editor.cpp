@@ -1,11 +1,16 @@
+// The console's line editor over libedit's readline interface. Compiled into the line editing
+// part only: the program never links libedit itself.
+#include "libedit_line_editor.h"
+
 #include <editline/readline.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
-#include "console_history.h"
-#include "line_editor.h"
+#include "console/console_history.h"
 
 namespace host {
 namespace {
@@ -39,12 +44,8 @@ char** complete(const char* text, int start, int end) {
 
 }  // namespace
 
-bool LineEditor::available() {
-    return true;
-}
-
-LineEditor::LineEditor(std::string prompt, std::string historyPath, std::function<CompletionWords()> words,
-                       std::ostream& warnings)
+LibeditLineEditor::LibeditLineEditor(std::string prompt, std::string historyPath,
+                                     std::function<CompletionWords()> words, std::ostream& warnings)
     : prompt_(std::move(prompt)), historyPath_(std::move(historyPath)), warnings_(warnings) {
     completionWords = std::move(words);
     rl_readline_name = "quorvel-host";
@@ -63,7 +64,7 @@ LineEditor::LineEditor(std::string prompt, std::string historyPath, std::functio
     }
 }
 
-LineEditor::~LineEditor() {
+LibeditLineEditor::~LibeditLineEditor() {
     if (!historyPath_.empty()) {
         std::vector<std::string> lines;
         for (int i = 0; i < history_length; ++i) {
@@ -81,7 +82,7 @@ LineEditor::~LineEditor() {
     pendingMatches.clear();
 }
 
-std::optional<std::string> LineEditor::readLine() {
+std::optional<std::string> LibeditLineEditor::readLine() {
     char* raw = readline(prompt_.c_str());
     if (raw == nullptr) {
         return std::nullopt;
