@@ -12,6 +12,7 @@
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/handle_census.h"
 #include "pluginsdk/world.h"
+#include "run_length.h"
 
 namespace {
 
@@ -35,10 +36,8 @@ constexpr bool kPeakMemoryMeaningful = true;
 #endif
 
 // QUORVEL_SOAK_CYCLES=N runs N cycles instead, for a longer soak by hand.
-int cycleCount() {
-    const char* text = std::getenv("QUORVEL_SOAK_CYCLES");
-    const int cycles = text != nullptr ? std::atoi(text) : 0;
-    return cycles > 0 ? cycles : kDefaultCycles;
+long cycleCount() {
+    return quorvel_test::countFromEnvironment("QUORVEL_SOAK_CYCLES", kDefaultCycles);
 }
 
 void oneCycle(const std::shared_ptr<pluginsdk::World>& world) {
@@ -54,14 +53,14 @@ void oneCycle(const std::shared_ptr<pluginsdk::World>& world) {
 }  // namespace
 
 TEST(LoadUnloadSoak, HandlesComeBackAndPeakMemoryStaysFlat) {
-    const int cycles = cycleCount();
-    const int early = cycles / 10;
+    const long cycles = cycleCount();
+    const long early = cycles / 10;
     const auto world = pluginsdk::World::create();
     pluginsdk::setVariableText(*world->registerVariable("quorvel_enabled_orange", "0", "", false, 0, false, 0), "1");
     const pluginsdk::HandleCounts before = pluginsdk::liveHandles();
 
     long earlyPeak = 0;
-    for (int cycle = 1; cycle <= cycles; ++cycle) {
+    for (long cycle = 1; cycle <= cycles; ++cycle) {
         oneCycle(world);
         if (HasFatalFailure()) {
             FAIL() << "cycle " << cycle;
@@ -71,7 +70,7 @@ TEST(LoadUnloadSoak, HandlesComeBackAndPeakMemoryStaysFlat) {
         }
     }
     const long latePeak = peakResidentKilobytes();
-    std::printf("peak resident size: %ld kB after cycle %d, %ld kB after cycle %d\n", earlyPeak, early, latePeak,
+    std::printf("peak resident size: %ld kB after cycle %ld, %ld kB after cycle %ld\n", earlyPeak, early, latePeak,
                 cycles);
 
     EXPECT_EQ(pluginsdk::liveHandles().actors, before.actors);

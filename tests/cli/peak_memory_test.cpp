@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "run_length.h"
 #include "scratch_folder.h"
 #include "whole_file.h"
 
@@ -39,8 +40,7 @@ constexpr bool kPeakMemoryMeaningful = true;
 
 // QUORVEL_MEMORY_TOUCHES=N makes the large run N touches, for a longer run by hand.
 long largeTouches() {
-    const char* text = std::getenv("QUORVEL_MEMORY_TOUCHES");
-    const long touches = text != nullptr ? std::atol(text) : 0;
+    const long touches = quorvel_test::countFromEnvironment("QUORVEL_MEMORY_TOUCHES", kDefaultLargeTouches);
     return touches > kSmallTouches ? touches : kDefaultLargeTouches;
 }
 
