@@ -85,11 +85,6 @@ bool World::pluginKnownLocked(PluginId id) const {
     return std::any_of(plugins_.begin(), plugins_.end(), [id](const PluginRecord& record) { return record.id == id; });
 }
 
-void World::finishCallback(PluginId plugin) {
-    const std::lock_guard lock(mutex_);
-    finishCallbackLocked(plugin);
-}
-
 void World::finishCallbackLocked(PluginId plugin) {
     // The count stays in the map at 0 (dropPlugin removes it): a touch allocates nothing here.
     const auto running = runningCallbacks_.find(plugin);
@@ -184,22 +179,19 @@ void World::destroyBall() {
 }
 
 void World::touchBall(std::uint8_t team, std::optional<Vector> velocity) {
-    std::shared_ptr<detail::BallState> ball;
-    {
-        const std::lock_guard lock(mutex_);
-        ball = ball_;
-    }
-    if (!ball) {
+    std::unique_lock lock(mutex_);
+    if (!ball_) {
         throw std::logic_error("there is no ball to touch");
     }
     {
         const auto state = detail::lockHandleState();
-        ball->hitTeam = team;
+        ball_->hitTeam = team;
         if (velocity) {
-            ball->velocity = *velocity;
+            ball_->velocity = *velocity;
         }
     }
-    runPostHooks(kCarTouchEvent, BallWrapper(ball));
+    const BallWrapper caller(ball_);
+    runPostHooksLocked(lock, kCarTouchEvent, caller);
 }
 
 // --- Events -----------------------------------------------------------------------------------
@@ -219,11 +211,16 @@ void World::addPostHook(PluginId plugin, std::string eventName, BallHook callbac
 }
 
 void World::runPostHooks(std::string_view eventName, const BallWrapper& caller) {
+    std::unique_lock lock(mutex_);
+    runPostHooksLocked(lock, eventName, caller);
+}
+
+void World::runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_view eventName,
+                               const BallWrapper& caller) {
     // The hooks run in place: each is found under the lock by its number, marked running, and
     // called with the lock released; its node and callback stay put meanwhile (see Hook). Only
     // hooks numbered below `addedBefore` run, so one added from here on waits for the next event,
     // and one whose plug-in is dropped meanwhile is gone from the list or marked dropped.
-    std::unique_lock lock(mutex_);
     const std::uint64_t addedBefore = nextHookSequence_;
     std::uint64_t next = 0;
     for (;;) {
@@ -329,31 +326,21 @@ bool World::canAdvanceClock(double seconds) const {
 }
 
 void World::advanceClock(double seconds) {
-    std::int64_t target = 0;
-    {
-        const std::lock_guard lock(mutex_);
-        const std::optional<std::int64_t> ticks = advanceTicks(now_, seconds);
-        if (!ticks) {
-            throw std::out_of_range("the game clock cannot advance by " + std::to_string(seconds) + " s from " +
-                                    std::to_string(static_cast<double>(now_) / kTicksPerSecond) + " s");
-        }
-        target = now_ + *ticks;
+    std::unique_lock lock(mutex_);
+    const std::optional<std::int64_t> ticks = advanceTicks(now_, seconds);
+    if (!ticks) {
+        throw std::out_of_range("the game clock cannot advance by " + std::to_string(seconds) + " s from " +
+                                std::to_string(static_cast<double>(now_) / kTicksPerSecond) + " s");
     }
-    for (;;) {
-        Timer timer{};
-        {
-            const std::lock_guard lock(mutex_);
-            if (timers_.empty() || timers_.front().due > target) {
-                now_ = std::max(now_, target);
-                return;
-            }
-            std::pop_heap(timers_.begin(), timers_.end(), firesAfter);
-            timer = std::move(timers_.back());
-            timers_.pop_back();
-            now_ = std::max(now_, timer.due);
-            // Running from here until the callback is destroyed below (see runPostHooks).
-            ++runningCallbacks_[timer.plugin];
-        }
+    const std::int64_t target = now_ + *ticks;
+    while (!timers_.empty() && timers_.front().due <= target) {
+        std::pop_heap(timers_.begin(), timers_.end(), firesAfter);
+        Timer timer = std::move(timers_.back());
+        timers_.pop_back();
+        now_ = std::max(now_, timer.due);
+        // Running from here until the callback is destroyed below (see runPostHooks).
+        ++runningCallbacks_[timer.plugin];
+        lock.unlock();
         try {
             timer.callback(timer.game);
         } catch (const std::exception& error) {
@@ -362,8 +349,10 @@ void World::advanceClock(double seconds) {
             reportFailure(timer.plugin, "timer threw an unknown exception");
         }
         timer.callback = nullptr;
-        finishCallback(timer.plugin);
+        lock.lock();
+        finishCallbackLocked(timer.plugin);
     }
+    now_ = std::max(now_, target);
 }
 
 double World::gameTime() const {

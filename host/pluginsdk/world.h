@@ -154,9 +154,12 @@ private:
     // With mutex_ held.
     std::shared_ptr<detail::ConsoleVariable> findVariableLocked(const std::string& name) const;
     bool pluginKnownLocked(PluginId id) const;
-    // A callback of `plugin` has returned and whatever of it was to be destroyed is destroyed.
-    void finishCallback(PluginId plugin);
+    // A callback of `plugin` has returned and whatever of it was to be destroyed is destroyed;
+    // with mutex_ held.
     void finishCallbackLocked(PluginId plugin);
+    // runPostHooks, entered with `lock` holding mutex_; returns with it held.
+    void runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_view eventName,
+                            const BallWrapper& caller);
 
     struct Hook {
         PluginId plugin = 0;
