@@ -58,10 +58,12 @@ public:
     // --- Plug-ins -----------------------------------------------------------------------------
     // A new identity for a plug-in about to be loaded; its handles carry it.
     std::shared_ptr<detail::PluginScope> addPlugin(std::string name);
-    // Drops every hook and pending timer of the plug-in (the callbacks are destroyed here, with
-    // whatever they hold). Its variables stay. If a callback of the plug-in is running on another
-    // thread, waits for it to return, so nothing of the plug-in runs once this returns; hooks and
-    // timers it sets from then on are refused. Never call it from one of the plug-in's callbacks.
+    // Drops every hook and pending timer of the plug-in; by the time it returns their callbacks
+    // are destroyed, with whatever they hold. Its variables stay. If a callback of the plug-in is
+    // running on another thread, waits for it to return (a running hook's callback is destroyed
+    // there, as it returns), so nothing of the plug-in runs once this returns; hooks and timers it
+    // sets from then on are refused. Never call it from one of the plug-in's callbacks; it may be
+    // called from another plug-in's.
     void dropPlugin(PluginId id);
     std::size_t hookCount(PluginId id) const;
     std::size_t pendingTimerCount(PluginId id) const;
