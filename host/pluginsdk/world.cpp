@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <iterator>
 #include <stdexcept>
 
 #include "bakkesmod/wrappers/ball_wrapper.h"
@@ -33,24 +34,28 @@ std::shared_ptr<detail::PluginScope> World::addPlugin(std::string name) {
 void World::dropPlugin(PluginId id) {
     // Move the callbacks out first and destroy them after the containers are consistent again:
     // destroying a callback releases the handles it holds, which must not find the world mid-edit.
-    std::vector<Hook> droppedHooks;
+    std::list<Hook> droppedHooks;
     std::vector<Timer> droppedTimers;
     std::unique_lock lock(mutex_);
     for (auto it = hooks_.begin(); it != hooks_.end();) {
-        if (it->plugin == id) {
-            droppedHooks.push_back(std::move(*it));
-            it = hooks_.erase(it);
+        const auto hook = it++;
+        if (hook->plugin != id || hook->dropped) {
+            continue;
+        }
+        if (hook->running == 0) {
+            droppedHooks.splice(droppedHooks.end(), hooks_, hook);
         } else {
-            ++it;
+            // Running on another thread: the run that returns last destroys the callback and
+            // removes the hook (runPostHooks), before the wait below ends.
+            hook->dropped = true;
         }
     }
-    for (auto it = timers_.begin(); it != timers_.end();) {
-        if (it->second.plugin == id) {
-            droppedTimers.push_back(std::move(it->second));
-            it = timers_.erase(it);
-        } else {
-            ++it;
-        }
+    const auto firstDropped = std::partition(timers_.begin(), timers_.end(),
+                                             [id](const Timer& timer) { return timer.plugin != id; });
+    if (firstDropped != timers_.end()) {
+        droppedTimers.assign(std::make_move_iterator(firstDropped), std::make_move_iterator(timers_.end()));
+        timers_.erase(firstDropped, timers_.end());
+        std::make_heap(timers_.begin(), timers_.end(), firesAfter);
     }
     std::erase_if(plugins_, [id](const PluginRecord& record) { return record.id == id; });
     // A callback of the plug-in taken out before this may still be running on the game thread. The
@@ -66,22 +71,21 @@ void World::dropPlugin(PluginId id) {
 
 std::size_t World::hookCount(PluginId id) const {
     const std::lock_guard lock(mutex_);
-    return static_cast<std::size_t>(
-        std::count_if(hooks_.begin(), hooks_.end(), [id](const Hook& hook) { return hook.plugin == id; }));
+    return static_cast<std::size_t>(std::count_if(
+        hooks_.begin(), hooks_.end(), [id](const Hook& hook) { return hook.plugin == id && !hook.dropped; }));
 }
 
 std::size_t World::pendingTimerCount(PluginId id) const {
     const std::lock_guard lock(mutex_);
-    return static_cast<std::size_t>(std::count_if(
-        timers_.begin(), timers_.end(), [id](const auto& entry) { return entry.second.plugin == id; }));
+    return static_cast<std::size_t>(
+        std::count_if(timers_.begin(), timers_.end(), [id](const Timer& timer) { return timer.plugin == id; }));
 }
 
 bool World::pluginKnownLocked(PluginId id) const {
     return std::any_of(plugins_.begin(), plugins_.end(), [id](const PluginRecord& record) { return record.id == id; });
 }
 
-void World::finishCallback(PluginId plugin) {
-    const std::lock_guard lock(mutex_);
+void World::finishCallbackLocked(PluginId plugin) {
     // The count stays in the map at 0 (dropPlugin removes it): a touch allocates nothing here.
     const auto running = runningCallbacks_.find(plugin);
     if (running != runningCallbacks_.end() && --running->second == 0) {
@@ -175,22 +179,19 @@ void World::destroyBall() {
 }
 
 void World::touchBall(std::uint8_t team, std::optional<Vector> velocity) {
-    std::shared_ptr<detail::BallState> ball;
-    {
-        const std::lock_guard lock(mutex_);
-        ball = ball_;
-    }
-    if (!ball) {
+    std::unique_lock lock(mutex_);
+    if (!ball_) {
         throw std::logic_error("there is no ball to touch");
     }
     {
         const auto state = detail::lockHandleState();
-        ball->hitTeam = team;
+        ball_->hitTeam = team;
         if (velocity) {
-            ball->velocity = *velocity;
+            ball_->velocity = *velocity;
         }
     }
-    runPostHooks(kCarTouchEvent, BallWrapper(ball));
+    const BallWrapper caller(ball_);
+    runPostHooksLocked(lock, kCarTouchEvent, caller);
 }
 
 // --- Events -----------------------------------------------------------------------------------
@@ -202,40 +203,60 @@ void World::addPostHook(PluginId plugin, std::string eventName, BallHook callbac
         refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
         return;
     }
-    hooks_.push_back({plugin, std::move(eventName), std::move(callback)});
+    Hook& hook = hooks_.emplace_back();
+    hook.plugin = plugin;
+    hook.sequence = nextHookSequence_++;
+    hook.eventName = std::move(eventName);
+    hook.callback = std::move(callback);
 }
 
-void World::runPostHooks(const std::string& eventName, const BallWrapper& caller) {
-    // A callback may add hooks, which would move the list under our feet: run a snapshot. Each
-    // copy counts as running from here until it is destroyed, so a plug-in dropped meanwhile on
-    // another thread waits for it (its code, the copy's destructor included, lives in the module).
-    std::vector<std::pair<PluginId, BallHook>> due;
-    {
-        const std::lock_guard lock(mutex_);
-        for (const Hook& hook : hooks_) {
-            if (hook.eventName == eventName) {
-                due.emplace_back(hook.plugin, hook.callback);
-                ++runningCallbacks_[hook.plugin];
-            }
+void World::runPostHooks(std::string_view eventName, const BallWrapper& caller) {
+    std::unique_lock lock(mutex_);
+    runPostHooksLocked(lock, eventName, caller);
+}
+
+void World::runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_view eventName,
+                               const BallWrapper& caller) {
+    // The hooks run in place: each is found under the lock by its number, marked running, and
+    // called with the lock released; its node and callback stay put meanwhile (see Hook). Only
+    // hooks numbered below `addedBefore` run, so one added from here on waits for the next event,
+    // and one whose plug-in is dropped meanwhile is gone from the list or marked dropped.
+    const std::uint64_t addedBefore = nextHookSequence_;
+    std::uint64_t next = 0;
+    for (;;) {
+        const auto hook = std::find_if(hooks_.begin(), hooks_.end(), [&](const Hook& candidate) {
+            return candidate.sequence >= next && candidate.sequence < addedBefore && !candidate.dropped &&
+                   candidate.eventName == eventName;
+        });
+        if (hook == hooks_.end()) {
+            return;
         }
-    }
-    for (auto& [plugin, callback] : due) {
-        bool stillLoaded = false;
-        {
-            const std::lock_guard lock(mutex_);
-            stillLoaded = pluginKnownLocked(plugin);
+        next = hook->sequence + 1;
+        const PluginId plugin = hook->plugin;
+        ++hook->running;
+        // Counted as running until the callback is done with, so that a plug-in dropped meanwhile
+        // on another thread waits for it (its code lives in the module).
+        ++runningCallbacks_[plugin];
+        lock.unlock();
+        try {
+            // The signature takes the name by value: this string is the call's own, moved in.
+            hook->callback(caller, nullptr, std::string(eventName));
+        } catch (const std::exception& error) {
+            reportFailure(plugin, "hook for \"" + std::string(eventName) + "\" threw: " + error.what());
+        } catch (...) {
+            reportFailure(plugin, "hook for \"" + std::string(eventName) + "\" threw an unknown exception");
         }
-        if (stillLoaded) {
-            try {
-                callback(caller, nullptr, eventName);
-            } catch (const std::exception& error) {
-                reportFailure(plugin, "hook for \"" + eventName + "\" threw: " + error.what());
-            } catch (...) {
-                reportFailure(plugin, "hook for \"" + eventName + "\" threw an unknown exception");
-            }
+        lock.lock();
+        if (--hook->running == 0 && hook->dropped) {
+            BallHook callback = std::move(hook->callback);
+            hooks_.erase(hook);
+            // The callback's destructor is the plug-in's code: run it unlocked, still counted as
+            // running so that dropPlugin waits for it.
+            lock.unlock();
+            callback = nullptr;
+            lock.lock();
         }
-        callback = nullptr;
-        finishCallback(plugin);
+        finishCallbackLocked(plugin);
     }
 }
 
@@ -286,8 +307,17 @@ void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback,
         return;
     }
     // A timer that never falls due waits past the latest tick the clock can reach.
-    const std::int64_t due = delay && *delay <= kLatestTick - now_ ? now_ + *delay : INT64_MAX;
-    timers_.emplace(std::make_pair(due, nextTimerSequence_++), Timer{plugin, game, std::move(callback)});
+    Timer& timer = timers_.emplace_back();
+    timer.due = delay && *delay <= kLatestTick - now_ ? now_ + *delay : INT64_MAX;
+    timer.sequence = nextTimerSequence_++;
+    timer.plugin = plugin;
+    timer.game = game;
+    timer.callback = std::move(callback);
+    std::push_heap(timers_.begin(), timers_.end(), firesAfter);
+}
+
+bool World::firesAfter(const Timer& a, const Timer& b) {
+    return a.due != b.due ? a.due > b.due : a.sequence > b.sequence;
 }
 
 bool World::canAdvanceClock(double seconds) const {
@@ -296,31 +326,21 @@ bool World::canAdvanceClock(double seconds) const {
 }
 
 void World::advanceClock(double seconds) {
-    std::int64_t target = 0;
-    {
-        const std::lock_guard lock(mutex_);
-        const std::optional<std::int64_t> ticks = advanceTicks(now_, seconds);
-        if (!ticks) {
-            throw std::out_of_range("the game clock cannot advance by " + std::to_string(seconds) + " s from " +
-                                    std::to_string(static_cast<double>(now_) / kTicksPerSecond) + " s");
-        }
-        target = now_ + *ticks;
+    std::unique_lock lock(mutex_);
+    const std::optional<std::int64_t> ticks = advanceTicks(now_, seconds);
+    if (!ticks) {
+        throw std::out_of_range("the game clock cannot advance by " + std::to_string(seconds) + " s from " +
+                                std::to_string(static_cast<double>(now_) / kTicksPerSecond) + " s");
     }
-    for (;;) {
-        Timer timer{};
-        {
-            const std::lock_guard lock(mutex_);
-            if (timers_.empty() || timers_.begin()->first.first > target) {
-                now_ = std::max(now_, target);
-                return;
-            }
-            auto first = timers_.begin();
-            now_ = std::max(now_, first->first.first);
-            timer = std::move(first->second);
-            timers_.erase(first);
-            // Running from here until the callback is destroyed below (see runPostHooks).
-            ++runningCallbacks_[timer.plugin];
-        }
+    const std::int64_t target = now_ + *ticks;
+    while (!timers_.empty() && timers_.front().due <= target) {
+        std::pop_heap(timers_.begin(), timers_.end(), firesAfter);
+        Timer timer = std::move(timers_.back());
+        timers_.pop_back();
+        now_ = std::max(now_, timer.due);
+        // Running from here until the callback is destroyed below (see runPostHooks).
+        ++runningCallbacks_[timer.plugin];
+        lock.unlock();
         try {
             timer.callback(timer.game);
         } catch (const std::exception& error) {
@@ -329,8 +349,10 @@ void World::advanceClock(double seconds) {
             reportFailure(timer.plugin, "timer threw an unknown exception");
         }
         timer.callback = nullptr;
-        finishCallback(timer.plugin);
+        lock.lock();
+        finishCallbackLocked(timer.plugin);
     }
+    now_ = std::max(now_, target);
 }
 
 double World::gameTime() const {

@@ -17,11 +17,13 @@
 #include <deque>
 #include <functional>
 #include <condition_variable>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -56,10 +58,12 @@ public:
     // --- Plug-ins -----------------------------------------------------------------------------
     // A new identity for a plug-in about to be loaded; its handles carry it.
     std::shared_ptr<detail::PluginScope> addPlugin(std::string name);
-    // Drops every hook and pending timer of the plug-in (the callbacks are destroyed here, with
-    // whatever they hold). Its variables stay. If a callback of the plug-in is running on another
-    // thread, waits for it to return, so nothing of the plug-in runs once this returns; hooks and
-    // timers it sets from then on are refused. Never call it from one of the plug-in's callbacks.
+    // Drops every hook and pending timer of the plug-in; by the time it returns their callbacks
+    // are destroyed, with whatever they hold. Its variables stay. If a callback of the plug-in is
+    // running on another thread, waits for it to return (a running hook's callback is destroyed
+    // there, as it returns), so nothing of the plug-in runs once this returns; hooks and timers it
+    // sets from then on are refused. Never call it from one of the plug-in's callbacks; it may be
+    // called from another plug-in's.
     void dropPlugin(PluginId id);
     std::size_t hookCount(PluginId id) const;
     std::size_t pendingTimerCount(PluginId id) const;
@@ -96,8 +100,10 @@ public:
 
     // --- Events -------------------------------------------------------------------------------
     void addPostHook(PluginId plugin, std::string eventName, BallHook callback);
-    // Runs every post hook of `eventName` in the order they were added, with `caller`.
-    void runPostHooks(const std::string& eventName, const BallWrapper& caller);
+    // Runs every post hook of `eventName` in the order they were added, with `caller`. A hook added
+    // while they run (by one of them, or on another thread) waits for the next run; a hook whose
+    // plug-in is dropped meanwhile, and has not run yet, does not run.
+    void runPostHooks(std::string_view eventName, const BallWrapper& caller);
 
     // --- Timers and the game clock ------------------------------------------------------------
     // Game time is kept in whole microseconds, so a delay added to any time the clock can reach
@@ -150,19 +156,35 @@ private:
     // With mutex_ held.
     std::shared_ptr<detail::ConsoleVariable> findVariableLocked(const std::string& name) const;
     bool pluginKnownLocked(PluginId id) const;
-    // A callback of `plugin` has returned and its copy is destroyed.
-    void finishCallback(PluginId plugin);
+    // A callback of `plugin` has returned and whatever of it was to be destroyed is destroyed;
+    // with mutex_ held.
+    void finishCallbackLocked(PluginId plugin);
+    // runPostHooks, entered with `lock` holding mutex_; returns with it held.
+    void runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_view eventName,
+                            const BallWrapper& caller);
 
     struct Hook {
-        PluginId plugin;
+        PluginId plugin = 0;
+        // Hooks are numbered in the order they are added; the list keeps that order.
+        std::uint64_t sequence = 0;
         std::string eventName;
         BallHook callback;
+        // Calls of this hook under way. A running hook stays in its place in the list, and its
+        // callback stays where it is, until the last of them returns.
+        std::size_t running = 0;
+        // Its plug-in was dropped while it ran: the run that returns last removes it.
+        bool dropped = false;
     };
     struct Timer {
-        PluginId plugin;
-        GameWrapper* game;
+        std::int64_t due = 0;
+        std::uint64_t sequence = 0;
+        PluginId plugin = 0;
+        GameWrapper* game = nullptr;
         TimerCallback callback;
     };
+    // The order of the timer heap: true if `a` fires after `b` (later due time, or the same due
+    // time and set later).
+    static bool firesAfter(const Timer& a, const Timer& b);
     struct PluginRecord {
         PluginId id;
         std::string name;
@@ -180,9 +202,13 @@ private:
     PluginId nextPluginId_ = 1;
     std::vector<std::shared_ptr<detail::ConsoleVariable>> variables_;
     std::shared_ptr<detail::BallState> ball_;
-    std::vector<Hook> hooks_;
-    // Keyed by (due tick, sequence number): the map's order is the firing order.
-    std::map<std::pair<std::int64_t, std::uint64_t>, Timer> timers_;
+    // A list, so that a hook's node stays put while its callback runs unlocked, whatever is added
+    // or removed around it; runPostHooks runs the hooks in place, copying neither list nor hook.
+    std::list<Hook> hooks_;
+    std::uint64_t nextHookSequence_ = 0;
+    // A binary heap under firesAfter, its first element the next to fire. Its storage is kept as
+    // timers come and go, so setting and firing a timer allocates nothing once it has grown.
+    std::vector<Timer> timers_;
     std::uint64_t nextTimerSequence_ = 0;
     std::int64_t now_ = 0;
     std::deque<LogLine> log_;

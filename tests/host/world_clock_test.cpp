@@ -2,9 +2,11 @@
 // advance it cannot make is refused without moving it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "pluginsdk/world.h"
@@ -44,6 +46,41 @@ TEST_F(WorldClock, TimersFireInDueOrderAndTiesInTheOrderSet) {
     EXPECT_EQ(fired, (std::vector<int>{4, 2, 3}));
     world->advanceClock(0.01);
     EXPECT_EQ(fired, (std::vector<int>{4, 2, 3, 1}));
+}
+
+// Many timers pending at once, due out of the order they were set and with ties.
+TEST_F(WorldClock, ManyTimersFireInDueOrderAndTiesInTheOrderSet) {
+    std::vector<std::pair<int, int>> dueAndTag;
+    for (int tag = 0; tag < 200; ++tag) {
+        const int dueMilliseconds = (tag * 37) % 23 + 1;
+        addTimer(static_cast<float>(dueMilliseconds) / 1000.0f, tag);
+        dueAndTag.emplace_back(dueMilliseconds, tag);
+    }
+    std::sort(dueAndTag.begin(), dueAndTag.end());  // by due time, then by the order set
+    std::vector<int> expected;
+    for (const auto& [due, tag] : dueAndTag) {
+        expected.push_back(tag);
+    }
+    world->advanceClock(0.05);
+    EXPECT_EQ(fired, expected);
+    EXPECT_EQ(world->pendingTimerCount(plugin->id), 0u);
+}
+
+TEST_F(WorldClock, ATimerSetByAFiringQueuesBehindTimersSetBeforeItForTheSameTime) {
+    // At 10 ms timer 1 fires and sets 5 (no delay: due at once) and 6 (due at 15 ms, as 3 is).
+    world->addTimer(
+        plugin->id, nullptr,
+        [this](GameWrapper*) {
+            fired.push_back(1);
+            addTimer(0.0f, 5);
+            addTimer(0.005f, 6);
+        },
+        0.01f);
+    addTimer(0.01f, 2);
+    addTimer(0.015f, 3);
+    addTimer(0.02f, 4);
+    world->advanceClock(0.1);
+    EXPECT_EQ(fired, (std::vector<int>{1, 2, 5, 3, 6, 4}));
 }
 
 TEST_F(WorldClock, ATinyPositiveDelayIsNotSwallowed) {
