@@ -1,6 +1,7 @@
 #include "world.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 #include <exception>
 #include <iterator>
@@ -386,6 +387,13 @@ void World::log(const detail::PluginScope& plugin, std::string text) {
 std::deque<LogLine> World::recentLogLines() const {
     const std::lock_guard lock(mutex_);
     return log_;
+}
+
+std::vector<LogLine> World::logLinesSince(std::uint64_t loggedBefore) const {
+    const std::lock_guard lock(mutex_);
+    const std::uint64_t fresh = loggedLineCount_ > loggedBefore ? loggedLineCount_ - loggedBefore : 0;
+    const std::size_t kept = static_cast<std::size_t>(std::min<std::uint64_t>(fresh, log_.size()));
+    return std::vector<LogLine>(log_.end() - static_cast<std::ptrdiff_t>(kept), log_.end());
 }
 
 std::uint64_t World::loggedLineCount() const {

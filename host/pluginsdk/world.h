@@ -137,6 +137,9 @@ public:
     std::deque<LogLine> recentLogLines() const;
     // How many lines were ever logged.
     std::uint64_t loggedLineCount() const;
+    // The lines logged after the first `loggedBefore` (a loggedLineCount() taken earlier), oldest
+    // first, as far as they are still kept: copies only those, where recentLogLines() copies all.
+    std::vector<LogLine> logLinesSince(std::uint64_t loggedBefore) const;
     // Called with each line as it is logged.
     void setLogListener(std::function<void(const LogLine&)> listener);
     // Called when a plug-in callback throws; the world goes on.

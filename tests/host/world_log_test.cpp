@@ -26,6 +26,19 @@ TEST(WorldLog, KeepsOnlyTheMostRecentLines) {
     ASSERT_EQ(world->recentLogLines().size(), kRecentLogLines);
     EXPECT_EQ(world->recentLogLines().front().text, "line 199000");
     EXPECT_EQ(world->recentLogLines().back().text, "line 199999");
+
+    // The lines since a count: those logged after it, as far as they are still kept.
+    world->log(*plugin, "new 1");
+    world->log(*plugin, "new 2");
+    const auto since = world->logLinesSince(200000);
+    ASSERT_EQ(since.size(), 2u);
+    EXPECT_EQ(since.front().text, "new 1");
+    EXPECT_EQ(since.back().text, "new 2");
+    EXPECT_TRUE(world->logLinesSince(200002).empty());
+    EXPECT_TRUE(world->logLinesSince(300000).empty());  // a count from the future: nothing yet
+    const auto longAgo = world->logLinesSince(0);
+    ASSERT_EQ(longAgo.size(), kRecentLogLines);
+    EXPECT_EQ(longAgo.back().text, "new 2");
 }
 
 // The plug-in logs "Trajectory zero" at each response while the trajectory is 0.
