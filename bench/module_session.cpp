@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "platform/runtime_clock.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/world.h"
 
@@ -22,7 +21,7 @@ void set(pluginsdk::World& world, const std::string& name, const std::string& va
 }  // namespace
 
 ModuleSession::ModuleSession(const std::string& modulePath) : session_(modulePath, out_) {
-    host::fixRuntimeClock(1);
+    session_.world().setRuntimeClock(1);
     session_.load();
     pluginsdk::World& world = session_.world();
     world.ensureBall();
@@ -36,7 +35,6 @@ ModuleSession::ModuleSession(const std::string& modulePath) : session_(modulePat
 
 ModuleSession::~ModuleSession() {
     session_.unload();
-    host::fixRuntimeClock(std::nullopt);
 }
 
 void ModuleSession::touchAndFire() {

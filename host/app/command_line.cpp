@@ -5,10 +5,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include "console/printable_text.h"
-#include "platform/executable_location.h"
+#include "printable_text.h"
+#include "platform/process.h"
 
 namespace host {
+
+const char* const kModuleFileName = QUORVEL_MODULE_FILE_NAME;
+
 namespace {
 
 const char* const kDescription =

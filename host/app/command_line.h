@@ -11,6 +11,10 @@
 
 namespace host {
 
+// The module's file name on this platform (Quorvel.so, Quorvel.dll), as the build names it: the
+// module loaded by default is the one of that name beside the program.
+extern const char* const kModuleFileName;
+
 enum class Mode { Run, Console, PanelPng, Gui };
 
 struct CommandLine {

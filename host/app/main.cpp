@@ -12,9 +12,8 @@
 #include "console/line_editor.h"
 #include "console/script_runner.h"
 #include "gui/gui_app.h"
-#include "platform/process_signals.h"
-#include "platform/terminal.h"
-#include "platform/user_folders.h"
+#include "platform/process.h"
+#include "platform/files.h"
 #include "session/host_session.h"
 #include "command_line.h"
 #include "panel_png_command.h"
@@ -60,20 +59,15 @@ int runConsole(host::CommandInterpreter& interpreter, host::HostSession& session
     const bool interactive = host::standardInputIsTerminal();
     std::unique_ptr<host::LineEditor> editor;
     if (interactive) {
-        std::string unavailableBecause;
-        editor = host::startLineEditor("quorvel> ", host::defaultHistoryPath().value_or(""),
-                                       [&interpreter, &session] {
-                                           host::CompletionWords words{interpreter.commandNames(), {}};
-                                           for (const auto& variable : session.world().variables()) {
-                                               words.variables.push_back(variable->name);
-                                           }
-                                           return words;
-                                       },
-                                       std::cerr, unavailableBecause);
-        if (!editor && !unavailableBecause.empty()) {
-            std::cerr << "quorvel-host: warning: " << unavailableBecause
-                      << "; the console reads plain lines, without editing, history or completion\n";
-        }
+        editor = host::LineEditor::start("quorvel> ", host::defaultHistoryPath().value_or(""),
+                                         [&interpreter, &session] {
+                                             host::CompletionWords words{interpreter.commandUsages(), {}};
+                                             for (const auto& variable : session.world().variables()) {
+                                                 words.variables.push_back(variable->name);
+                                             }
+                                             return words;
+                                         },
+                                         std::cerr);
     }
     if (!editor) {
         return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive);

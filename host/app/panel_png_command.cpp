@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "host_error.h"
-#include "rendering/settings_window_png.h"
+#include "rendering/session_pictures.h"
 
 namespace host {
 
@@ -24,38 +24,38 @@ struct RenderThreadPictures {
     RenderThreadPictures& operator=(const RenderThreadPictures&) = delete;
 
     HostSession& session;
-    std::unique_ptr<PanelPictures> pictures;
+    std::unique_ptr<SessionPictures> pictures;
 };
 
 }  // namespace
 
 void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session) {
-    // One set of pictures per interpreter, made at the first picture: a script that takes many pays
-    // the set-up once.
+    // One set of pictures per interpreter, made at the first picture.
     auto pictures = std::make_shared<RenderThreadPictures>(session);
     // Any word count reaches the handler: a build that cannot draw says so before it judges the
     // line, and the second word is checked here anyway.
     interpreter.addCommand("panel", "panel png FILE", WordCounts::atLeast(1),
                            [&interpreter, &session, pictures](const ConsoleLine& line) {
-                               requirePictures();
+                               SessionPictures::require();
                                if (line.size() < 3 || line[1] != "png") {
                                    throw interpreter.usageError("panel");
                                }
                                LoadedPlugin& plugin = session.plugin();
                                if (!pictures->pictures) {
-                                   pictures->pictures = makePanelPictures();
+                                   pictures->pictures = std::make_unique<SessionPictures>();
                                }
                                // The file name runs to the end of the line, spaces included.
-                               pictures->pictures->write(plugin, line.restFrom(2));
+                               pictures->pictures->writeSettingsWindow(plugin, line.restFrom(2));
                            },
                            HostThread::Render);
 }
 
 int runPanelPng(HostSession& session, const std::string& file, std::ostream& errors) {
     return runReportingErrors(errors, [&session, &file] {
-        requirePictures();
+        SessionPictures::require();
         session.load();
-        session.threads().run(HostThread::Render, [&session, &file] { makePanelPictures()->write(session.plugin(), file); });
+        session.threads().run(HostThread::Render,
+                              [&session, &file] { SessionPictures().writeSettingsWindow(session.plugin(), file); });
         session.unload();
     });
 }

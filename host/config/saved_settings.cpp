@@ -8,9 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "console/printable_text.h"
-#include "platform/atomic_file.h"
-#include "platform/folders.h"
+#include "printable_text.h"
+#include "platform/files.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/number_text.h"
 

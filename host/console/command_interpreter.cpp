@@ -9,7 +9,6 @@
 
 #include "console_numbers.h"
 #include "line_reader.h"
-#include "platform/runtime_clock.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/number_text.h"
 #include "printable_text.h"
@@ -25,11 +24,11 @@ Vector readVector(const ConsoleLine& line, std::size_t first) {
 
 CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session) {
     session_.setLogObserver([this](const pluginsdk::LogLine& line) { unmatchedLog_.add(line.text); });
-    // Each command runs on the thread that owns what it touches: loading and the runtime clock the
-    // module seeds from on the loader thread, the world (ball, touches, clock, variables, log) on
-    // the game thread; the console's own output on the console thread.
+    // Each command runs on the thread that owns what it touches: loading on the loader thread, the
+    // world (ball, touches, clocks, variables, log) on the game thread; the console's own output on
+    // the console thread.
     add("help", "help", {1}, HostThread::Console, &CommandInterpreter::help);
-    add("clock", "clock SECONDS", {2}, HostThread::Loader, &CommandInterpreter::clock);
+    add("clock", "clock SECONDS", {2}, HostThread::Game, &CommandInterpreter::clock);
     add("load", "load", {1}, HostThread::Loader, &CommandInterpreter::load);
     add("unload", "unload", {1}, HostThread::Loader, &CommandInterpreter::unload);
     add("reload", "reload", {1}, HostThread::Loader, &CommandInterpreter::reload);
@@ -87,13 +86,13 @@ HostError CommandInterpreter::usageError(std::string_view name) const {
     return HostError("usage: " + command->second.usage);
 }
 
-std::vector<std::string> CommandInterpreter::commandNames() const {
-    std::vector<std::string> names;
-    for (const auto& entry : commands_) {
-        names.push_back(entry.first);
+std::vector<CompletionWords::Command> CommandInterpreter::commandUsages() const {
+    std::vector<CompletionWords::Command> usages;
+    for (const auto& [name, command] : commands_) {
+        usages.push_back({name, command.usage});
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    std::sort(usages.begin(), usages.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    return usages;
 }
 
 void CommandInterpreter::execute(std::string_view text) {
@@ -126,15 +125,15 @@ void CommandInterpreter::execute(std::string_view text) {
 void CommandInterpreter::help(const ConsoleLine& /*line*/) {
     std::ostream& out = session_.out();
     out << "commands:\n";
-    for (const std::string& name : commandNames()) {
-        out << "  " << commands_.find(name)->second.usage << '\n';
+    for (const CompletionWords::Command& command : commandUsages()) {
+        out << "  " << command.usage << '\n';
     }
     out << "  NAME            show a console variable\n"
            "  NAME VALUE      set a console variable\n";
 }
 
 void CommandInterpreter::clock(const ConsoleLine& line) {
-    fixRuntimeClock(readInteger(line[1], "SECONDS since 1970-01-01 UTC", std::numeric_limits<std::int64_t>::min(),
+    session_.world().setRuntimeClock(readInteger(line[1], "SECONDS since 1970-01-01 UTC", std::numeric_limits<std::int64_t>::min(),
                                 std::numeric_limits<std::int64_t>::max()));
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "session/host_session.h"
+#include "completion.h"
 #include "console_line.h"
 #include "unmatched_log.h"
 
@@ -65,8 +66,8 @@ public:
     // and its usage text.
     HostError usageError(std::string_view name) const;
 
-    // The names of the commands, in sorted order (for completion).
-    std::vector<std::string> commandNames() const;
+    // Every command's name and usage, in sorted order of names (for help and completion).
+    std::vector<CompletionWords::Command> commandUsages() const;
 
 private:
     struct Command {

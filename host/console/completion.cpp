@@ -7,13 +7,20 @@
 namespace host {
 namespace {
 
-void addMatching(std::vector<std::string>& matches, const std::vector<std::string>& candidates,
-                 std::string_view prefix) {
-    for (const std::string& candidate : candidates) {
-        if (candidate.size() >= prefix.size() && std::string_view(candidate).substr(0, prefix.size()) == prefix) {
-            matches.push_back(candidate);
-        }
+void addIfMatching(std::vector<std::string>& matches, std::string_view candidate, std::string_view prefix) {
+    if (candidate.substr(0, prefix.size()) == prefix) {
+        matches.emplace_back(candidate);
     }
+}
+
+std::vector<std::string_view> split(std::string_view text, std::string_view separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator)) {
+        parts.push_back(text.substr(0, at));
+        text.remove_prefix(at + separator.size());
+    }
+    parts.push_back(text);
+    return parts;
 }
 
 // Whether a '#' that starts a word, before or as the word at `wordStart`, makes it a comment.
@@ -26,6 +33,44 @@ bool inComment(std::string_view line, std::size_t wordStart) {
     return false;
 }
 
+// A word the language takes as it stands: lower-case letters, digits, '_' and the '|' between
+// choices (not "[X", "NAME" or "FILE").
+bool isLiteral(std::string_view word) {
+    return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '|';
+    });
+}
+
+// What the usage of a command names as its second word, in each of its alternatives.
+void addSecondWords(std::vector<std::string>& matches, std::string_view usage, const CompletionWords& words,
+                    std::string_view prefix) {
+    for (const std::string_view alternative : split(usage, " | ")) {
+        const ConsoleLine parts(alternative);
+        if (parts.size() < 2) {
+            continue;
+        }
+        // An optional word ("[COMMAND]") completes like one that is not.
+        std::string_view word = parts[1];
+        if (word.front() == '[') {
+            word.remove_prefix(1);
+            word = word.substr(0, word.find(']'));
+        }
+        if (word == "NAME") {
+            for (const std::string& variable : words.variables) {
+                addIfMatching(matches, variable, prefix);
+            }
+        } else if (word == "COMMAND") {
+            for (const CompletionWords::Command& command : words.commands) {
+                addIfMatching(matches, command.name, prefix);
+            }
+        } else if (isLiteral(word)) {
+            for (const std::string_view choice : split(word, "|")) {
+                addIfMatching(matches, choice, prefix);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> completeWord(std::string_view line, std::size_t wordStart, const CompletionWords& words) {
@@ -36,20 +81,16 @@ std::vector<std::string> completeWord(std::string_view line, std::size_t wordSta
     if (inComment(line, wordStart)) {
         return matches;
     }
+    for (const CompletionWords::Command& command : words.commands) {
+        if (before.empty()) {
+            addIfMatching(matches, command.name, prefix);
+        } else if (before.size() == 1 && before[0] == command.name) {
+            addSecondWords(matches, command.usage, words, prefix);
+        }
+    }
     if (before.empty()) {
-        addMatching(matches, words.commands, prefix);
-        addMatching(matches, words.variables, prefix);
-    } else if (before.size() == 1) {
-        const std::string_view command = before[0];
-        if (command == "trace") {
-            addMatching(matches, {"off", "on"}, prefix);
-        } else if (command == "expect") {
-            addMatching(matches, {"log", "magnus", "velocity"}, prefix);
-            addMatching(matches, words.variables, prefix);
-        } else if (command == "remove") {
-            addMatching(matches, words.variables, prefix);
-        } else if (command == "panel") {
-            addMatching(matches, {"png"}, prefix);
+        for (const std::string& variable : words.variables) {
+            addIfMatching(matches, variable, prefix);
         }
     }
     std::sort(matches.begin(), matches.end());

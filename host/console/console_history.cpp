@@ -6,8 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/atomic_file.h"
-#include "platform/folders.h"
+#include "platform/files.h"
 
 namespace host {
 namespace {

@@ -14,10 +14,10 @@
 #include <backends/imgui_impl_opengl3.h>
 
 #include "config/settings_autosave.h"
-#include "console/printable_text.h"
 #include "game_window.h"
 #include "session/module_watcher.h"
 #include "host_error.h"
+#include "printable_text.h"
 #include "rendering/png_file.h"
 #include "stop_signals.h"
 #include "widget_layout_log.h"
@@ -213,21 +213,9 @@ private:
         int width = 0;
         int height = 0;
         glfwGetFramebufferSize(window_, &width, &height);
-        RgbImage image;
-        image.width = width;
-        image.height = height;
-        image.bytes.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
         glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, image.bytes.data());
-        // OpenGL's rows run from the bottom up.
-        const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-        for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-            std::uint8_t* topRow = image.bytes.data() + static_cast<std::size_t>(top) * rowBytes;
-            std::swap_ranges(topRow, topRow + rowBytes, image.bytes.data() + static_cast<std::size_t>(bottom) * rowBytes);
-        }
         try {
-            writePng(screenshotFile_, image);
+            writePng(screenshotFile_, readFramebuffer(width, height));
         } catch (const HostError& error) {
             report(error.what());
             failed_ = true;

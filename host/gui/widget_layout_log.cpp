@@ -4,14 +4,16 @@
 
 #include <imgui_internal.h>
 
-#include "platform/atomic_file.h"
+#include "platform/files.h"
 
 namespace host {
 
 WidgetLayoutLog::WidgetLayoutLog(std::string path, pluginsdk::World& world) : path_(std::move(path)), world_(world) {
     world_.setTraceListener([this](const std::string& call) {
         static const std::string lookup = "getCvar ";
-        if (!inPanel_ || call.rfind(lookup, 0) != 0) {
+        // With separate threads the game thread's plug-in calls are traced too, while this thread
+        // draws: they are not the panel's, and this log is this thread's alone.
+        if (std::this_thread::get_id() != frameThread_ || !inPanel_ || call.rfind(lookup, 0) != 0) {
             return;
         }
         settleLookup();

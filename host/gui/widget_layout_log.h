@@ -10,13 +10,14 @@
 // variable up through the host right after drawing the widget before, so at each lookup the
 // host's Dear ImGui context still holds that widget as its last item.
 //
-// Threads: the thread that builds the frames. Lifetime: within one frame loop; the world must
+// Threads: the thread that builds the frames, which makes it. Lifetime: within one frame loop; the world must
 // outlive it (it listens to the world's trace of SDK calls while it lives).
 #pragma once
 
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include <imgui.h>
 
@@ -50,6 +51,7 @@ private:
 
     std::string path_;
     pluginsdk::World& world_;
+    const std::thread::id frameThread_ = std::this_thread::get_id();
     std::map<std::string, Rect> widgets_;
     bool inPanel_ = false;
     std::string pendingVariable_;

@@ -5,7 +5,7 @@
 
 #include "module_file_check.h"
 #include "platform/module_trial.h"
-#include "platform/runtime_clock.h"
+#include "pluginsdk/plugin_call.h"
 #include "variable_rollback.h"
 
 namespace host {
@@ -19,11 +19,13 @@ std::string refusalText(const std::string& path, const std::string& problem) {
     throw HostError(refusalText(path, problem));
 }
 
-// Runs one call into the plug-in's code. Returns what it threw, as "STEP threw: WHAT", or nothing
-// if it returned.
+// Runs one call into the plug-in's code, marked as the plug-in's (plugin_call.h) while it runs.
+// Returns what it threw, as "STEP threw: WHAT", or nothing if it returned.
 template <typename Call>
-std::optional<std::string> guarded(const char* step, Call&& call) {
+std::optional<std::string> guarded(pluginsdk::World* world, pluginsdk::PluginId plugin, const char* step,
+                                   Call&& call) {
     try {
+        const pluginsdk::PluginCallScope marked(world, plugin, step);
         call();
         return std::nullopt;
     } catch (const std::exception& error) {
@@ -83,7 +85,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::loadChecked(const std::string& path,
     loaded->world_ = world;
 
     std::string openError;
-    if (const auto threw = guarded("static set-up", [&] { loaded->library_ = DynamicLibrary::open(path, openError); })) {
+    if (const auto threw = guarded(world.get(), 0, "static set-up", [&] { loaded->library_ = DynamicLibrary::open(path, openError); })) {
         refuse(path, "its " + *threw);
     }
     if (!loaded->library_.isOpen()) {
@@ -100,11 +102,11 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::loadChecked(const std::string& path,
     loaded->record_ = static_cast<const PluginDescriptor*>(loaded->library_.symbol("exports"));
     checkRecord(path, *loaded->record_, getPlugin, deleteMe);
 
-    loaded->library_.redirectImport("time", reinterpret_cast<void*>(&quorvelHostModuleTime));
+    loaded->library_.redirectImport("time", reinterpret_cast<void*>(&pluginsdk::pluginsdkModuleTime));
 
     loaded->release_ = loaded->record_->releaseFunction;
     std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* instance = nullptr;
-    if (const auto threw = guarded("getPlugin", [&] { instance = loaded->record_->createFunction(); })) {
+    if (const auto threw = guarded(world.get(), 0, "getPlugin", [&] { instance = loaded->record_->createFunction(); })) {
         refuse(path, "its " + *threw);
     }
     if (instance == nullptr || !*instance) {
@@ -120,7 +122,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::loadChecked(const std::string& path,
     plugin.gameWrapperShared = loaded->game_;
 
     const VariableRollback variablesBefore(*world);
-    if (const auto threw = guarded("onLoad", [&] { plugin.onLoad(); })) {
+    if (const auto threw = guarded(world.get(), loaded->scope_->id, "onLoad", [&] { plugin.onLoad(); })) {
         // Its callbacks go before its variables: destroying a callback may release variable handles.
         world->dropPlugin(loaded->scope_->id);
         variablesBefore.restore(*world);
@@ -155,7 +157,7 @@ std::vector<std::string> LoadedPlugin::unload() {
 
     if (onLoadSucceeded_) {
         onLoadSucceeded_ = false;
-        note(guarded("onUnload", [this] { plugin().onUnload(); }));
+        note(guarded(world.get(), scope_ ? scope_->id : 0, "onUnload", [this] { plugin().onUnload(); }));
     }
     // No callback of the plug-in may run once its object is gone, so its hooks and timers go
     // first, and its handles are cut off so that its destructors and its module's static clean-up
@@ -166,12 +168,15 @@ std::vector<std::string> LoadedPlugin::unload() {
     }
     if (instance_ != nullptr) {
         instance_ = nullptr;
-        note(guarded("deleteMe", [this] { release_(); }));
+        note(guarded(world.get(), scope_ ? scope_->id : 0, "deleteMe", [this] { release_(); }));
     }
     dropCallbacks();
     record_ = nullptr;
     // The module's static clean-up runs here and releases its last references to the host's handles.
-    library_.close();
+    {
+        const pluginsdk::PluginCallScope marked(world.get(), 0, "static clean-up");
+        library_.close();
+    }
     console_.reset();
     game_.reset();
     scope_.reset();

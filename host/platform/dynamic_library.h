@@ -1,8 +1,10 @@
 // A module opened at run time: the one place that knows how the platform opens modules, finds
-// their exports and closes them.
+// their exports and closes them. A handle is moved, never copied, and closing happens exactly once,
+// when its last holder lets go.
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace host {
 
@@ -13,11 +15,17 @@ public:
     static DynamicLibrary open(const std::string& path, std::string& error);
 
     DynamicLibrary() = default;
-    DynamicLibrary(DynamicLibrary&& other) noexcept;
-    DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
+    DynamicLibrary(DynamicLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    DynamicLibrary& operator=(DynamicLibrary&& other) noexcept {
+        if (this != &other) {
+            close();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
     DynamicLibrary(const DynamicLibrary&) = delete;
     DynamicLibrary& operator=(const DynamicLibrary&) = delete;
-    ~DynamicLibrary();  // closes
+    ~DynamicLibrary() { close(); }
 
     bool isOpen() const { return handle_ != nullptr; }
     // The address of the exported symbol `name`, or null.

@@ -1,6 +1,14 @@
-// Modules on POSIX systems: dlopen, dlsym, dlclose.
+// Modules on POSIX systems: dlopen, dlsym, dlclose; and one of a module's imports redirected by
+// rewriting the module's own global offset table entries for the symbol, so only that module sees
+// the replacement.
 #include <dlfcn.h>
+#include <elf.h>
+#include <link.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "dynamic_library.h"
@@ -29,6 +37,113 @@ void DynamicLibrary::close() {
     if (handle_ != nullptr) {
         dlclose(std::exchange(handle_, nullptr));
     }
+}
+
+namespace {
+
+#if defined(__x86_64__)
+constexpr unsigned kJumpSlot = R_X86_64_JUMP_SLOT;
+constexpr unsigned kGlobalData = R_X86_64_GLOB_DAT;
+#elif defined(__aarch64__)
+constexpr unsigned kJumpSlot = R_AARCH64_JUMP_SLOT;
+constexpr unsigned kGlobalData = R_AARCH64_GLOB_DAT;
+#else
+#error "import redirection knows the relocation types of x86-64 and AArch64 only"
+#endif
+
+struct RelroSearch {
+    ElfW(Addr) base;
+    ElfW(Addr) start = 0;
+    ElfW(Addr) end = 0;
+};
+
+// Finds the module's read-only-after-relocation range, so a slot there can be made read-only again.
+int findRelro(dl_phdr_info* info, std::size_t, void* data) {
+    auto* search = static_cast<RelroSearch*>(data);
+    if (info->dlpi_addr != search->base) {
+        return 0;
+    }
+    for (int i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr)& header = info->dlpi_phdr[i];
+        if (header.p_type == PT_GNU_RELRO) {
+            search->start = info->dlpi_addr + header.p_vaddr;
+            search->end = search->start + header.p_memsz;
+        }
+    }
+    return 1;
+}
+
+bool writeSlot(void** slot, void* replacement, const RelroSearch& relro) {
+    const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto address = reinterpret_cast<std::uintptr_t>(slot);
+    void* page = reinterpret_cast<void*>(address & ~(pageSize - 1));
+    if (mprotect(page, pageSize, PROT_READ | PROT_WRITE) != 0) {
+        return false;
+    }
+    *slot = replacement;
+    if (address >= relro.start && address < relro.end) {
+        mprotect(page, pageSize, PROT_READ);
+    }
+    return true;
+}
+
+}  // namespace
+
+int DynamicLibrary::redirectImport(const char* name, void* replacement) {
+    link_map* map = nullptr;
+    if (handle_ == nullptr || dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) {
+        return 0;
+    }
+    const ElfW(Addr) base = map->l_addr;
+    // The dynamic linker rewrites these entries to run-time addresses on most systems; where it
+    // does not, they are offsets from the load address.
+    const auto resolve = [base](ElfW(Addr) pointer) { return pointer < base ? pointer + base : pointer; };
+
+    const ElfW(Sym)* symbols = nullptr;
+    const char* strings = nullptr;
+    const ElfW(Rela)* tables[2] = {nullptr, nullptr};
+    std::size_t sizes[2] = {0, 0};
+    for (const ElfW(Dyn)* entry = map->l_ld; entry->d_tag != DT_NULL; ++entry) {
+        switch (entry->d_tag) {
+        case DT_SYMTAB: symbols = reinterpret_cast<const ElfW(Sym)*>(resolve(entry->d_un.d_ptr)); break;
+        case DT_STRTAB: strings = reinterpret_cast<const char*>(resolve(entry->d_un.d_ptr)); break;
+        case DT_JMPREL: tables[0] = reinterpret_cast<const ElfW(Rela)*>(resolve(entry->d_un.d_ptr)); break;
+        case DT_PLTRELSZ: sizes[0] = entry->d_un.d_val; break;
+        case DT_RELA: tables[1] = reinterpret_cast<const ElfW(Rela)*>(resolve(entry->d_un.d_ptr)); break;
+        case DT_RELASZ: sizes[1] = entry->d_un.d_val; break;
+        default: break;
+        }
+    }
+    if (symbols == nullptr || strings == nullptr) {
+        return 0;
+    }
+
+    RelroSearch relro{base};
+    dl_iterate_phdr(&findRelro, &relro);
+
+    int changed = 0;
+    for (int t = 0; t < 2; ++t) {
+        if (tables[t] == nullptr) {
+            continue;
+        }
+        const std::size_t count = sizes[t] / sizeof(ElfW(Rela));
+        for (std::size_t i = 0; i < count; ++i) {
+            const ElfW(Rela)& relocation = tables[t][i];
+            const auto type = static_cast<unsigned>(ELF64_R_TYPE(relocation.r_info));
+            const auto symbol = ELF64_R_SYM(relocation.r_info);
+            if ((type != kJumpSlot && type != kGlobalData) || symbol == 0) {
+                continue;
+            }
+            if (std::strcmp(strings + symbols[symbol].st_name, name) != 0) {
+                continue;
+            }
+            auto** slot = reinterpret_cast<void**>(base + relocation.r_offset);
+            if (writeSlot(slot, replacement, relro)) {
+                ++changed;
+            }
+        }
+    }
+    return changed;
 }
 
 }  // namespace host

@@ -11,6 +11,7 @@
 #include "bakkesmod/wrappers/game_wrapper.h"
 #include "console_variable.h"
 #include "handle_state_lock.h"
+#include "plugin_call.h"
 
 namespace pluginsdk {
 
@@ -240,6 +241,7 @@ void World::runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_v
         ++runningCallbacks_[plugin];
         lock.unlock();
         try {
+            const PluginCallScope call(this, plugin, "hook");
             // The signature takes the name by value: this string is the call's own, moved in.
             hook->callback(caller, nullptr, std::string(eventName));
         } catch (const std::exception& error) {
@@ -343,6 +345,7 @@ void World::advanceClock(double seconds) {
         ++runningCallbacks_[timer.plugin];
         lock.unlock();
         try {
+            const PluginCallScope call(this, timer.plugin, "timer");
             timer.callback(timer.game);
         } catch (const std::exception& error) {
             reportFailure(timer.plugin, std::string("timer threw: ") + error.what());
@@ -364,6 +367,18 @@ double World::gameTime() const {
 std::int64_t World::gameTicks() const {
     const std::lock_guard lock(mutex_);
     return now_;
+}
+
+// --- The C runtime clock ----------------------------------------------------------------------
+
+void World::setRuntimeClock(std::optional<std::int64_t> seconds) {
+    const std::lock_guard lock(mutex_);
+    runtimeClock_ = seconds;
+}
+
+std::optional<std::int64_t> World::runtimeClock() const {
+    const std::lock_guard lock(mutex_);
+    return runtimeClock_;
 }
 
 // --- The console log --------------------------------------------------------------------------
@@ -414,6 +429,7 @@ void World::setFailureListener(std::function<void(const std::string&)> listener)
 void World::setTraceListener(std::function<void(const std::string&)> listener) {
     const std::lock_guard listening(listenerMutex_);
     traceListener_ = std::move(listener);
+    tracing_.store(static_cast<bool>(traceListener_), std::memory_order_release);
 }
 
 void World::trace(const std::string& call) {

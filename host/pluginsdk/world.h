@@ -12,6 +12,7 @@
 // plug-ins refer to it weakly and do nothing once it is gone.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -145,12 +146,20 @@ public:
     // Called when a plug-in callback throws; the world goes on.
     void setFailureListener(std::function<void(const std::string&)> listener);
 
+    // --- The C runtime clock -------------------------------------------------------------------
+    // What C's `time` returns to this world's plug-ins (pluginsdkModuleTime, plugin_call.h):
+    // `seconds` from now on, so that a run seeds the same deflections every time; the real clock
+    // again when empty.
+    void setRuntimeClock(std::optional<std::int64_t> seconds);
+    std::optional<std::int64_t> runtimeClock() const;
+
     // --- Tracing ------------------------------------------------------------------------------
     // The SDK calls that reach the world from plug-ins ("hook ...", "timeout ...", "registerCvar
     // ...", "getCvar ..."), one line each, in the order they are made. Off while no listener is set.
     void setTraceListener(std::function<void(const std::string&)> listener);
-    // Whether a listener is set: the SDK's handles build a call's text only then.
-    bool tracing() const { return static_cast<bool>(traceListener_); }
+    // Whether a listener is set: the SDK's handles build a call's text only then. A call traced
+    // while the listener is being replaced reaches the old one or the new one.
+    bool tracing() const { return tracing_.load(std::memory_order_acquire); }
     void trace(const std::string& call);
 
 private:
@@ -218,7 +227,9 @@ private:
     std::uint64_t loggedLineCount_ = 0;
     std::function<void(const LogLine&)> logListener_;
     std::function<void(const std::string&)> failureListener_;
-    std::function<void(const std::string&)> traceListener_;
+    std::function<void(const std::string&)> traceListener_;  // under listenerMutex_
+    std::atomic<bool> tracing_{false};                         // whether traceListener_ is set
+    std::optional<std::int64_t> runtimeClock_;
     std::function<void(detail::ConsoleVariable&)> registrationListener_;
 };
 

@@ -2,9 +2,7 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <GL/gl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -75,7 +73,7 @@ EGLDisplay softwareDisplay() {
 
 }  // namespace
 
-HeadlessGlContext::HeadlessGlContext(int width, int height) : width_(width), height_(height) {
+HeadlessGlContext::HeadlessGlContext(int width, int height) {
     EGLDisplay display = softwareDisplay();
     if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
         throw HostError(eglProblem("desktop OpenGL is not offered"));
@@ -132,21 +130,5 @@ HeadlessGlContext::~HeadlessGlContext() {
     eglReleaseThread();
 }
 
-RgbImage HeadlessGlContext::readPixels() const {
-    RgbImage image;
-    image.width = width_;
-    image.height = height_;
-    image.bytes.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, image.bytes.data());
-    // OpenGL's rows run from the bottom up.
-    const std::size_t rowBytes = static_cast<std::size_t>(width_) * 3;
-    for (int top = 0, bottom = height_ - 1; top < bottom; ++top, --bottom) {
-        std::uint8_t* topRow = image.bytes.data() + static_cast<std::size_t>(top) * rowBytes;
-        std::uint8_t* bottomRow = image.bytes.data() + static_cast<std::size_t>(bottom) * rowBytes;
-        std::swap_ranges(topRow, topRow + rowBytes, bottomRow);
-    }
-    return image;
-}
 
 }  // namespace host

@@ -7,8 +7,6 @@
 // was made current must be made current first (makeCurrent).
 #pragma once
 
-#include "rgb_image.h"
-
 namespace host {
 
 class HeadlessGlContext {
@@ -24,14 +22,8 @@ public:
     // Throws HostError if EGL refuses.
     void makeCurrent() const;
 
-    int width() const { return width_; }
-    int height() const { return height_; }
-    // What has been drawn so far, top row first.
-    RgbImage readPixels() const;
 
 private:
-    int width_;
-    int height_;
     void* display_;  // EGLDisplay
     void* surface_;  // EGLSurface
     void* context_;  // EGLContext

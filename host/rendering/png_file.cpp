@@ -2,7 +2,7 @@
 
 #include <stb_image_write.h>
 
-#include "platform/atomic_file.h"
+#include "platform/files.h"
 #include "host_error.h"
 
 namespace host {

@@ -7,7 +7,7 @@
 
 namespace host {
 
-// Writes `image` to `path`, replacing the file whole (see platform/atomic_file.h). Throws
+// Writes `image` to `path`, replacing the file whole (see platform/files.h). Throws
 // HostError ("cannot write FILE: REASON") if it cannot be written; the old file is then untouched.
 void writePng(const std::string& path, const RgbImage& image);
 

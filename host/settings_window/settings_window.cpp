@@ -4,7 +4,7 @@
 
 #include <imgui.h>
 
-#include "session/host_session.h"
+#include "host_error.h"
 
 namespace host {
 namespace {

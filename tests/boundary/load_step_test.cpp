@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "loader/loaded_plugin.h"
-#include "platform/runtime_clock.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/handle_census.h"
 #include "pluginsdk/world.h"
@@ -17,7 +16,6 @@ class LoadStep : public ::testing::Test {
 protected:
     void TearDown() override {
         plugin.reset();
-        host::fixRuntimeClock(std::nullopt);
     }
 
     void load() { plugin = host::LoadedPlugin::load(QUORVEL_MODULE_PATH, world); }
@@ -90,7 +88,7 @@ TEST_F(LoadStep, PublishesTheManagerModuleWide) {
 }
 
 TEST_F(LoadStep, SeedsTheDeflectionsFromTheFixedClock) {
-    host::fixRuntimeClock(1);
+    world->setRuntimeClock(1);
     load();
     set("quorvel_enabled_orange", "1");
     set("quorvel_trajectory", "10");
@@ -101,7 +99,7 @@ TEST_F(LoadStep, SeedsTheDeflectionsFromTheFixedClock) {
 
 TEST_F(LoadStep, TheSameSecondGivesTheSameDeflectionsAndAnotherSecondOthers) {
     const auto deflections = [this](std::int64_t seconds) {
-        host::fixRuntimeClock(seconds);
+        world->setRuntimeClock(seconds);
         load();
         set("quorvel_enabled_orange", "1");
         set("quorvel_trajectory", "50");

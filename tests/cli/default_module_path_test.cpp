@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "platform/executable_location.h"
+#include "platform/process.h"
 
 namespace {
 

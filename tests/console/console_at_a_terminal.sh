@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# The console at a real terminal (tmux): Tab completion, history that outlives the session, and
-# plain lines with a warning when the line editing part is missing.
+# The console at a real terminal (tmux): Tab completion, and history that outlives the session.
 #
 #   console_at_a_terminal.sh HOST
 #
@@ -34,10 +33,9 @@ wait_for_screen() {
   done
   fail "the screen never showed '$1'"
 }
-# start_console [HOST]
 start_console() {
   tmux -L "$socket" new-session -d -s console -x 120 -y 40 \
-    "env XDG_STATE_HOME='$work/state' '${1:-$host}' --no-config console; sleep 30" ||
+    "env XDG_STATE_HOME='$work/state' '$host' --no-config console; sleep 30" ||
     fail "tmux cannot start a session"
   wait_for_screen '^quorvel>'
 }
@@ -74,23 +72,4 @@ wait_for_screen '^from the first session$'
 keys Up Up Up Enter
 wait_for_screen '^quorvel> quorvel_factor 0.25$'
 end_console
-# A copy of the program alone in a folder has no line editing part beside it: the console says
-# why, reads plain lines, and keeps no history.
-mkdir "$work/alone"
-cp "$host" "$work/alone/"
-rm -f "$work/state/quorvel/history"
-start_console "$work/alone/$(basename "$host")"
-wait_for_screen "warning: cannot load quorvel-host's line editing part '$work/alone/quorvel-host-line-editing.so'" -J
-wait_for_screen 'the console reads plain lines, without editing, history or completion$' -J
-keys 'echo plain lines' Enter
-wait_for_screen '^plain lines$'
-keys 'quorvel_f' Tab Enter
-wait_for_screen 'unknown command or console variable "quorvel_f'
-keys C-d
-for _ in $(seq 200); do
-  tmux -L "$socket" list-panes -t console -F '#{pane_current_command}' 2>/dev/null | grep -q sleep && break
-  sleep 0.1
-done
-tmux -L "$socket" kill-server 2>/dev/null || true
-[ ! -e "$work/state/quorvel/history" ] || fail "the console without line editing wrote a history"
 echo "console at a terminal: passed"

@@ -7,24 +7,21 @@
 #include "console/command_interpreter.h"
 #include "console/script_runner.h"
 #include "null_output.h"
-#include "platform/runtime_clock.h"
 #include "session/host_session.h"
 
 namespace fuzzing {
 
 void runConsoleText(std::string_view text, const std::string& modulePath) {
-    host::fixRuntimeClock(consoleInputClock);
     {
         NullOutput output;
         // Only the core language: the commands that draw pictures (and write files) live in the
         // rendering library, which the fuzzer does not link.
         host::HostSession session(modulePath, output);
+        session.world().setRuntimeClock(consoleInputClock);
         host::CommandInterpreter interpreter(session);
         std::istringstream input{std::string(text)};
         host::runConsole(interpreter, input, output, output, false);
     }
-    // Nothing else in the process fixes the clock: let it follow the real one again.
-    host::fixRuntimeClock(std::nullopt);
 }
 
 }  // namespace fuzzing

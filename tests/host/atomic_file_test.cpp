@@ -12,7 +12,7 @@
 #include "file_size_limit.h"
 #endif
 
-#include "platform/atomic_file.h"
+#include "platform/files.h"
 #include "whole_file.h"
 
 namespace {

@@ -1,18 +1,34 @@
-// The module's C runtime clock: a fixed time can be read back and put back, as a caller that fixes
-// it for a while (a fuzz run, a script) must leave it as it found it.
+// The C runtime clock a module reads is its own world's: fixed in one world, it stays real in
+// another and outside any plug-in call.
 #include <gtest/gtest.h>
 
-#include "platform/runtime_clock.h"
+#include "pluginsdk/plugin_call.h"
+#include "pluginsdk/world.h"
 
 namespace quorvel_test {
 namespace {
 
-TEST(RuntimeClock, AFixedTimeIsReadBackAndTheRealClockComesBack) {
-    host::fixRuntimeClock(1234);
-    EXPECT_EQ(host::fixedRuntimeClock(), std::optional<std::int64_t>(1234));
-    EXPECT_EQ(host::quorvelHostModuleTime(nullptr), 1234);
-    host::fixRuntimeClock(std::nullopt);
-    EXPECT_EQ(host::fixedRuntimeClock(), std::nullopt);
+TEST(RuntimeClock, IsTheClockOfTheWorldWhosePluginCalls) {
+    const auto fixed = pluginsdk::World::create();
+    const auto real = pluginsdk::World::create();
+    fixed->setRuntimeClock(1234);
+    const std::time_t before = pluginsdk::pluginsdkModuleTime(nullptr);
+    {
+        const pluginsdk::PluginCallScope call(fixed.get(), 1, "onLoad");
+        std::time_t stored = 0;
+        EXPECT_EQ(pluginsdk::pluginsdkModuleTime(&stored), 1234);
+        EXPECT_EQ(stored, 1234);
+        {
+            const pluginsdk::PluginCallScope inner(real.get(), 2, "hook");
+            EXPECT_GE(pluginsdk::pluginsdkModuleTime(nullptr), before);
+        }
+        EXPECT_EQ(pluginsdk::pluginsdkModuleTime(nullptr), 1234);
+    }
+    EXPECT_GE(pluginsdk::pluginsdkModuleTime(nullptr), before);
+    EXPECT_EQ(pluginsdk::currentPluginCall(), nullptr);
+    fixed->setRuntimeClock(std::nullopt);
+    const pluginsdk::PluginCallScope call(fixed.get(), 1, "timer");
+    EXPECT_GE(pluginsdk::pluginsdkModuleTime(nullptr), before);
 }
 
 }  // namespace

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Drives quorvel-host's live window with real X input, under a virtual X server of its own.
 #
-#   drive_live_window.sh SCENARIO HOST PROBE
+#   drive_live_window.sh SCENARIO HOST PROBE [THREADS]
 #
 # SCENARIO: orange_box, orange_touch, factor_slider, reload or watch. HOST is quorvel-host, PROBE the
-# screenshot probe. Widget positions come from the window's own layout file (gui --layout); the
+# screenshot probe, THREADS the host's thread arrangement (one, the default, or separate). Widget positions come from the window's own layout file (gui --layout); the
 # outcome is read from what the host gives anyway: the plug-in's log lines on standard output, the
 # saved settings after exit, and the picture of the window as it closed (gui --screenshot).
 # Exit status 77 (skipped) when Xvfb or xdotool is missing.
 set -euo pipefail
-scenario=$1 host=$2 probe=$3
+scenario=$1 host=$2 probe=$3 threads=${4:-one}
 
 for program in Xvfb xdotool; do
   if ! command -v "$program" >/dev/null; then
@@ -61,7 +61,7 @@ if [ "$scenario" = watch ]; then
   module="$work/Quorvel.so"
   gui_options=(--watch)
 fi
-"$host" --module "$module" --config "$work/host.cfg" gui "${gui_options[@]}" --layout "$work/layout" \
+"$host" --threads "$threads" --module "$module" --config "$work/host.cfg" gui "${gui_options[@]}" --layout "$work/layout" \
   --screenshot "$work/shot.png" >"$work/out" 2>"$work/err" &
 host_pid=$!
 wait_for "$work/layout" '^orange_touch '

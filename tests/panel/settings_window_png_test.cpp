@@ -16,8 +16,8 @@
 #include "console/command_interpreter.h"
 #include "pluginsdk/console_variable.h"
 #include "app/panel_png_command.h"
-#include "rendering/png_file.h"
-#include "rendering/settings_window_renderer.h"
+#include "rendering/session_pictures.h"
+#include "settings_window/settings_window.h"
 #include "file_size_limit.h"
 #include "session/host_session.h"
 #include "whole_file.h"
@@ -75,11 +75,11 @@ TEST_F(SettingsWindowPng, ATickedBoxIsDrawnWithTheCheckMarkAndAClearOneIsNot) {
     ASSERT_FALSE(pluginsdk::setVariableText(*session.world().findVariable("quorvel_enabled_blue"), "1"));
     const std::string path = temporaryFile("ticked_blue.png");
 
-    host::SettingsWindowRenderer renderer;
+    host::SessionPictures pictures;
     quorvel_test::PanelLayout layout;
     {
         quorvel_test::LayoutRecorder recorder(session.world());
-        host::writePng(path, renderer.renderFrame(session.plugin()));
+        pictures.writeSettingsWindow(session.plugin(), path);
         layout = recorder.finish("Quorvel");
     }
     const ImVec4 checkMark = ImGui::GetStyle().Colors[ImGuiCol_CheckMark];
@@ -131,8 +131,7 @@ bool samePixels(const DecodedPng& a, const DecodedPng& b) {
 TEST_F(SettingsWindowPng, PanelPngSetsUpOnceAndKeepsDrawingTheSamePicture) {
     const std::string fresh = temporaryFile("fresh_renderer.png");
     {
-        host::SettingsWindowRenderer renderer;
-        host::writePng(fresh, renderer.renderFrame(session.plugin()));
+        host::SessionPictures().writeSettingsWindow(session.plugin(), fresh);
     }
     host::CommandInterpreter interpreter(session);
     host::addPanelPngCommand(interpreter, session);
@@ -162,8 +161,7 @@ TEST_F(SettingsWindowPng, PanelPngSetsUpOnceAndKeepsDrawingTheSamePicture) {
     interpreter.execute("panel png " + changed);
     const std::string freshChanged = temporaryFile("fresh_changed.png");
     {
-        host::SettingsWindowRenderer renderer;
-        host::writePng(freshChanged, renderer.renderFrame(session.plugin()));
+        host::SessionPictures().writeSettingsWindow(session.plugin(), freshChanged);
     }
     EXPECT_FALSE(samePixels(readPng(changed), readPng(fresh)));
     EXPECT_TRUE(samePixels(readPng(changed), readPng(freshChanged)));

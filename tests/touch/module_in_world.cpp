@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "platform/runtime_clock.h"
 #include "pluginsdk/number_text.h"
 
 namespace quorvel_test {
@@ -18,7 +17,6 @@ ModuleInWorld::ModuleInWorld(std::int64_t clock) : world_(pluginsdk::World::crea
 
 ModuleInWorld::~ModuleInWorld() {
     unload();
-    host::fixRuntimeClock(std::nullopt);
 }
 
 void ModuleInWorld::setNumber(const char* variable, float value) {
@@ -41,7 +39,7 @@ void ModuleInWorld::fire() {
 
 void ModuleInWorld::reload(std::int64_t clock) {
     unload();
-    host::fixRuntimeClock(clock);
+    world_->setRuntimeClock(clock);
     plugin_ = host::LoadedPlugin::load(QUORVEL_MODULE_PATH, world_);
     pluginId_ = plugin_->id();
 }

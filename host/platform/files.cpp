@@ -1,4 +1,4 @@
-#include "folders.h"
+#include "files.h"
 
 #include <filesystem>
 #include <system_error>

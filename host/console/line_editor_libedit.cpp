@@ -1,6 +1,5 @@
-// The console's line editor over libedit's readline interface. Compiled into the line editing
-// part only: the program never links libedit itself.
-#include "libedit_line_editor.h"
+// The console's line editor over libedit's readline interface.
+#include "line_editor.h"
 
 #include <editline/readline.h>
 
@@ -10,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "console/console_history.h"
+#include "console_history.h"
 
 namespace host {
 namespace {
@@ -44,10 +43,14 @@ char** complete(const char* text, int start, int end) {
 
 }  // namespace
 
-LibeditLineEditor::LibeditLineEditor(std::string prompt, std::string historyPath,
-                                     std::function<CompletionWords()> words, std::ostream& warnings)
-    : prompt_(std::move(prompt)), historyPath_(std::move(historyPath)), warnings_(warnings) {
+std::unique_ptr<LineEditor> LineEditor::start(std::string prompt, std::string historyPath,
+                                              std::function<CompletionWords()> words, std::ostream& warnings) {
     completionWords = std::move(words);
+    return std::unique_ptr<LineEditor>(new LineEditor(std::move(prompt), std::move(historyPath), warnings));
+}
+
+LineEditor::LineEditor(std::string prompt, std::string historyPath, std::ostream& warnings)
+    : prompt_(std::move(prompt)), historyPath_(std::move(historyPath)), warnings_(warnings) {
     rl_readline_name = "quorvel-host";
     rl_basic_word_break_characters = " \t";
     rl_attempted_completion_function = complete;
@@ -64,7 +67,7 @@ LibeditLineEditor::LibeditLineEditor(std::string prompt, std::string historyPath
     }
 }
 
-LibeditLineEditor::~LibeditLineEditor() {
+LineEditor::~LineEditor() {
     if (!historyPath_.empty()) {
         std::vector<std::string> lines;
         for (int i = 0; i < history_length; ++i) {
@@ -82,7 +85,7 @@ LibeditLineEditor::~LibeditLineEditor() {
     pendingMatches.clear();
 }
 
-std::optional<std::string> LibeditLineEditor::readLine() {
+std::optional<std::string> LineEditor::readLine() {
     char* raw = readline(prompt_.c_str());
     if (raw == nullptr) {
         return std::nullopt;

@@ -1,14 +1,16 @@
-// Whole-file writes on POSIX: mkstemp beside the target, write, fsync, close, rename.
+// Files the host keeps, on POSIX systems: whole-file writes (mkstemp beside the target, write,
+// fsync, close, rename) and the XDG base folders.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "atomic_file.h"
+#include "files.h"
 
 namespace host {
 namespace {
@@ -59,7 +61,7 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
         fail(path, errno);
     }
     // Past the file-size limit write() fails with EFBIG only while SIGXFSZ is ignored; the program
-    // ignores it at start-up (process_signals.h).
+    // ignores it at start-up (process.h).
     const bool written = writeAll(descriptor, bytes) && ::fsync(descriptor) == 0;
     const int writeError = errno;
     const bool closed = ::close(descriptor) == 0;
@@ -83,6 +85,39 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
         ::fsync(folderDescriptor);
         ::close(folderDescriptor);
     }
+}
+
+namespace {
+
+// An XDG base folder: the variable if it holds an absolute path (relative ones are to be ignored),
+// else the fallback under $HOME.
+std::optional<std::string> baseFolder(const char* variable, const char* underHome) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && value[0] == '/') {
+        return std::string(value);
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') {
+        return std::nullopt;
+    }
+    return std::string(home) + "/" + underHome;
+}
+
+std::optional<std::string> inFolder(std::optional<std::string> folder, const char* name) {
+    if (!folder) {
+        return std::nullopt;
+    }
+    return *folder + "/quorvel/" + name;
+}
+
+}  // namespace
+
+std::optional<std::string> defaultSettingsPath() {
+    return inFolder(baseFolder("XDG_CONFIG_HOME", ".config"), "host.cfg");
+}
+
+std::optional<std::string> defaultHistoryPath() {
+    return inFolder(baseFolder("XDG_STATE_HOME", ".local/state"), "history");
 }
 
 }  // namespace host

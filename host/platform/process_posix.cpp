@@ -1,12 +1,26 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 
-#include "executable_location.h"
+#include "process.h"
 
 namespace host {
 
 const char kPathSeparator = '/';
+
+bool standardInputIsTerminal() {
+    return isatty(STDIN_FILENO) != 0;
+}
+
+void writeStandardStreamsVerbatim() {
+    // POSIX streams never translate line ends.
+}
+
+void reportFailedWritesAsErrors() {
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 std::string executableDirectory() {
     char path[PATH_MAX];

@@ -1,12 +1,32 @@
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
+#include <cstdio>
 
-#include "executable_location.h"
+#include "process.h"
 
 namespace host {
 
 const char kPathSeparator = '\\';
+
+bool standardInputIsTerminal() {
+    return _isatty(_fileno(stdin)) != 0;
+}
+
+void writeStandardStreamsVerbatim() {
+    // Standard input stays in text mode, so scripts and console input written with "\r\n" line
+    // ends read the same as with "\n".
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+void reportFailedWritesAsErrors() {
+    // Windows reports these failures as errors already.
+}
 
 std::string executableDirectory() {
     char path[MAX_PATH];

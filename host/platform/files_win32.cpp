@@ -1,12 +1,14 @@
-// Whole-file writes on Windows: a uniquely named file beside the target, WriteFile,
-// FlushFileBuffers, CloseHandle, then MoveFileEx over the target.
+// Files the host keeps, on Windows: whole-file writes (a uniquely named file beside the target,
+// WriteFile, FlushFileBuffers, CloseHandle, then MoveFileEx over the target) and the user's
+// application-data folders.
 //
 // Paths are narrow strings in the process's ANSI code page, as the program's arguments arrive.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
-#include "atomic_file.h"
+#include "files.h"
 
 namespace host {
 namespace {
@@ -80,6 +82,26 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
         DeleteFileA(temporary.c_str());
         fail(path, error);
     }
+}
+
+namespace {
+
+std::optional<std::string> inFolder(const char* variable, const char* name) {
+    const char* folder = std::getenv(variable);
+    if (folder == nullptr || folder[0] == '\0') {
+        return std::nullopt;
+    }
+    return std::string(folder) + "\\quorvel\\" + name;
+}
+
+}  // namespace
+
+std::optional<std::string> defaultSettingsPath() {
+    return inFolder("APPDATA", "host.cfg");
+}
+
+std::optional<std::string> defaultHistoryPath() {
+    return inFolder("LOCALAPPDATA", "history");
 }
 
 }  // namespace host

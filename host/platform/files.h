@@ -1,0 +1,36 @@
+// Files the host keeps for the user: where they live, their folders, and writing them whole.
+//
+// A file the host writes (its settings, the console's history, a picture) is written whole or not
+// at all: the bytes go to a temporary file in the target's folder, which is flushed to disk and then
+// renamed over the target. A reader never sees a half-written file, and a failed write leaves the
+// old file exactly as it was.
+//
+// Threads: any thread; two writers racing for one target leave one of the two files whole.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host_error.h"
+
+namespace host {
+
+// Replaces the file at `path` with `bytes`, creating it if it is missing. Throws HostError ("cannot
+// write FILE: REASON", the reason in the system's words); the temporary file is removed then and the
+// old file, if any, is untouched.
+void writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// Creates the folder `path` and any missing folders above it. Returns why that failed, naming the
+// folder, or nothing (also when it was there already).
+std::optional<std::string> createFolders(const std::string& path);
+
+// The host's settings file: $XDG_CONFIG_HOME/quorvel/host.cfg, else ~/.config/quorvel/host.cfg
+// (on Windows %APPDATA%\quorvel\host.cfg). Nothing when the environment names no home at all.
+std::optional<std::string> defaultSettingsPath();
+
+// The console's line history: $XDG_STATE_HOME/quorvel/history, else ~/.local/state/quorvel/history
+// (on Windows %LOCALAPPDATA%\quorvel\history). Nothing when the environment names no home at all.
+std::optional<std::string> defaultHistoryPath();
+
+}  // namespace host

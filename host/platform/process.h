@@ -1,0 +1,33 @@
+// The program's own process as the platform hands it over: its standard streams, the signals that
+// would end it over a failed write, and where the program lives.
+//
+// Who calls what: the program, once at start-up, calls writeStandardStreamsVerbatim and
+// reportFailedWritesAsErrors before it writes anything; the rest, any thread, any time.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+// Whether standard input is a person at a terminal (the console then shows a prompt).
+bool standardInputIsTerminal();
+
+// Makes standard output and standard error carry exactly the bytes the host writes, so a script's
+// transcript is the same file on every platform (Windows' C runtime would otherwise write "\r\n"
+// for each "\n").
+void writeStandardStreamsVerbatim();
+
+// Writing to a closed pipe (SIGPIPE) or past the file-size limit (SIGXFSZ) ends a POSIX process by
+// default; the host wants those writes to fail with an error it can report, and to keep its state.
+// Nothing to do on Windows, which reports them as errors already.
+void reportFailedWritesAsErrors();
+
+// The directory of the running executable, without a trailing separator, written the way the
+// platform writes paths (on Windows with backslashes only); "." if unknown.
+std::string executableDirectory();
+
+// The separator the platform writes between a directory and a file name: '/' or '\\'. The host
+// joins paths it builds itself with it, so a path it prints never mixes separators.
+extern const char kPathSeparator;
+
+}  // namespace host
