@@ -40,7 +40,8 @@ int usageError(const std::string& what, std::ostream& errors) {
 // say what it is. Returns the message, or nothing.
 std::optional<std::string> programOptionAfterCommand(const std::vector<std::string>& arguments,
                                                      const std::vector<std::string>& commands) {
-    static const char* const kProgramOptions[] = {"--module", "--config", "--no-config", "--threads", "--version"};
+    static const char* const kProgramOptions[] = {"--module",  "--config",         "--no-config",
+                                                  "--threads", "--plugin-timeout", "--version"};
     std::size_t command = 0;
     while (command < arguments.size() &&
            std::find(commands.begin(), commands.end(), arguments[command]) == commands.end()) {
@@ -85,6 +86,11 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                    "thread's random generator is then never seeded)")
         ->type_name("one|separate")
         ->check(CLI::IsMember({"one", "separate"}));
+    app.add_option("--plugin-timeout", line.pluginTimeout,
+                   "a plug-in call that has not returned after SECONDS is reported as hung, with where it is, "
+                   "and the program exits with status 4 (default 10; 0: never)")
+        ->type_name("SECONDS")
+        ->check(CLI::NonNegativeNumber);
     app.require_subcommand(0, 1);
 
     CLI::App* run = app.add_subcommand("run", "run scripts, in order, in one session; stop at the first error");

@@ -28,6 +28,7 @@ struct CommandLine {
     std::string screenshotFile;               // gui --screenshot FILE
     std::string layoutFile;                   // gui --layout FILE
     ThreadMode threads = ThreadMode::One;     // --threads one|separate
+    double pluginTimeout = 10.0;              // --plugin-timeout SECONDS: a plug-in call's longest; 0: none
 };
 
 // Parses the arguments after the program name. Returns the command line to run, or the exit status

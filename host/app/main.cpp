@@ -11,6 +11,7 @@
 #include "console/command_interpreter.h"
 #include "console/line_editor.h"
 #include "console/script_runner.h"
+#include "faults/fault_reports.h"
 #include "gui/gui_app.h"
 #include "platform/process.h"
 #include "platform/files.h"
@@ -131,6 +132,9 @@ int main(int argc, char** argv) {
     if (const int* status = std::get_if<int>(&parsed)) {
         return finishStandardOutput(*status);
     }
+    const host::CommandLine& line = std::get<host::CommandLine>(parsed);
+    // Before the session starts the host's threads: the fault watcher is forked from this one.
+    const host::FaultReports faults(line.pluginTimeout);
     // The session is gone before the last output is checked: an unload can still log.
-    return finishStandardOutput(runSession(std::get<host::CommandLine>(parsed)));
+    return finishStandardOutput(runSession(line));
 }

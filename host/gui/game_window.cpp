@@ -148,9 +148,12 @@ void GameWindow::drawLog() {
     for (const pluginsdk::LogLine& line : lines) {
         ImGui::Text("[%s] %s", line.pluginName.c_str(), line.text.c_str());
     }
+    // Whole, wrapped at the log's width: a refused module's reason is often longer than a line.
+    ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.4f, 0.4f, 1.0f));
     for (const std::string& failure : failures_) {
-        ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "error: %s", failure.c_str());
+        ImGui::TextWrapped("error: %s", failure.c_str());
     }
+    ImGui::PopStyleColor();
     // Follow new lines while the view is at the bottom; leave it alone while the user scrolls back.
     const std::uint64_t shown = world.loggedLineCount() + failuresSeen_;
     if (shown != shownLogLines_ && ImGui::GetScrollY() >= ImGui::GetScrollMaxY()) {

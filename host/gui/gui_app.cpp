@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include <GLFW/glfw3.h>
 #include <imgui.h>
@@ -17,6 +18,7 @@
 #include "game_window.h"
 #include "session/module_watcher.h"
 #include "host_error.h"
+#include "platform/files.h"
 #include "printable_text.h"
 #include "rendering/png_file.h"
 #include "stop_signals.h"
@@ -115,9 +117,7 @@ public:
                std::ostream& errors)
         : window_(window), session_(session), context_(context), errors_(errors), backends_(window), game_(session),
           gameClock_(session) {
-        if (session_.loaded()) {
-            settings_.emplace(session_.plugin(), context_);
-        }
+        openSettingsWindow();
         game_.onReload([this] { reloadRequested_ = true; });
         if (options.watch) {
             watcher_.emplace(session_.modulePath(), kQuietSeconds);
@@ -127,7 +127,11 @@ public:
         }
         if (!options.layoutFile.empty()) {
             layout_.emplace(options.layoutFile, session_.world());
-            game_.onButtonDrawn([this](const std::string& name) { layout_->addLastItem(name); });
+            game_.onButtonDrawn([this](const std::string& name) {
+                if (layout_) {
+                    layout_->addLastItem(name);
+                }
+            });
         }
         screenshotFile_ = options.screenshotFile;
         showModuleState();
@@ -180,10 +184,16 @@ private:
             ImGui::SetNextWindowSize(ImVec2(static_cast<float>(SettingsWindow::kDefaultWidth),
                                             static_cast<float>(SettingsWindow::kDefaultHeight)),
                                      ImGuiCond_FirstUseEver);
-            if (layout_) {
-                settings_->draw([this](bool drawing) { drawing ? layout_->beginPanel() : layout_->endPanel(); });
-            } else {
-                settings_->draw();
+            try {
+                if (layout_) {
+                    settings_->draw([this](bool drawing) { drawing ? layout_->beginPanel() : layout_->endPanel(); });
+                } else {
+                    settings_->draw();
+                }
+            } catch (const HostError& error) {
+                // Drawn again it would fail again, every frame: the panel is left out until a reload.
+                settings_.reset();
+                report(std::string(error.what()) + "; the panel is not drawn until the module is reloaded");
             }
         }
         game_.draw();
@@ -231,14 +241,21 @@ private:
         } catch (const HostError& error) {
             report("reload: " + std::string(error.what()));
         }
-        if (session_.loaded()) {
-            try {
-                settings_.emplace(session_.plugin(), context_);
-            } catch (const HostError& error) {
-                report(error.what());
-            }
-        }
+        openSettingsWindow();
         showModuleState();
+    }
+
+    // The settings window of the plug-in loaded, if one is; a plug-in whose panel cannot be opened is
+    // reported, and the window goes on without it.
+    void openSettingsWindow() {
+        if (!session_.loaded()) {
+            return;
+        }
+        try {
+            settings_.emplace(session_.plugin(), context_);
+        } catch (const HostError& error) {
+            report(error.what());
+        }
     }
 
     void report(const std::string& problem) {
@@ -271,6 +288,16 @@ private:
 }  // namespace
 
 int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors) {
+    // Files the window will write are checked now, not when a write fails after the whole session.
+    for (const auto& [option, file] : {std::pair{"--layout", &options.layoutFile}, {"--screenshot", &options.screenshotFile}}) {
+        if (!file->empty()) {
+            if (const auto problem = whyCannotWrite(*file)) {
+                errors << "quorvel-host: gui " << option << ' ' << printable(*file) << ": cannot write it: " << *problem
+                       << '\n';
+                return 2;
+            }
+        }
+    }
     if (!displayNamed()) {
         errors << "quorvel-host: gui needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
                   "Run it in a desktop session, or use 'quorvel-host panel --png FILE' for a picture of the\n"

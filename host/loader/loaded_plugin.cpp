@@ -19,20 +19,15 @@ std::string refusalText(const std::string& path, const std::string& problem) {
     throw HostError(refusalText(path, problem));
 }
 
-// Runs one call into the plug-in's code, marked as the plug-in's (plugin_call.h) while it runs.
-// Returns what it threw, as "STEP threw: WHAT", or nothing if it returned.
+// Runs one call into the plug-in's code as its entry point `step`. Returns what it threw, as
+// "STEP threw: WHAT", or nothing if it returned.
 template <typename Call>
-std::optional<std::string> guarded(pluginsdk::World* world, pluginsdk::PluginId plugin, const char* step,
-                                   Call&& call) {
-    try {
-        const pluginsdk::PluginCallScope marked(world, plugin, step);
-        call();
-        return std::nullopt;
-    } catch (const std::exception& error) {
-        return std::string(step) + " threw: " + error.what();
-    } catch (...) {
-        return std::string(step) + " threw an unknown exception";
+std::optional<std::string> guarded(pluginsdk::World* world, pluginsdk::PluginId plugin, const char* name,
+                                   const char* step, Call&& call) {
+    if (const auto threw = pluginsdk::callPlugin({world, plugin, name, step}, std::forward<Call>(call))) {
+        return std::string(step) + " " + *threw;
     }
+    return std::nullopt;
 }
 
 // The record is read by its layout; a module built against another layout, or a broken one, shows
@@ -85,7 +80,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::loadChecked(const std::string& path,
     loaded->world_ = world;
 
     std::string openError;
-    if (const auto threw = guarded(world.get(), 0, "static set-up", [&] { loaded->library_ = DynamicLibrary::open(path, openError); })) {
+    if (const auto threw = guarded(world.get(), 0, "plug-in", "static set-up", [&] { loaded->library_ = DynamicLibrary::open(path, openError); })) {
         refuse(path, "its " + *threw);
     }
     if (!loaded->library_.isOpen()) {
@@ -106,7 +101,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::loadChecked(const std::string& path,
 
     loaded->release_ = loaded->record_->releaseFunction;
     std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* instance = nullptr;
-    if (const auto threw = guarded(world.get(), 0, "getPlugin", [&] { instance = loaded->record_->createFunction(); })) {
+    if (const auto threw = guarded(world.get(), 0, "plug-in", "getPlugin", [&] { instance = loaded->record_->createFunction(); })) {
         refuse(path, "its " + *threw);
     }
     if (instance == nullptr || !*instance) {
@@ -122,7 +117,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::loadChecked(const std::string& path,
     plugin.gameWrapperShared = loaded->game_;
 
     const VariableRollback variablesBefore(*world);
-    if (const auto threw = guarded(world.get(), loaded->scope_->id, "onLoad", [&] { plugin.onLoad(); })) {
+    if (const auto threw = guarded(world.get(), loaded->scope_->id, loaded->record_->classNameText, "onLoad", [&] { plugin.onLoad(); })) {
         // Its callbacks go before its variables: destroying a callback may release variable handles.
         world->dropPlugin(loaded->scope_->id);
         variablesBefore.restore(*world);
@@ -157,7 +152,7 @@ std::vector<std::string> LoadedPlugin::unload() {
 
     if (onLoadSucceeded_) {
         onLoadSucceeded_ = false;
-        note(guarded(world.get(), scope_ ? scope_->id : 0, "onUnload", [this] { plugin().onUnload(); }));
+        note(guarded(world.get(), scope_ ? scope_->id : 0, record_->classNameText, "onUnload", [this] { plugin().onUnload(); }));
     }
     // No callback of the plug-in may run once its object is gone, so its hooks and timers go
     // first, and its handles are cut off so that its destructors and its module's static clean-up
@@ -168,13 +163,13 @@ std::vector<std::string> LoadedPlugin::unload() {
     }
     if (instance_ != nullptr) {
         instance_ = nullptr;
-        note(guarded(world.get(), scope_ ? scope_->id : 0, "deleteMe", [this] { release_(); }));
+        note(guarded(world.get(), scope_ ? scope_->id : 0, record_->classNameText, "deleteMe", [this] { release_(); }));
     }
     dropCallbacks();
     record_ = nullptr;
     // The module's static clean-up runs here and releases its last references to the host's handles.
     {
-        const pluginsdk::PluginCallScope marked(world.get(), 0, "static clean-up");
+        const pluginsdk::PluginCallScope marked({world.get(), 0, "plug-in", "static clean-up"});
         library_.close();
     }
     console_.reset();

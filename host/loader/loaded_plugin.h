@@ -26,6 +26,7 @@
 #include "bakkesmod/plugin/plugin_descriptor.h"
 #include "bakkesmod/plugin/plugin_settings_window.h"
 #include "host_error.h"
+#include "pluginsdk/plugin_call.h"
 #include "pluginsdk/world.h"
 #include "platform/dynamic_library.h"
 
@@ -61,6 +62,18 @@ public:
     BakkesMod::Plugin::BakkesModPlugin& plugin() const { return **instance_; }
     // The plug-in's settings side, or null if its class has none.
     BakkesMod::Plugin::PluginSettingsWindow* settingsWindow() const;
+
+    // Runs `code`, a call of the plug-in's `entryPoint` (a name that outlives the call), through the
+    // plug-in call boundary (pluginsdk/plugin_call.h). Throws HostError ("the plug-in NAME's ENTRY
+    // threw: WHAT") if it throws.
+    template <typename Code>
+    void call(const char* entryPoint, Code&& code) const {
+        const std::shared_ptr<pluginsdk::World> world = world_.lock();
+        const pluginsdk::PluginCall marked{world.get(), scope_ ? scope_->id : 0, record_->classNameText, entryPoint};
+        if (const auto threw = pluginsdk::callPlugin(marked, std::forward<Code>(code))) {
+            throw HostError("the plug-in " + name() + "'s " + entryPoint + " " + *threw);
+        }
+    }
 
 private:
     LoadedPlugin() = default;

@@ -1,6 +1,10 @@
 #include "files.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <system_error>
 
 namespace host {
@@ -14,6 +18,27 @@ std::optional<std::string> createFolders(const std::string& path) {
     if (!std::filesystem::is_directory(path, error)) {
         return "cannot create the folder '" + path + "': a file of that name is in the way";
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> whyCannotWrite(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_directory(path, error)) {
+        return std::string("it is a folder");
+    }
+    const fs::path folder = fs::path(path).has_parent_path() ? fs::path(path).parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, error)) {
+        return "there is no folder '" + folder.string() + "'";
+    }
+    // The one sure answer: make a file beside it, as writing it would, and remove it again.
+    const fs::path probe = folder / (".quorvel-write-check-" + std::to_string(std::random_device()()));
+    std::ofstream made(probe);
+    if (!made) {
+        return std::string(std::strerror(errno));
+    }
+    made.close();
+    fs::remove(probe, error);
     return std::nullopt;
 }
 

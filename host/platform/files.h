@@ -21,6 +21,10 @@ namespace host {
 // old file, if any, is untouched.
 void writeFileAtomically(const std::string& path, std::string_view bytes);
 
+// Why a file at `path` cannot be written ("there is no folder 'nodir'"), found by making and
+// removing a file beside it; nothing if it can. The file itself is not touched.
+std::optional<std::string> whyCannotWrite(const std::string& path);
+
 // Creates the folder `path` and any missing folders above it. Returns why that failed, naming the
 // folder, or nothing (also when it was there already).
 std::optional<std::string> createFolders(const std::string& path);

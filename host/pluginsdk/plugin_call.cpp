@@ -1,20 +1,81 @@
 #include "plugin_call.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <mutex>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <pthread.h>
+#include <signal.h>
+#endif
 
 #include "world.h"
 
 namespace pluginsdk {
 namespace {
 
-// Initial-exec: the SDK library is loaded with the program, so the mark is reached straight from
-// the thread pointer, without a call per access.
+// What the host's watch over hangs sees of one thread. Only the owning thread writes it.
+struct ThreadCalls {
+    std::uint64_t thread = 0;
+    std::atomic<std::uint64_t> outermostCall{0};  // 0 while no plug-in call runs
+    std::atomic<const PluginCall*> innermostCall{nullptr};
+    std::uint64_t callsMade = 0;
+    int depth = 0;
+    ThreadCalls* next = nullptr;  // the list of every thread's, under everyThreadMutex
+};
+
+// Listed for the life of the process, never freed: the list grows by one small entry per thread
+// that ever ran plug-in code, and the watch over hangs may read an entry at any time.
+std::mutex everyThreadMutex;
+ThreadCalls* everyThread = nullptr;
+
+// Initial-exec: the SDK library is loaded with the program, so these are reached straight from the
+// thread pointer, without a call, also from a signal handler.
 #if defined(__ELF__)
 #define PLUGINSDK_FAST_THREAD_LOCAL __attribute__((tls_model("initial-exec")))
 #else
 #define PLUGINSDK_FAST_THREAD_LOCAL
 #endif
 constinit thread_local const PluginCall* innermostCall PLUGINSDK_FAST_THREAD_LOCAL = nullptr;
+constinit thread_local ThreadCalls* threadCalls PLUGINSDK_FAST_THREAD_LOCAL = nullptr;
+
+// A signal that plug-in code raises by overflowing its stack finds no stack to run its handler on;
+// an alternate one, set once per thread, takes it. Never freed, like the thread's entry.
+void giveAlternateSignalStack() {
+#if !defined(_WIN32)
+    constexpr std::size_t kSize = 64 * 1024;
+    stack_t current{};
+    if (sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE) == 0) {
+        return;  // the thread has one (a sanitizer's runtime gives each thread its own)
+    }
+    stack_t alternate{};
+    alternate.ss_sp = std::malloc(kSize);
+    alternate.ss_size = kSize;
+    if (alternate.ss_sp != nullptr) {
+        sigaltstack(&alternate, nullptr);
+    }
+#endif
+}
+
+[[gnu::noinline]] ThreadCalls& registerThread() {
+    auto* calls = new ThreadCalls;
+#if defined(_WIN32)
+    calls->thread = GetCurrentThreadId();
+#else
+    calls->thread = static_cast<std::uint64_t>(pthread_self());
+#endif
+    giveAlternateSignalStack();
+    {
+        const std::lock_guard lock(everyThreadMutex);
+        calls->next = everyThread;
+        everyThread = calls;
+    }
+    threadCalls = calls;
+    return *calls;
+}
 
 }  // namespace
 
@@ -22,13 +83,47 @@ const PluginCall* currentPluginCall() {
     return innermostCall;
 }
 
-PluginCallScope::PluginCallScope(World* world, PluginId plugin, const char* entryPoint)
-    : call_{world, plugin, entryPoint, innermostCall} {
+PluginCallScope::PluginCallScope(const PluginCall& call) : call_(call) {
+    call_.outer = innermostCall;
     innermostCall = &call_;
+    ThreadCalls* calls = threadCalls;
+    if (calls == nullptr) [[unlikely]] {
+        calls = &registerThread();
+    }
+    calls->innermostCall.store(&call_, std::memory_order_relaxed);
+    if (calls->depth++ == 0) {
+        calls->outermostCall.store(++calls->callsMade, std::memory_order_relaxed);
+    }
 }
 
 PluginCallScope::~PluginCallScope() {
     innermostCall = call_.outer;
+    ThreadCalls* calls = threadCalls;
+    calls->innermostCall.store(call_.outer, std::memory_order_relaxed);
+    if (--calls->depth == 0) {
+        calls->outermostCall.store(0, std::memory_order_relaxed);
+    }
+}
+
+std::vector<CallInFlight> callsInFlight() {
+    std::vector<CallInFlight> inFlight;
+    const std::lock_guard lock(everyThreadMutex);
+    for (const ThreadCalls* calls = everyThread; calls != nullptr; calls = calls->next) {
+        if (const std::uint64_t call = calls->outermostCall.load(std::memory_order_relaxed); call != 0) {
+            inFlight.push_back({calls->thread, call});
+        }
+    }
+    return inFlight;
+}
+
+const PluginCall* innermostCallOf(std::uint64_t thread) {
+    const std::lock_guard lock(everyThreadMutex);
+    for (const ThreadCalls* calls = everyThread; calls != nullptr; calls = calls->next) {
+        if (calls->thread == thread) {
+            return calls->innermostCall.load(std::memory_order_relaxed);
+        }
+    }
+    return nullptr;
 }
 
 std::time_t pluginsdkModuleTime(std::time_t* out) {

@@ -14,6 +14,22 @@
 #include "plugin_call.h"
 
 namespace pluginsdk {
+namespace {
+
+// The entry points through which the world calls a plug-in: its hooks and timers, and the
+// destructors of their callbacks, which are the plug-in's code too.
+constexpr char kHookEntry[] = "hook";
+constexpr char kHookDestructor[] = "hook's destructor";
+constexpr char kTimerEntry[] = "timer";
+constexpr char kTimerDestructor[] = "timer's destructor";
+
+template <typename Callback>
+void destroyCallback(const PluginCall& call, Callback& callback) {
+    const PluginCallScope marked(call);
+    callback = nullptr;
+}
+
+}  // namespace
 
 std::shared_ptr<World> World::create() {
     return std::shared_ptr<World>(new World());
@@ -29,7 +45,7 @@ std::shared_ptr<detail::PluginScope> World::addPlugin(std::string name) {
     scope->name = name;
     const std::lock_guard lock(mutex_);
     scope->id = nextPluginId_++;
-    plugins_.push_back({scope->id, std::move(name)});
+    plugins_.push_back({scope->id, std::make_shared<const std::string>(std::move(name))});
     return scope;
 }
 
@@ -69,6 +85,12 @@ void World::dropPlugin(PluginId id) {
     });
     runningCallbacks_.erase(id);
     lock.unlock();
+    for (Hook& hook : droppedHooks) {
+        destroyCallback(PluginCall{this, id, hook.pluginName->c_str(), kHookDestructor}, hook.callback);
+    }
+    for (Timer& timer : droppedTimers) {
+        destroyCallback(PluginCall{this, id, timer.pluginName->c_str(), kTimerDestructor}, timer.callback);
+    }
 }
 
 std::size_t World::hookCount(PluginId id) const {
@@ -83,8 +105,13 @@ std::size_t World::pendingTimerCount(PluginId id) const {
         std::count_if(timers_.begin(), timers_.end(), [id](const Timer& timer) { return timer.plugin == id; }));
 }
 
-bool World::pluginKnownLocked(PluginId id) const {
-    return std::any_of(plugins_.begin(), plugins_.end(), [id](const PluginRecord& record) { return record.id == id; });
+std::shared_ptr<const std::string> World::pluginNameLocked(PluginId id) const {
+    for (const PluginRecord& record : plugins_) {
+        if (record.id == id) {
+            return record.name;
+        }
+    }
+    return nullptr;
 }
 
 void World::finishCallbackLocked(PluginId plugin) {
@@ -201,12 +228,14 @@ void World::touchBall(std::uint8_t team, std::optional<Vector> velocity) {
 void World::addPostHook(PluginId plugin, std::string eventName, BallHook callback) {
     BallHook refused;
     const std::lock_guard lock(mutex_);
-    if (!pluginKnownLocked(plugin)) {
+    std::shared_ptr<const std::string> name = pluginNameLocked(plugin);
+    if (!name) {
         refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
         return;
     }
     Hook& hook = hooks_.emplace_back();
     hook.plugin = plugin;
+    hook.pluginName = std::move(name);
     hook.sequence = nextHookSequence_++;
     hook.eventName = std::move(eventName);
     hook.callback = std::move(callback);
@@ -240,23 +269,20 @@ void World::runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_v
         // on another thread waits for it (its code lives in the module).
         ++runningCallbacks_[plugin];
         lock.unlock();
-        try {
-            const PluginCallScope call(this, plugin, "hook");
-            // The signature takes the name by value: this string is the call's own, moved in.
-            hook->callback(caller, nullptr, std::string(eventName));
-        } catch (const std::exception& error) {
-            reportFailure(plugin, "hook for \"" + std::string(eventName) + "\" threw: " + error.what());
-        } catch (...) {
-            reportFailure(plugin, "hook for \"" + std::string(eventName) + "\" threw an unknown exception");
+        const PluginCall call{this, plugin, hook->pluginName->c_str(), kHookEntry};
+        // The signature takes the name by value: this string is the call's own, moved in.
+        if (const auto threw = callPlugin(call, [&] { hook->callback(caller, nullptr, std::string(eventName)); })) {
+            reportFailure(*hook->pluginName, "hook for \"" + std::string(eventName) + "\" " + *threw);
         }
         lock.lock();
         if (--hook->running == 0 && hook->dropped) {
             BallHook callback = std::move(hook->callback);
+            const std::shared_ptr<const std::string> name = std::move(hook->pluginName);
             hooks_.erase(hook);
             // The callback's destructor is the plug-in's code: run it unlocked, still counted as
             // running so that dropPlugin waits for it.
             lock.unlock();
-            callback = nullptr;
+            destroyCallback(PluginCall{this, plugin, name->c_str(), kHookDestructor}, callback);
             lock.lock();
         }
         finishCallbackLocked(plugin);
@@ -304,19 +330,40 @@ std::optional<std::int64_t> advanceTicks(std::int64_t now, double seconds) {
 void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback, float delaySeconds) {
     TimerCallback refused;
     const std::optional<std::int64_t> delay = delayTicks(delaySeconds);
+    const PluginCall* caller = currentPluginCall();
+    const bool setByAFiring = caller != nullptr && caller->world == this && caller->entryPoint == kTimerEntry;
     const std::lock_guard lock(mutex_);
-    if (!pluginKnownLocked(plugin)) {
+    std::shared_ptr<const std::string> name = pluginNameLocked(plugin);
+    if (!name) {
         refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
         return;
     }
     // A timer that never falls due waits past the latest tick the clock can reach.
     Timer& timer = timers_.emplace_back();
     timer.due = delay && *delay <= kLatestTick - now_ ? now_ + *delay : INT64_MAX;
+    if (setByAFiring && delay == 0) {
+        timer.due = nextGameTickAfter(now_);
+    }
     timer.sequence = nextTimerSequence_++;
     timer.plugin = plugin;
+    timer.pluginName = std::move(name);
     timer.game = game;
     timer.callback = std::move(callback);
     std::push_heap(timers_.begin(), timers_.end(), firesAfter);
+}
+
+std::int64_t World::nextGameTickAfter(std::int64_t time) {
+    // 120 ticks a second are 3 ticks every 25,000 microseconds: tick 3m + j falls at
+    // m * 25000 + ceil(j * 25000 / 3). The first after `time` is the first k with
+    // k * 25000 / 3 > time; worked in whole periods, so nothing overflows.
+    static_assert(kTicksPerSecond * 3 == kGameTickRate * 25'000);
+    constexpr std::int64_t kPeriod = 25'000;
+    constexpr std::int64_t kWithinPeriod[3] = {0, 8'334, 16'667};
+    if (time >= kLatestTick - 2 * kPeriod) {
+        return INT64_MAX;  // past what the clock reaches
+    }
+    const std::int64_t tick = 3 * (time / kPeriod) + 3 * (time % kPeriod) / kPeriod + 1;
+    return tick / 3 * kPeriod + kWithinPeriod[tick % 3];
 }
 
 bool World::firesAfter(const Timer& a, const Timer& b) {
@@ -344,15 +391,11 @@ void World::advanceClock(double seconds) {
         // Running from here until the callback is destroyed below (see runPostHooks).
         ++runningCallbacks_[timer.plugin];
         lock.unlock();
-        try {
-            const PluginCallScope call(this, timer.plugin, "timer");
-            timer.callback(timer.game);
-        } catch (const std::exception& error) {
-            reportFailure(timer.plugin, std::string("timer threw: ") + error.what());
-        } catch (...) {
-            reportFailure(timer.plugin, "timer threw an unknown exception");
+        const PluginCall call{this, timer.plugin, timer.pluginName->c_str(), kTimerEntry};
+        if (const auto threw = callPlugin(call, [&timer] { timer.callback(timer.game); })) {
+            reportFailure(*timer.pluginName, "timer " + *threw);
         }
-        timer.callback = nullptr;
+        destroyCallback(PluginCall{this, timer.plugin, timer.pluginName->c_str(), kTimerDestructor}, timer.callback);
         lock.lock();
         finishCallbackLocked(timer.plugin);
     }
@@ -439,19 +482,10 @@ void World::trace(const std::string& call) {
     }
 }
 
-void World::reportFailure(PluginId plugin, const std::string& what) {
+void World::reportFailure(const std::string& pluginName, const std::string& what) {
     const std::lock_guard listening(listenerMutex_);
-    std::string name = "plug-in";
-    {
-        const std::lock_guard lock(mutex_);
-        for (const PluginRecord& record : plugins_) {
-            if (record.id == plugin) {
-                name = record.name;
-            }
-        }
-    }
     if (failureListener_) {
-        failureListener_(name + ": " + what);
+        failureListener_(pluginName + ": " + what);
     }
 }
 

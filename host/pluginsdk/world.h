@@ -113,10 +113,17 @@ public:
     // The latest the game clock can reach, about 292,000 years; advanceClock refuses to go past it.
     static constexpr std::int64_t kLatestTick = INT64_MAX - 1;
 
+    // The game's tick, 120 a second: tick k happens at the first microsecond at or after k/120 s.
+    static constexpr std::int64_t kGameTickRate = 120;
+    // The time of the first tick after `time` (microseconds).
+    static std::int64_t nextGameTickAfter(std::int64_t time);
+
     // `game` is the plug-in's own game handle, passed back to the callback; it outlives the timer
     // because the host drops a plug-in's timers before it lets its handles go. The delay is rounded
     // to the nearest microsecond, and a positive delay waits at least one; a negative delay waits
-    // none. A delay that is not a number, or reaches past kLatestTick, never falls due.
+    // none, but one set by a firing timer falls due at the next tick, as a game's do, so a timer
+    // that sets itself again with no delay cannot hold the clock still. A
+    // delay that is not a number, or reaches past kLatestTick, never falls due.
     void addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback, float delaySeconds);
     // Moves the game clock forward by `seconds` (rounded to the nearest microsecond), firing each
     // timer that falls due on the way, in order of due time (ties in the order they were set). A
@@ -164,10 +171,11 @@ public:
 
 private:
     World() = default;
-    void reportFailure(PluginId plugin, const std::string& what);
+    void reportFailure(const std::string& pluginName, const std::string& what);
     // With mutex_ held.
     std::shared_ptr<detail::ConsoleVariable> findVariableLocked(const std::string& name) const;
-    bool pluginKnownLocked(PluginId id) const;
+    // The plug-in's name, or null if it is not known (being dropped).
+    std::shared_ptr<const std::string> pluginNameLocked(PluginId id) const;
     // A callback of `plugin` has returned and whatever of it was to be destroyed is destroyed;
     // with mutex_ held.
     void finishCallbackLocked(PluginId plugin);
@@ -177,6 +185,7 @@ private:
 
     struct Hook {
         PluginId plugin = 0;
+        std::shared_ptr<const std::string> pluginName;
         // Hooks are numbered in the order they are added; the list keeps that order.
         std::uint64_t sequence = 0;
         std::string eventName;
@@ -191,6 +200,7 @@ private:
         std::int64_t due = 0;
         std::uint64_t sequence = 0;
         PluginId plugin = 0;
+        std::shared_ptr<const std::string> pluginName;
         GameWrapper* game = nullptr;
         TimerCallback callback;
     };
@@ -199,7 +209,9 @@ private:
     static bool firesAfter(const Timer& a, const Timer& b);
     struct PluginRecord {
         PluginId id;
-        std::string name;
+        // Shared with the plug-in's hooks and timers, whose calls are marked with it (plugin_call.h)
+        // for as long as they run, even after the plug-in is dropped.
+        std::shared_ptr<const std::string> name;
     };
 
     // Guards everything below. Lock order: listenerMutex_ before mutex_, never the other way.

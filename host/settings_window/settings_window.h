@@ -28,7 +28,8 @@ public:
     static constexpr int kDefaultWidth = 500;
     static constexpr int kDefaultHeight = 132;
 
-    // Throws HostError if the plug-in has no settings panel.
+    // Throws HostError if the plug-in has no settings panel, or if its GetDisplayName or
+    // AttachImGuiContext throws.
     SettingsWindow(LoadedPlugin& plugin, ImGuiContext* context);
     ~SettingsWindow();
     SettingsWindow(const SettingsWindow&) = delete;
@@ -37,10 +38,12 @@ public:
     const std::string& title() const { return title_; }
     // Begins the window, lets the plug-in draw its panel in it, ends the window. `aroundPanel`, if
     // given, is called with true just before the plug-in draws and with false just after, while
-    // the window is still current.
+    // the window is still current. Throws HostError, after the window has ended, if the panel threw
+    // or left Dear ImGui's stacks unbalanced (panel_stacks.h); the frame can go on.
     void draw(const std::function<void(bool drawing)>& aroundPanel = {});
 
 private:
+    LoadedPlugin& plugin_;
     BakkesMod::Plugin::PluginSettingsWindow& panel_;
     std::string title_;
 };

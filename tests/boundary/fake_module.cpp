@@ -1,5 +1,6 @@
 // A plug-in module with one thing wrong, chosen by the build (FAKE_MODULE_DEFECT), for the tests of
-// the loader's refusals. Each defect is one of the ways a file can fail to be a usable plug-in.
+// the loader's refusals and of the host's reports on a plug-in's faults. Each defect is one of the
+// ways a file can fail to be a usable plug-in, or a plug-in can fail its host.
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
+#include "bakkesmod/plugin/plugin_settings_window.h"
 
 #define DEFECT_NO_RECORD 1
 #define DEFECT_NO_FACTORY 2
@@ -25,6 +27,14 @@
 #define DEFECT_DROPPED_GAME_HANDLE 14
 #define DEFECT_LONG_STATIC_INIT_THROW 15
 #define DEFECT_CRASHING_LOAD 16
+#define DEFECT_THROWING_PANEL 17
+#define DEFECT_THROWING_DISPLAY_NAME 18
+#define DEFECT_CRASHING_HOOK 19
+#define DEFECT_HANGING_LOAD 20
+#define DEFECT_REARMING_TIMER 21
+#define DEFECT_HANGING_STATIC_INIT 22
+
+#define FAKE_MODULE_HAS_PANEL (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME)
 
 namespace {
 
@@ -62,10 +72,44 @@ struct ThrowingStaticInit {
 struct ThrowingStaticInit {
     ThrowingStaticInit() { throw std::runtime_error(std::string(200000, 'x')); }
 } throwingStaticInit;
+#elif FAKE_MODULE_DEFECT == DEFECT_HANGING_STATIC_INIT
+volatile bool forever = true;
+struct HangingStaticInit {
+    HangingStaticInit() {
+        while (forever) {
+        }
+    }
+} hangingStaticInit;
 #endif
 
-class FakePlugin : public BakkesMod::Plugin::BakkesModPlugin {
+#if FAKE_MODULE_DEFECT == DEFECT_CRASHING_HOOK
+// Where a plug-in's damaged state would lead it: a write through a null pointer.
+int* volatile nowhere = nullptr;
+#elif FAKE_MODULE_DEFECT == DEFECT_HANGING_LOAD
+volatile bool loading = true;
+#endif
+
+class FakePlugin : public BakkesMod::Plugin::BakkesModPlugin
+#if FAKE_MODULE_HAS_PANEL
+    , public BakkesMod::Plugin::PluginSettingsWindow
+#endif
+{
 public:
+#if FAKE_MODULE_HAS_PANEL
+    void DrawSettingsPanel() override {
+#if FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL
+        throw std::runtime_error("no panel today");
+#endif
+    }
+    std::string GetDisplayName() override {
+#if FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME
+        throw std::runtime_error("nameless");
+#endif
+        return "FakePlugin";
+    }
+    void AttachImGuiContext(std::uintptr_t /*context*/) override {}
+#endif
+
     void onLoad() override {
 #if FAKE_MODULE_DEFECT == DEFECT_THROWING_LOAD
         throw std::runtime_error("no settings for you");
@@ -95,6 +139,15 @@ public:
 #elif FAKE_MODULE_DEFECT == DEFECT_CRASHING_LOAD
         // What a module whose code is damaged may do: the host must not go down with it.
         std::raise(SIGSEGV);
+#elif FAKE_MODULE_DEFECT == DEFECT_CRASHING_HOOK
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>("Function TAGame.Ball_TA.OnCarTouch",
+                                                                [](BallWrapper, void*, std::string) { *nowhere = 1; });
+#elif FAKE_MODULE_DEFECT == DEFECT_HANGING_LOAD
+        while (loading) {
+        }
+#elif FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER
+        // A timer that sets itself again with no delay every time it fires.
+        rearm();
 #elif FAKE_MODULE_DEFECT == DEFECT_OWN_UNLOAD
         cvarManagerShared->registerCvar("fake_unloads", "0", "", true, false, 0, false, 0, false);
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
@@ -115,6 +168,17 @@ public:
 
 #if FAKE_MODULE_DEFECT == DEFECT_LATE_REGISTRATIONS
     ~FakePlugin() { registerLateCallbacks("destructor"); }
+#endif
+
+#if FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER
+    void rearm() {
+        gameWrapperShared->SetTimeout(
+            [this](GameWrapper*) {
+                cvarManagerShared->log("again");
+                rearm();
+            },
+            0.0f);
+    }
 #endif
 };
 

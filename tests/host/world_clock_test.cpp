@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -66,8 +67,9 @@ TEST_F(WorldClock, ManyTimersFireInDueOrderAndTiesInTheOrderSet) {
     EXPECT_EQ(world->pendingTimerCount(plugin->id), 0u);
 }
 
-TEST_F(WorldClock, ATimerSetByAFiringQueuesBehindTimersSetBeforeItForTheSameTime) {
-    // At 10 ms timer 1 fires and sets 5 (no delay: due at once) and 6 (due at 15 ms, as 3 is).
+TEST_F(WorldClock, ATimerSetByAFiringWaitsForItsTimeOrWithoutDelayForTheNextGameTick) {
+    // At 10 ms timer 1 fires and sets 5 (no delay: due at the next tick, 16.667 ms) and 6 (due at
+    // 15 ms, as 3 is, and behind it).
     world->addTimer(
         plugin->id, nullptr,
         [this](GameWrapper*) {
@@ -80,7 +82,19 @@ TEST_F(WorldClock, ATimerSetByAFiringQueuesBehindTimersSetBeforeItForTheSameTime
     addTimer(0.015f, 3);
     addTimer(0.02f, 4);
     world->advanceClock(0.1);
-    EXPECT_EQ(fired, (std::vector<int>{1, 2, 5, 3, 6, 4}));
+    EXPECT_EQ(fired, (std::vector<int>{1, 2, 3, 6, 5, 4}));
+}
+
+TEST_F(WorldClock, ATimerThatSetsItselfAgainWithoutDelayFiresOncePerGameTick) {
+    std::function<void(GameWrapper*)> again = [this, &again](GameWrapper*) {
+        fired.push_back(0);
+        world->addTimer(plugin->id, nullptr, again, 0.0f);
+    };
+    world->addTimer(plugin->id, nullptr, again, 0.0f);
+    world->advanceClock(0.5);
+    // Once at 0, then at each of the 60 ticks up to 0.5 s.
+    EXPECT_EQ(fired.size(), 61u);
+    EXPECT_EQ(world->gameTicks(), 500'000);
 }
 
 TEST_F(WorldClock, ATinyPositiveDelayIsNotSwallowed) {

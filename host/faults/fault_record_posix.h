@@ -1,0 +1,31 @@
+// What a thread that crashed or hung in plug-in code tells the fault watcher, in one write to a
+// pipe: small enough (under PIPE_BUF) that the write is whole, and plain data, so a signal handler
+// can fill it without allocating.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+
+namespace host::detail {
+
+struct FaultRecord {
+    enum class Kind : std::uint32_t { Crash, Hang };
+    Kind kind = Kind::Crash;
+    std::int32_t signal = 0;          // the fatal signal (Crash)
+    std::uint64_t address = 0;        // the faulting address (Crash)
+    std::int32_t raised = 0;          // 1 if the signal was sent (raise, kill, abort), not a fault at an address
+    pid_t thread = 0;                 // the kernel's id of the thread
+    std::uint32_t inPluginCall = 0;   // 1 if plug-in code was running on the thread
+    char plugin[128] = {};            // its name and entry point, NUL-terminated (cut short if long)
+    char entryPoint[64] = {};
+    std::uint32_t timeoutMilliseconds = 0;  // the plug-in timeout (Hang)
+    std::uint32_t frames = 0;
+    std::uint64_t instructions[64] = {};  // the innermost first; after the first, return addresses
+};
+
+// The watcher's half: reads records from `requests` until it ends, writes each report to standard
+// error and a byte to `acknowledgements` when it is written. Runs in a process of its own.
+[[noreturn]] void runFaultWatcher(int requests, int acknowledgements, pid_t host);
+
+}  // namespace host::detail

@@ -1,0 +1,257 @@
+// Crash and hang reports on POSIX systems.
+//
+// A fatal signal may arrive while the crashed thread holds a lock that reading symbols needs: a
+// plug-in that corrupted the heap crashes inside malloc. So the signal handler does only what is
+// async-signal-safe, and symbols are read by another process:
+//
+//   - At start-up, while the host is still one thread, it forks a watcher, a copy of itself that
+//     waits on a pipe (fault_watcher_posix.cpp).
+//   - The handler runs on the alternate signal stack that the plug-in call boundary gave the thread
+//     (so a stack overflow is reported too). It fills a plain record: the plug-in and entry point
+//     from the thread's call mark (a thread-local read), and the return addresses from libunwind's
+//     local unwinding, which libunwind documents as signal-safe, started from the signal's context
+//     so that the handler's own frames are not in it. It writes the record to the pipe in one
+//     write (under PIPE_BUF, so whole), waits until the watcher says the report is written (poll,
+//     read), and ends the process with _exit: nothing of the host runs any more, nothing is saved.
+//   - The watcher reads the host's memory map from /proc and names the addresses with elfutils'
+//     libdw, in a healthy process where allocating and reading files is safe.
+//
+// A hang takes the same path: the watch over hangs sends the stuck thread kHangSignal, whose
+// handler reports where the thread is. Where the watcher is missing or silent, the handler writes
+// a bare report itself, addresses without names.
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include <libunwind.h>
+
+#include "fault_record_posix.h"
+#include "fault_reports.h"
+#include "pluginsdk/plugin_call.h"
+
+namespace host {
+namespace detail {
+namespace {
+
+int requestPipe = -1;
+int acknowledgementPipe = -1;
+int hangSignal = 0;  // SIGRTMIN, which glibc works out at run time
+volatile sig_atomic_t hangTimeoutMilliseconds = 0;
+// The first fault reports; a thread that faults meanwhile waits for the process to end.
+volatile sig_atomic_t reporting = 0;
+
+constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+constexpr int kWatcherSeconds = 10;  // how long a report may take to write
+
+// A name from the plug-in, cut to fit; its control characters would reach a terminal raw.
+void copyText(char* to, std::size_t size, const char* from) {
+    std::size_t i = 0;
+    for (; from != nullptr && from[i] != '\0' && i + 1 < size; ++i) {
+        const auto byte = static_cast<unsigned char>(from[i]);
+        to[i] = byte < 0x20 || byte == 0x7f ? '?' : from[i];
+    }
+    to[i] = '\0';
+}
+
+void writeText(const char* text) {
+    for (std::size_t left = std::strlen(text); left > 0;) {
+        const ssize_t written = ::write(STDERR_FILENO, text, left);
+        if (written <= 0) {
+            return;
+        }
+        text += written;
+        left -= static_cast<std::size_t>(written);
+    }
+}
+
+void writeNumber(std::uint64_t value, unsigned base) {
+    char digits[24];
+    char* at = digits + sizeof digits;
+    *--at = '\0';
+    do {
+        *--at = "0123456789abcdef"[value % base];
+        value /= base;
+    } while (value != 0);
+    writeText(base == 16 ? "0x" : "");
+    writeText(at);
+}
+
+int exitStatusOf(const FaultRecord& record) {
+    if (record.kind == FaultRecord::Kind::Hang) {
+        return kPluginHungStatus;
+    }
+    return record.inPluginCall != 0 ? kPluginCrashedStatus : kHostCrashedStatus;
+}
+
+// What the handler says itself when the watcher cannot: no names, nothing that allocates.
+void writeBareReport(const FaultRecord& record) {
+    writeText("quorvel-host: ");
+    if (record.inPluginCall != 0) {
+        writeText("the plug-in ");
+        writeText(record.plugin);
+        writeText(record.kind == FaultRecord::Kind::Hang ? " did not return from its " : " crashed in its ");
+        writeText(record.entryPoint);
+    } else {
+        writeText("quorvel-host crashed in its own code");
+    }
+    if (record.kind == FaultRecord::Kind::Crash) {
+        writeText(": signal ");
+        writeNumber(static_cast<std::uint64_t>(record.signal), 10);
+        if (record.raised == 0) {
+            writeText(" at address ");
+            writeNumber(record.address, 16);
+        }
+    }
+    writeText(" (the fault watcher could not name the frames)\n");
+    for (std::uint32_t i = 0; i < record.frames; ++i) {
+        writeText("  #");
+        writeNumber(i, 10);
+        writeText("  ");
+        writeNumber(record.instructions[i], 16);
+        writeText("\n");
+    }
+}
+
+[[noreturn]] void report(FaultRecord& record, void* context) {
+    if (__atomic_exchange_n(&reporting, 1, __ATOMIC_SEQ_CST) != 0) {
+        for (;;) {
+            ::pause();
+        }
+    }
+    record.thread = static_cast<pid_t>(::syscall(SYS_gettid));
+    if (const pluginsdk::PluginCall* call = pluginsdk::currentPluginCall()) {
+        record.inPluginCall = 1;
+        copyText(record.plugin, sizeof record.plugin, call->pluginName);
+        copyText(record.entryPoint, sizeof record.entryPoint, call->entryPoint);
+    }
+    unw_cursor_t cursor;
+    if (unw_init_local2(&cursor, static_cast<unw_context_t*>(context), UNW_INIT_SIGNAL_FRAME) == 0) {
+        constexpr std::uint32_t kMostFrames = sizeof record.instructions / sizeof record.instructions[0];
+        do {
+            unw_word_t instruction = 0;
+            if (unw_get_reg(&cursor, UNW_REG_IP, &instruction) != 0 || instruction == 0) {
+                break;
+            }
+            record.instructions[record.frames++] = instruction;
+        } while (record.frames < kMostFrames && unw_step(&cursor) > 0);
+    }
+    bool reported = false;
+    if (requestPipe >= 0 && ::write(requestPipe, &record, sizeof record) == static_cast<ssize_t>(sizeof record)) {
+        pollfd answer{acknowledgementPipe, POLLIN, 0};
+        char byte = 0;
+        reported = ::poll(&answer, 1, kWatcherSeconds * 1000) == 1 && ::read(acknowledgementPipe, &byte, 1) == 1;
+    }
+    if (!reported) {
+        writeBareReport(record);
+    }
+    ::_exit(exitStatusOf(record));
+}
+
+extern "C" void onFatalSignal(int signal, siginfo_t* info, void* context) {
+    FaultRecord record;
+    record.kind = FaultRecord::Kind::Crash;
+    record.signal = signal;
+    record.address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    record.raised = info->si_code <= 0 ? 1 : 0;  // SI_USER, SI_TKILL, SI_QUEUE: no faulting address
+    report(record, context);
+}
+
+extern "C" void onHangSignal(int /*signal*/, siginfo_t* /*info*/, void* context) {
+    FaultRecord record;
+    record.kind = FaultRecord::Kind::Hang;
+    record.timeoutMilliseconds = static_cast<std::uint32_t>(hangTimeoutMilliseconds);
+    report(record, context);
+}
+
+// What the handler calls must not be resolved or set up for the first time inside it: the dynamic
+// loader's lazy binding and libunwind's first look at the loaded modules happen here instead.
+void prepareWhatTheHandlerCalls() {
+    unw_context_t context;
+    unw_getcontext(&context);
+    unw_cursor_t cursor;
+    if (unw_init_local(&cursor, &context) == 0) {
+        unw_word_t instruction = 0;
+        unw_get_reg(&cursor, UNW_REG_IP, &instruction);
+        unw_step(&cursor);
+    }
+    (void)pluginsdk::currentPluginCall();
+}
+
+void startWatcher() {
+    int requests[2];
+    int acknowledgements[2];
+    if (::pipe2(requests, O_CLOEXEC) != 0) {
+        return;
+    }
+    if (::pipe2(acknowledgements, O_CLOEXEC) != 0) {
+        ::close(requests[0]);
+        ::close(requests[1]);
+        return;
+    }
+    // Output still in the C runtime's buffers would be written twice, once by each process.
+    std::fflush(nullptr);
+    const pid_t host = ::getpid();
+    const pid_t watcher = ::fork();
+    if (watcher == 0) {
+        ::close(requests[1]);
+        ::close(acknowledgements[0]);
+        runFaultWatcher(requests[0], acknowledgements[1], host);
+    }
+    ::close(requests[0]);
+    ::close(acknowledgements[1]);
+    if (watcher < 0) {
+        ::close(requests[1]);
+        ::close(acknowledgements[0]);
+        return;  // the handler reports bare
+    }
+    requestPipe = requests[1];
+    acknowledgementPipe = acknowledgements[0];
+}
+
+}  // namespace
+
+void startCrashReports() {
+    prepareWhatTheHandlerCalls();
+    startWatcher();
+    struct sigaction action {};
+    action.sa_sigaction = onFatalSignal;
+    // On the thread's alternate stack; and a fault inside the handler itself ends the process by
+    // its signal rather than entering the handler again.
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
+    sigfillset(&action.sa_mask);
+    for (const int signal : kFatalSignals) {
+        ::sigaction(signal, &action, nullptr);
+    }
+    hangSignal = SIGRTMIN;
+    action.sa_sigaction = onHangSignal;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    ::sigaction(hangSignal, &action, nullptr);
+}
+
+void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
+    hangTimeoutMilliseconds = static_cast<sig_atomic_t>(pluginTimeoutSeconds * 1000.0);
+    if (::pthread_kill(static_cast<pthread_t>(thread), hangSignal) == 0) {
+        // Its handler reports and ends the process. If it cannot run, say what is known.
+        timespec wait{kWatcherSeconds + 2, 0};
+        while (::nanosleep(&wait, &wait) != 0) {
+        }
+    }
+    if (__atomic_exchange_n(&reporting, 1, __ATOMIC_SEQ_CST) != 0) {
+        for (;;) {
+            ::pause();
+        }
+    }
+    writeText("quorvel-host: a plug-in call did not return within the plug-in timeout (--plugin-timeout), "
+              "and its thread could not tell where it is\n");
+    ::_exit(kPluginHungStatus);
+}
+
+}  // namespace detail
+}  // namespace host

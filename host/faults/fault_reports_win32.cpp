@@ -1,0 +1,149 @@
+// Crash and hang reports on Windows: an unhandled exception filter, which the system calls on the
+// faulting thread, and the watch over hangs, which stops the stuck thread to read where it is.
+// Frames are walked with the system's unwind tables (RtlVirtualUnwind) and named by module and
+// offset: the MinGW-w64 build's symbols are DWARF, which the system cannot read.
+//
+// The filter writes with fixed buffers and WriteFile: the faulting thread may hold the heap's lock.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "fault_reports.h"
+#include "pluginsdk/plugin_call.h"
+
+namespace host::detail {
+namespace {
+
+volatile LONG reporting = 0;
+
+void writeText(const char* text) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+}
+
+// A name from the plug-in, cut to fit; its control characters would reach a console raw.
+void copyText(char* to, std::size_t size, const char* from) {
+    std::size_t i = 0;
+    for (; from != nullptr && from[i] != '\0' && i + 1 < size; ++i) {
+        const auto byte = static_cast<unsigned char>(from[i]);
+        to[i] = byte < 0x20 || byte == 0x7f ? '?' : from[i];
+    }
+    to[i] = '\0';
+}
+
+void writeFrame(int index, DWORD64 address) {
+    char line[MAX_PATH + 96];
+    HMODULE module = nullptr;
+    char path[MAX_PATH] = "";
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(address), &module) &&
+        GetModuleFileNameA(module, path, sizeof path) > 0) {
+        const char* name = std::strrchr(path, '\\');
+        std::snprintf(line, sizeof line, "  #%d  0x%016llx (%s+0x%llx)\n", index, static_cast<unsigned long long>(address),
+                      name != nullptr ? name + 1 : path,
+                      static_cast<unsigned long long>(address - reinterpret_cast<DWORD64>(module)));
+    } else {
+        std::snprintf(line, sizeof line, "  #%d  0x%016llx\n", index, static_cast<unsigned long long>(address));
+    }
+    writeText(line);
+}
+
+// The frames from `context` outwards, innermost first.
+void writeFrames(CONTEXT context) {
+    for (int index = 0; index < 64 && context.Rip != 0; ++index) {
+        writeFrame(index, context.Rip);
+        DWORD64 imageBase = 0;
+        PRUNTIME_FUNCTION function = RtlLookupFunctionEntry(context.Rip, &imageBase, nullptr);
+        if (function == nullptr) {
+            // A leaf function: its return address is on top of the stack.
+            context.Rip = *reinterpret_cast<DWORD64*>(context.Rsp);
+            context.Rsp += 8;
+            continue;
+        }
+        PVOID handlerData = nullptr;
+        DWORD64 establisherFrame = 0;
+        RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, context.Rip, function, &context, &handlerData,
+                         &establisherFrame, nullptr);
+    }
+}
+
+void waitForTheFirstReport() {
+    if (InterlockedExchange(&reporting, 1) != 0) {
+        for (;;) {
+            Sleep(INFINITE);
+        }
+    }
+}
+
+LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
+    waitForTheFirstReport();
+    const pluginsdk::PluginCall* call = pluginsdk::currentPluginCall();
+    char plugin[128];
+    char entryPoint[64];
+    copyText(plugin, sizeof plugin, call != nullptr ? call->pluginName : "");
+    copyText(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "");
+    const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+    char line[512];
+    const unsigned long long address =
+        record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2
+            ? static_cast<unsigned long long>(record.ExceptionInformation[1])
+            : reinterpret_cast<unsigned long long>(record.ExceptionAddress);
+    if (call != nullptr) {
+        std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s crashed in its %s: exception 0x%08lx at address 0x%016llx\n",
+                      plugin, entryPoint, static_cast<unsigned long>(record.ExceptionCode), address);
+    } else {
+        std::snprintf(line, sizeof line,
+                      "quorvel-host: quorvel-host crashed in its own code, not in a plug-in's: exception 0x%08lx at "
+                      "address 0x%016llx\n",
+                      static_cast<unsigned long>(record.ExceptionCode), address);
+    }
+    writeText(line);
+    writeText("quorvel-host: backtrace of the crashed thread, innermost first:\n");
+    writeFrames(*exception->ContextRecord);
+    const int status = call != nullptr ? kPluginCrashedStatus : kHostCrashedStatus;
+    std::snprintf(line, sizeof line, "quorvel-host: exits with status %d (%s)\n", status,
+                  call != nullptr ? "a plug-in crashed" : "a fault of quorvel-host itself; please report it");
+    writeText(line);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+}  // namespace
+
+void startCrashReports() {
+    // No system dialog for a crash: the report is the answer.
+    SetErrorMode(GetErrorMode() | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
+    SetUnhandledExceptionFilter(onUnhandledException);
+}
+
+void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
+    waitForTheFirstReport();
+    char line[512];
+    HANDLE stuck = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, static_cast<DWORD>(thread));
+    CONTEXT context{};
+    context.ContextFlags = CONTEXT_FULL;
+    const bool stopped = stuck != nullptr && SuspendThread(stuck) != static_cast<DWORD>(-1) &&
+                         GetThreadContext(stuck, &context) != 0;
+    // Stopped, the thread's innermost plug-in call stays where it is while it is read.
+    const pluginsdk::PluginCall* call = stopped ? pluginsdk::innermostCallOf(thread) : nullptr;
+    char plugin[128];
+    char entryPoint[64];
+    copyText(plugin, sizeof plugin, call != nullptr ? call->pluginName : "a plug-in");
+    copyText(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "call");
+    std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s did not return from its %s within %g s (--plugin-timeout)\n",
+                  plugin, entryPoint, pluginTimeoutSeconds);
+    writeText(line);
+    if (stopped) {
+        writeText("quorvel-host: where its thread is, innermost first:\n");
+        writeFrames(context);
+    }
+    std::snprintf(line, sizeof line, "quorvel-host: exits with status %d (a plug-in hung)\n", kPluginHungStatus);
+    writeText(line);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(kPluginHungStatus));
+    for (;;) {
+        Sleep(INFINITE);
+    }
+}
+
+}  // namespace host::detail
