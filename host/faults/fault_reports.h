@@ -16,6 +16,7 @@
 // (pluginsdk/plugin_call.h). On Windows the backtrace names modules and offsets only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -42,6 +43,17 @@ private:
 };
 
 namespace detail {
+// A name from the plug-in copied into a fixed buffer, cut to fit, without allocating (a crashed
+// thread may hold the heap's lock); its control characters would reach a terminal raw.
+inline void copyPrintable(char* to, std::size_t size, const char* from) {
+    std::size_t i = 0;
+    for (; from != nullptr && from[i] != '\0' && i + 1 < size; ++i) {
+        const auto byte = static_cast<unsigned char>(from[i]);
+        to[i] = byte < 0x20 || byte == 0x7f ? '?' : from[i];
+    }
+    to[i] = '\0';
+}
+
 // [main thread, at start-up] The platform's half: the handlers of fatal signals (POSIX) or of
 // unhandled exceptions (Windows), and whatever they need ready before a fault.
 void startCrashReports();

@@ -50,16 +50,6 @@ volatile sig_atomic_t reporting = 0;
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int kWatcherSeconds = 10;  // how long a report may take to write
 
-// A name from the plug-in, cut to fit; its control characters would reach a terminal raw.
-void copyText(char* to, std::size_t size, const char* from) {
-    std::size_t i = 0;
-    for (; from != nullptr && from[i] != '\0' && i + 1 < size; ++i) {
-        const auto byte = static_cast<unsigned char>(from[i]);
-        to[i] = byte < 0x20 || byte == 0x7f ? '?' : from[i];
-    }
-    to[i] = '\0';
-}
-
 void writeText(const char* text) {
     for (std::size_t left = std::strlen(text); left > 0;) {
         const ssize_t written = ::write(STDERR_FILENO, text, left);
@@ -128,8 +118,8 @@ void writeBareReport(const FaultRecord& record) {
     record.thread = static_cast<pid_t>(::syscall(SYS_gettid));
     if (const pluginsdk::PluginCall* call = pluginsdk::currentPluginCall()) {
         record.inPluginCall = 1;
-        copyText(record.plugin, sizeof record.plugin, call->pluginName);
-        copyText(record.entryPoint, sizeof record.entryPoint, call->entryPoint);
+        copyPrintable(record.plugin, sizeof record.plugin, call->pluginName);
+        copyPrintable(record.entryPoint, sizeof record.entryPoint, call->entryPoint);
     }
     unw_cursor_t cursor;
     if (unw_init_local2(&cursor, static_cast<unw_context_t*>(context), UNW_INIT_SIGNAL_FRAME) == 0) {

@@ -22,16 +22,6 @@ void writeText(const char* text) {
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
 }
 
-// A name from the plug-in, cut to fit; its control characters would reach a console raw.
-void copyText(char* to, std::size_t size, const char* from) {
-    std::size_t i = 0;
-    for (; from != nullptr && from[i] != '\0' && i + 1 < size; ++i) {
-        const auto byte = static_cast<unsigned char>(from[i]);
-        to[i] = byte < 0x20 || byte == 0x7f ? '?' : from[i];
-    }
-    to[i] = '\0';
-}
-
 void writeFrame(int index, DWORD64 address) {
     char line[MAX_PATH + 96];
     HMODULE module = nullptr;
@@ -81,8 +71,8 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
     const pluginsdk::PluginCall* call = pluginsdk::currentPluginCall();
     char plugin[128];
     char entryPoint[64];
-    copyText(plugin, sizeof plugin, call != nullptr ? call->pluginName : "");
-    copyText(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "");
+    copyPrintable(plugin, sizeof plugin, call != nullptr ? call->pluginName : "");
+    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "");
     const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
     char line[512];
     const unsigned long long address =
@@ -129,8 +119,8 @@ void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
     const pluginsdk::PluginCall* call = stopped ? pluginsdk::innermostCallOf(thread) : nullptr;
     char plugin[128];
     char entryPoint[64];
-    copyText(plugin, sizeof plugin, call != nullptr ? call->pluginName : "a plug-in");
-    copyText(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "call");
+    copyPrintable(plugin, sizeof plugin, call != nullptr ? call->pluginName : "a plug-in");
+    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "call");
     std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s did not return from its %s within %g s (--plugin-timeout)\n",
                   plugin, entryPoint, pluginTimeoutSeconds);
     writeText(line);
