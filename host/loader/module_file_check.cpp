@@ -4,9 +4,12 @@
 #include <fstream>
 #include <system_error>
 
-#include "elf_image_check.h"
 #include "module_image.h"
+#ifdef _WIN32
 #include "pe_image_check.h"
+#else
+#include "elf_image_check.h"
+#endif
 
 namespace host {
 namespace {
