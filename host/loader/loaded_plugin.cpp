@@ -55,9 +55,8 @@ std::optional<std::string> LoadedPlugin::refusalBeforeLoading(const std::string&
     std::optional<std::string> problem = moduleFileProblem(path);
     if (!problem) {
         // The module is opened in a child process first, where a crash or a throwing static set-up
-        // costs only the child. (Rehearsing the whole load there too hung under AddressSanitizer in
-        // processes that load many modules; until that is understood the child only opens it.)
-        problem = moduleTrialProblem(path, [] {});
+        // costs only the child.
+        problem = moduleTrialProblem(path);
     }
     if (!problem) {
         return std::nullopt;

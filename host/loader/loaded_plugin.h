@@ -41,8 +41,8 @@ public:
     static std::unique_ptr<LoadedPlugin> load(const std::string& path, const std::shared_ptr<pluginsdk::World>& world);
 
     // What load() checks before any of the module's code runs in the host's own process: that the
-    // file is a whole module, and that a rehearsal of the whole load and unload in a child process
-    // ends well. The refusal load() would give ("cannot load 'PATH': ..."), or nothing.
+    // file is a whole module, and that opening and closing it in a child process ends well. The
+    // refusal load() would give ("cannot load 'PATH': ..."), or nothing.
     static std::optional<std::string> refusalBeforeLoading(const std::string& path);
 
     LoadedPlugin(const LoadedPlugin&) = delete;

@@ -1,29 +1,25 @@
-// A module tried once in a throw-away child process before the host opens it itself.
+// A module opened once in a throw-away child process before the host opens it itself.
 //
 // Opening a module runs its static set-up, the module's own code, inside the platform's loader. An
 // exception thrown there cannot be caught on its way through the loader (the host would end in
-// std::terminate, or go on with the loader's locks held), and a crash there is the host's crash. The
-// same holds for a module whose bytes are damaged past what a check of its headers can see: its
-// factory, load step or release may jump anywhere. In a child process any of it is just a result:
-// the host refuses the module and goes on.
+// std::terminate, or go on with the loader's locks held), and a crash there is the host's crash. In
+// a child process either is just a result: the host refuses the module and goes on.
 //
 // Who calls it: the loader, before it opens a module, on the thread that loads modules. The child
-// opens the module, then runs `rehearsal` (the loader's whole load and unload, into a world of its
-// own), with its standard output and error thrown away, and ends without running any clean-up of
-// the host's. Whatever the rehearsal throws is the host's own load to report, not the trial's.
-// On Windows there is no trial: it reports nothing. There the system's loader stops an exception
-// out of a module's start-up itself and fails the load with the exception's code.
+// opens and closes the module, with its standard output and error thrown away, and ends without
+// running any clean-up of the host's. On Windows there is no trial: it reports nothing. There the
+// system's loader stops an exception out of a module's start-up itself and fails the load with the
+// exception's code.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
 namespace host {
 
-// Why the module at `path` cannot be loaded without harm ("its static set-up threw: ...", "a trial
+// Why the module at `path` cannot be opened without harm ("its static set-up threw: ...", "a trial
 // load in a child process ended with signal 11 (Segmentation fault)"), or nothing if the trial went
 // well or could not say (the host's own load then reports what goes wrong).
-std::optional<std::string> moduleTrialProblem(const std::string& path, const std::function<void()>& rehearsal);
+std::optional<std::string> moduleTrialProblem(const std::string& path);
 
 }  // namespace host

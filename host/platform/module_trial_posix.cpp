@@ -1,4 +1,4 @@
-// The trial on POSIX systems: fork, dlopen and the rehearsal in the child, report through a pipe.
+// The trial on POSIX systems: fork, dlopen and dlclose in the child, report through a pipe.
 #include "module_trial.h"
 
 #include <dlfcn.h>
@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <string>
 
 // Present only when the host runs under a sanitizer: what runs when a sanitizer stops the process.
 extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
@@ -19,9 +20,10 @@ namespace host {
 namespace {
 
 // The child's exit statuses when something ended in std::terminate: while the module was being
-// opened (its static set-up threw), or later in the rehearsal. The pipe carries what was thrown.
+// opened (its static set-up threw), or once it was open (its static clean-up threw, or a thread its
+// set-up started). The pipe carries what was thrown.
 constexpr int kStaticSetUpThrew = 3;
-constexpr int kRehearsalTerminated = 4;
+constexpr int kTerminatedOnceOpen = 4;
 int childReportPipe = -1;
 volatile bool childOpenedModule = false;
 constexpr std::size_t kLongestReport = 1024;
@@ -54,11 +56,11 @@ void writeAll(int fd, const std::string& text) {
     }
     // Short enough to fit the pipe's buffer whole, so the child never waits on its parent.
     writeAll(childReportPipe, what.substr(0, kLongestReport));
-    ::_exit(childOpenedModule ? kRehearsalTerminated : kStaticSetUpThrew);
+    ::_exit(childOpenedModule ? kTerminatedOnceOpen : kStaticSetUpThrew);
 }
 
-// The child's own output would interleave with the host's: whatever the module or the rehearsal
-// prints, the sanitizers' reports included, goes nowhere.
+// The child's own output would interleave with the host's: whatever the module prints, the
+// sanitizers' reports included, goes nowhere.
 void silenceStandardStreams() {
     const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (nowhere >= 0) {
@@ -68,7 +70,7 @@ void silenceStandardStreams() {
     }
 }
 
-[[noreturn]] void tryInChild(const std::string& path, const std::function<void()>& rehearsal, int reportPipe) {
+[[noreturn]] void tryInChild(const std::string& path, int reportPipe) {
     childReportPipe = reportPipe;
     silenceStandardStreams();
     // A crash ends the child by its signal, which the parent reports; handlers the host's process
@@ -98,13 +100,7 @@ void silenceStandardStreams() {
         reportThrownAndExit();
     }
     childOpenedModule = true;
-    try {
-        rehearsal();
-    } catch (...) {
-        // A refusal or a throwing entry point: the host's own load meets it again and reports it.
-    }
-    // The rehearsal's own closing only let go of its reference: this one runs the module's static
-    // clean-up, which the host's unload will run too.
+    // The module's static clean-up, which the host's unload will run too.
     ::dlclose(trialHandle);
     // Nothing of the host's clean-up runs here.
     ::_exit(0);
@@ -131,7 +127,7 @@ std::string readWaiting(int fd) {
 
 }  // namespace
 
-std::optional<std::string> moduleTrialProblem(const std::string& path, const std::function<void()>& rehearsal) {
+std::optional<std::string> moduleTrialProblem(const std::string& path) {
     int reportPipe[2];
     if (::pipe2(reportPipe, O_CLOEXEC) != 0) {
         return "the host could not try it in a child process: " + std::string(std::strerror(errno));
@@ -149,7 +145,7 @@ std::optional<std::string> moduleTrialProblem(const std::string& path, const std
     }
     if (child == 0) {
         ::close(reportPipe[0]);
-        tryInChild(path, rehearsal, reportPipe[1]);
+        tryInChild(path, reportPipe[1]);
     }
     ::close(reportPipe[1]);
     int status = 0;
@@ -168,7 +164,7 @@ std::optional<std::string> moduleTrialProblem(const std::string& path, const std
     if (WIFEXITED(status) && WEXITSTATUS(status) == kStaticSetUpThrew) {
         return "its static set-up threw: " + thrown;
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == kRehearsalTerminated) {
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kTerminatedOnceOpen) {
         return "a trial load in a child process ended in std::terminate: " + thrown;
     }
     if (WIFSIGNALED(status)) {

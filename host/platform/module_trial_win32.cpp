@@ -4,7 +4,7 @@
 
 namespace host {
 
-std::optional<std::string> moduleTrialProblem(const std::string& /*path*/, const std::function<void()>& /*rehearsal*/) {
+std::optional<std::string> moduleTrialProblem(const std::string& /*path*/) {
     return std::nullopt;
 }
 

@@ -27,11 +27,10 @@ std::optional<std::string> loadBytesAsModule(const std::uint8_t* data, std::size
     writeFile(path, data, size);
 
     // Only what the host does before the module's code runs in its own process: the file check and
-    // the rehearsal of the whole load in a child process (where the loader's reading of the record
-    // and the imports runs too). Past that point the bytes are code the host has agreed to run: a
-    // damaged module that the rehearsal could not catch (its garbage code may take another path in
-    // the host's own process) can still bring the host down, which is the module's doing, not a
-    // fault of the host's for the fuzzer to find.
+    // the trial opening in a child process. Past that point the bytes are code the host has agreed
+    // to run: a damaged module that the trial could not catch (its garbage code may take another
+    // path in the host's own process) can still bring the host down, which is the module's doing,
+    // not a fault of the host's for the fuzzer to find.
     const std::optional<std::string> refusal = host::LoadedPlugin::refusalBeforeLoading(path.string());
     std::error_code ignored;  // the folder goes as a whole at the end
     std::filesystem::remove(path, ignored);
