@@ -1,11 +1,8 @@
 // Counts of the SDK's value handles that exist right now, for the host's checks that a plug-in
 // releases every handle it takes.
 //
-// Handles are made and destroyed several times per touch, so counting must cost next to nothing:
-// each thread keeps its own counters, which only that thread writes (no locked instruction, no
-// cache line shared between threads), and liveHandles() sums them. A handle may be destroyed on
-// another thread than the one that made it; the per-thread counts may then go below zero, their sum
-// stays right. A thread's counts are kept after it ends.
+// One relaxed atomic counter per kind: handles are made and destroyed on any thread (one may die
+// on another thread than the one that made it), and a count needs no ordering with anything else.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +17,7 @@ struct HandleCounts {
 };
 
 // Any thread, at any time. A handle made or destroyed by another thread while this runs may or
-// may not be counted yet; once the threads have finished with their handles the sum is exact.
+// may not be counted yet; once the threads have finished with their handles the counts are exact.
 PLUGINSDK_API HandleCounts liveHandles();
 
 namespace detail {
