@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "line_reader.h"
 #include "printable_text.h"
@@ -41,30 +43,6 @@ bool runLine(CommandInterpreter& interpreter, std::string_view text, const LineL
     return false;
 }
 
-// What became of the next line: it ran, it failed (reported), the input ended, or the input
-// cannot be read any further (reported).
-enum class Step { Ran, Failed, End, Stop };
-
-// `text` is the caller's, kept from line to line so that its memory is reused.
-Step runNextLine(CommandInterpreter& interpreter, LineReader& reader, std::string& text, const LineLocation& where,
-                 const char* inputName, std::ostream& out, std::ostream& errors) {
-    switch (reader.next(text)) {
-    case LineReader::Result::End:
-        return Step::End;
-    case LineReader::Result::ReadError:
-        reportError(where, std::string("cannot read ") + inputName + ": " + reader.error(), out, errors);
-        return Step::Stop;
-    case LineReader::Result::TooLong:
-        reportError(where, "the line is longer than " + std::to_string(kLongestConsoleLine) +
-                               " bytes (1 MiB), the longest line the console reads; it was skipped",
-                    out, errors);
-        return Step::Failed;
-    case LineReader::Result::Line:
-        break;
-    }
-    return runLine(interpreter, text, where, out, errors) ? Step::Ran : Step::Failed;
-}
-
 // Output that can no longer be written: what follows would be lost without a word. errno is
 // cleared before each line, so a reason found here comes from the failed write.
 bool outputLost(std::ostream& out, std::ostream& errors) {
@@ -75,6 +53,87 @@ bool outputLost(std::ostream& out, std::ostream& errors) {
     errors << "quorvel-host: error: cannot write the output"
            << (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()) << '\n';
     return true;
+}
+
+// Lines from a line editor, handed out as a LineReader hands out a stream's. The editor shows its
+// own prompt and has no read errors to tell.
+class EditorLines {
+public:
+    explicit EditorLines(const std::function<std::optional<std::string>()>& readLine) : readLine_(readLine) {}
+
+    LineReader::Result next(std::string& line) {
+        std::optional<std::string> read = readLine_();
+        if (!read) {
+            return LineReader::Result::End;
+        }
+        if (read->size() > kLongestConsoleLine) {
+            return LineReader::Result::TooLong;
+        }
+        line = std::move(*read);
+        return LineReader::Result::Line;
+    }
+    std::string error() const { return {}; }
+
+private:
+    const std::function<std::optional<std::string>()>& readLine_;
+};
+
+// Where runLines takes its lines from, and what it does after a failed one: a script stops there;
+// a console reports it and goes on, showing each line's output as the line ends.
+struct LineInput {
+    std::string_view name;  // in messages: "<console>" or the script's file name
+    const char* what;       // in read errors: "the script", "standard input"
+    bool isConsole;
+    const char* prompt;     // written before each line, or null
+};
+
+enum class Outcome { Ended, EndedAfterAFailure, Stopped };
+
+// The one loop that runs lines, from a file, a stream or a line editor. Stopped: a read error, output
+// that can no longer be written, or a script's failed line.
+template <typename Lines>
+Outcome runLines(CommandInterpreter& interpreter, Lines& lines, const LineInput& input, std::ostream& out,
+                 std::ostream& errors) {
+    std::string text;  // kept from line to line so that its memory is reused
+    bool anyFailed = false;
+    for (std::uint64_t number = 1;; ++number) {
+        if (input.prompt != nullptr) {
+            out << input.prompt << std::flush;
+        }
+        errno = 0;
+        const LineLocation where{input.name, number};
+        const LineReader::Result read = lines.next(text);
+        bool failed = false;
+        switch (read) {
+        case LineReader::Result::End:
+            break;
+        case LineReader::Result::ReadError:
+            reportError(where, std::string("cannot read ") + input.what + ": " + lines.error(), out, errors);
+            break;
+        case LineReader::Result::TooLong:
+            reportError(where, "the line is longer than " + std::to_string(kLongestConsoleLine) +
+                                   " bytes (1 MiB), the longest line the console reads; it was skipped",
+                        out, errors);
+            failed = true;
+            break;
+        case LineReader::Result::Line:
+            failed = !runLine(interpreter, text, where, out, errors);
+            break;
+        }
+        if (input.isConsole) {
+            out << std::flush;
+        }
+        if (outputLost(out, errors) || read == LineReader::Result::ReadError) {
+            return Outcome::Stopped;
+        }
+        if (read == LineReader::Result::End) {
+            return anyFailed ? Outcome::EndedAfterAFailure : Outcome::Ended;
+        }
+        if (failed && !input.isConsole) {
+            return Outcome::Stopped;
+        }
+        anyFailed = anyFailed || failed;
+    }
 }
 
 }  // namespace
@@ -90,19 +149,8 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
             return 1;
         }
         LineReader reader(script);
-        std::string text;
-        for (std::uint64_t number = 1;; ++number) {
-            errno = 0;
-            const Step step = runNextLine(interpreter, reader, text, {file, number}, "the script", out, errors);
-            if (outputLost(out, errors)) {
-                return 1;
-            }
-            if (step == Step::End) {
-                break;
-            }
-            if (step != Step::Ran) {
-                return 1;
-            }
+        if (runLines(interpreter, reader, {file, "the script", false, nullptr}, out, errors) != Outcome::Ended) {
+            return 1;
         }
     }
     return 0;
@@ -111,50 +159,24 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
 int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& out, std::ostream& errors,
                bool interactive) {
     LineReader reader(in);
-    std::string text;
-    bool anyFailed = false;
-    for (std::uint64_t number = 1;; ++number) {
-        if (interactive) {
-            out << "quorvel> " << std::flush;
-        }
-        errno = 0;
-        const Step step =
-            runNextLine(interpreter, reader, text, {"<console>", number}, "standard input", out, errors);
-        out << std::flush;
-        if (outputLost(out, errors) || step == Step::Stop) {
-            return 1;
-        }
-        if (step == Step::End) {
-            break;
-        }
-        anyFailed = anyFailed || step == Step::Failed;
+    const Outcome outcome = runLines(interpreter, reader,
+                                     {"<console>", "standard input", true, interactive ? "quorvel> " : nullptr}, out,
+                                     errors);
+    if (outcome == Outcome::Stopped) {
+        return 1;
     }
     if (interactive) {
         out << '\n';
     }
-    return anyFailed && !interactive ? 1 : 0;
+    return outcome == Outcome::EndedAfterAFailure && !interactive ? 1 : 0;
 }
 
 int runConsole(CommandInterpreter& interpreter, const std::function<std::optional<std::string>()>& readLine,
                std::ostream& out, std::ostream& errors) {
-    for (std::uint64_t number = 1;; ++number) {
-        errno = 0;
-        const std::optional<std::string> text = readLine();
-        if (!text) {
-            break;
-        }
-        const LineLocation where{"<console>", number};
-        if (text->size() > kLongestConsoleLine) {
-            reportError(where, "the line is longer than " + std::to_string(kLongestConsoleLine) +
-                                   " bytes (1 MiB), the longest line the console reads; it was skipped",
-                        out, errors);
-        } else {
-            runLine(interpreter, *text, where, out, errors);
-        }
-        out << std::flush;
-        if (outputLost(out, errors)) {
-            return 1;
-        }
+    EditorLines lines(readLine);
+    if (runLines(interpreter, lines, {"<console>", "the line editor", true, nullptr}, out, errors) ==
+        Outcome::Stopped) {
+        return 1;
     }
     out << '\n';
     return 0;
