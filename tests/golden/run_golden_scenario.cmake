@@ -8,9 +8,11 @@
 #     extension .expected), its standard error FILE's .stderr file (empty if there is none), and
 #     its exit status must be 1 if there is a .stderr file, 0 otherwise.
 #     HOST_ARGS go to the host before `run` (for example --threads|separate). With SUFFIX the
-#     transcripts are NAME.SUFFIX.expected and NAME.SUFFIX.stderr (NAME.stderr when there is no
-#     NAME.SUFFIX.stderr, since errors read alike in every arrangement).
-#     With the environment variable QUORVEL_UPDATE_GOLDEN=1 it writes those files instead.
+#     transcripts are NAME.SUFFIX.expected and NAME.SUFFIX.stderr where an arrangement's output
+#     differs, and NAME.expected and NAME.stderr where there is no file of its own.
+#     With the environment variable QUORVEL_UPDATE_GOLDEN=1 it writes those files instead, a
+#     SUFFIX file only where it differs from the shared one (which the run without SUFFIX writes:
+#     CTest runs that first).
 #
 #   cmake -DHOST=PATH [-DEMULATOR=...] [-DHOST_ARGS=...] -DSCENARIO=FILE -DCLOCKS=A|B... -DWORK_DIR=DIR
 #         [-DCLOCKS_ALIKE=ON] -P run_golden_scenario.cmake
@@ -74,6 +76,19 @@ function(require_same what expected actual)
   message(FATAL_ERROR "${what} differs, first at line ${line}.")
 endfunction()
 
+# record(OWN SHARED TEXT): writes TEXT to OWN, unless OWN is a variant's file and SHARED holds TEXT
+# already: then OWN goes, and SHARED serves the variant too.
+function(record own shared text)
+  if(NOT own STREQUAL shared AND EXISTS "${shared}")
+    file(READ "${shared}" shared_text)
+    if(text STREQUAL shared_text)
+      file(REMOVE "${own}")
+      return()
+    endif()
+  endif()
+  file(WRITE "${own}" "${text}")
+endfunction()
+
 get_filename_component(folder "${SCENARIO}" DIRECTORY)
 get_filename_component(file "${SCENARIO}" NAME)
 get_filename_component(stem "${SCENARIO}" NAME_WE)
@@ -109,11 +124,18 @@ if(DEFINED SUFFIX AND NOT SUFFIX STREQUAL "")
   set(variant ".${SUFFIX}")
 endif()
 if(NOT DEFINED EXPECTED)
-  set(EXPECTED "${folder}/${stem}${variant}.expected")
+  set(EXPECTED "${folder}/${stem}.expected")
 endif()
-set(expected_stderr_file "${folder}/${stem}${variant}.stderr")
+set(shared_expected_file "${EXPECTED}")
+string(REGEX REPLACE "\\.expected$" "${variant}.expected" own_expected_file "${EXPECTED}")
+set(expected_file "${own_expected_file}")
+if(NOT EXISTS "${own_expected_file}")
+  set(expected_file "${shared_expected_file}")
+endif()
+set(own_stderr_file "${folder}/${stem}${variant}.stderr")
 set(shared_stderr_file "${folder}/${stem}.stderr")
-if(NOT EXISTS "${expected_stderr_file}" AND EXISTS "${shared_stderr_file}")
+set(expected_stderr_file "${own_stderr_file}")
+if(NOT EXISTS "${own_stderr_file}" AND EXISTS "${shared_stderr_file}")
   set(expected_stderr_file "${shared_stderr_file}")
 endif()
 
@@ -121,23 +143,17 @@ run_host("${folder}" "${file}" first)
 run_host("${folder}" "${file}" second)
 
 if("$ENV{QUORVEL_UPDATE_GOLDEN}" STREQUAL "1")
-  file(WRITE "${EXPECTED}" "${first_out}")
-  # A variant keeps the shared standard error file when it reads the same.
-  set(own_stderr_file "${folder}/${stem}${variant}.stderr")
-  set(shared_err "")
-  if(NOT variant STREQUAL "" AND EXISTS "${shared_stderr_file}")
-    file(READ "${shared_stderr_file}" shared_err)
-  endif()
-  if(first_err STREQUAL "" OR (NOT variant STREQUAL "" AND first_err STREQUAL shared_err))
+  record("${own_expected_file}" "${shared_expected_file}" "${first_out}")
+  if(first_err STREQUAL "")
     file(REMOVE "${own_stderr_file}")
   else()
-    file(WRITE "${own_stderr_file}" "${first_err}")
+    record("${own_stderr_file}" "${shared_stderr_file}" "${first_err}")
   endif()
-  message(STATUS "wrote ${EXPECTED} (exit status ${first_status})")
+  message(STATUS "recorded ${stem}${variant} (exit status ${first_status})")
   return()
 endif()
 
-file(READ "${EXPECTED}" expected_out)
+file(READ "${expected_file}" expected_out)
 set(expected_err "")
 set(expected_status 0)
 if(EXISTS "${expected_stderr_file}")
