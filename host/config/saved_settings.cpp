@@ -89,6 +89,9 @@ void SavedSettings::applyTo(pluginsdk::detail::ConsoleVariable& variable) {
 SettingsFile SavedSettings::merged(const Variables& variables) const {
     SettingsFile file = file_;
     for (const auto& variable : variables) {
+        if (!variable->saveToConfig) {
+            continue;  // its line, if the file has one, stays as it was
+        }
         const std::optional<SettingsFile::Setting> saved = file.find(variable->name);
         if (saved && variable->numeric) {
             // Leave "0.50" as the person wrote it while it still reads as the value.

@@ -2,10 +2,11 @@
 // variables take when it registers them, and which the host writes back at unload, at exit and,
 // in the live window, shortly after a change.
 //
-// Only variables registered in this session are written; lines for any other variable (another
-// plug-in's, or one of a module not loaded now), comments and lines that cannot be read are written
-// back as they were. Numeric variables are written as "%.9g", which reads back as the same float;
-// a line whose number already reads as the current value is left as the person wrote it.
+// Only variables registered in this session, and with saveToConfig, are written; lines for any
+// other variable (another plug-in's, one of a module not loaded now, one registered not to be
+// saved), comments and lines that cannot be read are written back as they were. Numeric variables
+// are written as "%.9g", which reads back as the same float; a line whose number already reads as
+// the current value is left as the person wrote it.
 //
 // Threads: the host's thread. Ownership: the host owns it and keeps it alive while a world it is
 // attached to (HostSession::useSavedSettings) can register variables.

@@ -22,7 +22,7 @@ CVarManagerWrapper::operator bool() const {
 
 CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue, std::string description,
                                              bool /*searchable*/, bool hasMin, float min, bool hasMax, float max,
-                                             bool /*saveToConfig*/) {
+                                             bool saveToConfig) {
     const auto world = reachableWorld(scope_);
     if (!world) {
         return CVarWrapper({});
@@ -30,7 +30,8 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
     if (world->tracing()) {
         world->trace("registerCvar " + name + " \"" + defaultValue + "\"");
     }
-    return CVarWrapper(world->registerVariable(name, defaultValue, description, hasMin, min, hasMax, max));
+    return CVarWrapper(
+        world->registerVariable(name, defaultValue, description, hasMin, min, hasMax, max, saveToConfig));
 }
 
 CVarWrapper CVarManagerWrapper::getCvar(std::string name) {

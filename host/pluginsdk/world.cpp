@@ -127,9 +127,10 @@ void World::finishCallbackLocked(PluginId plugin) {
 std::shared_ptr<detail::ConsoleVariable> World::registerVariable(const std::string& name,
                                                                  const std::string& defaultValue,
                                                                  const std::string& description, bool hasMin,
-                                                                 float min, bool hasMax, float max) {
+                                                                 float min, bool hasMax, float max, bool saveToConfig) {
     auto created = std::make_shared<detail::ConsoleVariable>(
         makeVariable(name, defaultValue, description, hasMin, min, hasMax, max));
+    created->saveToConfig = saveToConfig;
     const std::lock_guard lock(mutex_);
     if (auto existing = findVariableLocked(name)) {
         return existing;

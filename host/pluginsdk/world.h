@@ -74,7 +74,7 @@ public:
     // handed to the registration listener before it is returned.
     std::shared_ptr<detail::ConsoleVariable> registerVariable(const std::string& name, const std::string& defaultValue,
                                                               const std::string& description, bool hasMin, float min,
-                                                              bool hasMax, float max);
+                                                              bool hasMax, float max, bool saveToConfig = true);
     std::shared_ptr<detail::ConsoleVariable> findVariable(const std::string& name) const;
     // In the order they were registered.
     std::vector<std::shared_ptr<detail::ConsoleVariable>> variables() const;

@@ -38,6 +38,7 @@ struct ConsoleVariable {
     float max = 0.0f;
     float number = 0.0f;   // `value` read as a float (0 when it is not a number)
     std::uint64_t writes = 0;  // setValue calls through handles, refused ones included
+    bool saveToConfig = true;  // as registered: false keeps it out of the settings file
 };
 
 // One loaded plug-in as the world knows it. Its GameWrapper and CVarManagerWrapper share it. It

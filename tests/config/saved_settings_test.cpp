@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "bakkesmod/wrappers/cvar_manager_wrapper.h"
 #include "config/saved_settings.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/world.h"
@@ -121,6 +122,26 @@ TEST(SavedSettings, SaveWritesTheSessionsVariablesAndKeepsEveryOtherLine) {
     auto nextWorld = worldWith(next);
     EXPECT_EQ(registerNumber(*nextWorld, "quorvel_trajectory", "0")->number, 0.1f);
     EXPECT_EQ(nextWorld->registerVariable("greeting", "hi", "", false, 0, false, 0)->value, "say \"hi\" # twice");
+}
+
+// Registered through the plug-in's own manager handle, so the flag is followed from the SDK's call.
+TEST(SavedSettings, AVariableRegisteredNotToBeSavedTakesItsLineButNeverWritesIt) {
+    quorvel_test::ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    quorvel_test::writeWholeFile(path, "session_only 7\n");
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    auto world = worldWith(settings);
+    CVarManagerWrapper manager(world->addPlugin("plugin"));
+    CVarWrapper kept = manager.registerCvar("session_only", "1", "", false, false, 0, false, 0, false);
+    CVarWrapper fresh = manager.registerCvar("fresh_unsaved", "1", "", false, false, 0, false, 0, false);
+    EXPECT_EQ(kept.getFloatValue(), 7.0f);
+    kept.setValue(8);
+    fresh.setValue(9);
+
+    EXPECT_FALSE(settings.wouldChange(world->variables()));
+    ASSERT_FALSE(settings.save(world->variables()));
+    EXPECT_EQ(quorvel_test::readWholeFile(path), "session_only 7\n");
 }
 
 TEST(SavedSettings, FloatsRoundTripExactly) {

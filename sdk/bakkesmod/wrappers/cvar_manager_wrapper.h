@@ -35,8 +35,9 @@ public:
 
     // Creates the variable `name` with the value `defaultValue`, or, if a variable of that name
     // exists already, keeps it and its value. A default that reads as a number makes the
-    // variable numeric. `hasMin`/`min` and `hasMax`/`max` clamp values set later. `searchable`
-    // and `saveToConfig` are accepted and have no effect in this host.
+    // variable numeric. `hasMin`/`min` and `hasMax`/`max` clamp values set later. With
+    // `saveToConfig` false the host never writes the variable to its settings file (a value the
+    // file holds still applies). `searchable` is accepted and has no effect in this host.
     // Returns a handle to the variable.
     CVarWrapper registerCvar(std::string name, std::string defaultValue, std::string description,
                              bool searchable, bool hasMin, float min, bool hasMax, float max,
