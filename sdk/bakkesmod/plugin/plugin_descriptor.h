@@ -13,13 +13,13 @@ namespace BakkesMod::Plugin {
 class BakkesModPlugin;
 }
 
-// Called by the host on its loading thread, one call at a time. Returns the address of the module's
-// shared pointer that owns the one plug-in object, creating the object on the first call (and on
-// the first call after a release). The address stays the same for as long as the module is loaded.
-// The pointer it addresses is empty only if the object could not be created.
+// [loader thread] at load, after the record is checked, before the handles are set; one call at a
+// time. Returns the address of the module's shared pointer that owns the one plug-in object, made
+// on the first call (and on the first after a release). The module owns both; the address holds
+// while the module is loaded, and the pointer is empty only if the object could not be made.
 using PluginCreateFunction = std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* (*)();
-// Called by the host when it has finished with the plug-in: empties the module's shared pointer.
-// The object dies with its last owner; a copy the host still holds keeps it alive.
+// [loader thread] at unload, after onUnload and once the handles are cut off, before the module is
+// closed. Empties the module's shared pointer; the object dies with its last owner.
 using PluginReleaseFunction = void (*)();
 
 struct PluginDescriptor {

@@ -1,15 +1,11 @@
 // ActorWrapper: a value handle to one actor (a thing that moves) in the game world.
 //
-// Who makes them: the host, when it hands an actor to a plug-in (for example as the caller of an
-// event hook). A plug-in copies or moves a handle where it must outlive the call that gave it.
-// Liveness: the handle names the actor, it does not keep it alive. Once the host destroys the
-// actor, every handle to it tests false, and the other operations do nothing (GetVelocity then
-// returns (0, 0, 0)). A handle never touches freed memory.
-// Threads: any thread. The host keeps the actor's state behind its own lock, so the game thread may
-// set the velocity while another thread reads it; each call sees the state as it was before or
-// after another thread's call, never half of it. One handle object is used by one thread at a
-// time; to hand an actor to another thread, copy the handle. Copies may be made and destroyed on
-// any thread. No host lock is held when a call returns.
+// The handle names the actor, it does not keep it alive: once the host destroys the actor, every
+// handle to it tests false and the other operations do nothing (GetVelocity then returns
+// (0, 0, 0)); a handle never touches freed memory. The host keeps the actor's state behind its own
+// lock, so each call sees it before or after another thread's call, never half of it, and holds
+// none on return. One handle object is used by one thread at a time; to hand an actor to another
+// thread, copy the handle.
 #pragma once
 
 #include <memory>
@@ -20,22 +16,23 @@
 
 class PLUGINSDK_API ActorWrapper {
 public:
-    // Host only: a handle to the actor whose state the world keeps in `actor`.
+    // [host only, game thread] when the host hands an actor to a plug-in (the caller of an event
+    // hook). A plug-in copies or moves the handle where it must outlive the call that gave it.
     explicit ActorWrapper(std::weak_ptr<pluginsdk::detail::BallState> actor);
+    // [any thread] Copies and moves may be made and destroyed anywhere. Moving takes the reference
+    // over without touching the actor's reference counts; the moved-from handle tests false.
     ActorWrapper(const ActorWrapper& other);
     ActorWrapper& operator=(const ActorWrapper& other);
-    // Moving takes the reference over without touching the actor's reference counts; the
-    // moved-from handle tests false.
     ActorWrapper(ActorWrapper&& other) noexcept;
     ActorWrapper& operator=(ActorWrapper&& other) noexcept;
     ~ActorWrapper();
 
-    // True while the actor exists.
+    // [any thread] True while the actor exists.
     explicit operator bool() const;
 
-    // The actor's present velocity.
+    // [any thread] The actor's present velocity.
     Vector GetVelocity() const;
-    // Replaces the actor's velocity.
+    // [any thread] Replaces the actor's velocity.
     void SetVelocity(Vector velocity);
 
 protected:

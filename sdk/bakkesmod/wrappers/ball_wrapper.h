@@ -7,18 +7,18 @@
 
 class PLUGINSDK_API BallWrapper : public ActorWrapper {
 public:
-    // Host only: a handle to the ball whose state the world keeps in `ball`.
+    // [host only, game thread] a handle to the ball whose state the world keeps in `ball`.
     explicit BallWrapper(std::weak_ptr<pluginsdk::detail::BallState> ball);
+    // [any thread] The moved-from handle tests false.
     BallWrapper(const BallWrapper& other);
     BallWrapper& operator=(const BallWrapper& other);
-    // The moved-from handle tests false.
     BallWrapper(BallWrapper&& other) noexcept;
     BallWrapper& operator=(BallWrapper&& other) noexcept;
     ~BallWrapper();
 
-    // The team of the last car that hit the ball: 0 is blue, any other value orange.
+    // [any thread] The team of the last car that hit the ball: 0 is blue, any other value orange.
     // 0 for a ball that no longer exists.
     std::uint8_t GetHitTeamNum() const;
-    // Sets how strongly the ball's spin bends its flight.
+    // [any thread] Sets how strongly the ball's spin bends its flight.
     void SetMagnusCoefficient(Vector coefficient);
 };
