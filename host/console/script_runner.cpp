@@ -103,6 +103,9 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
             if (step != Step::Ran) {
                 return 1;
             }
+            if (interpreter.quitRequested()) {
+                return 0;
+            }
         }
     }
     return 0;
@@ -125,12 +128,15 @@ int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& 
             return 1;
         }
         if (step == Step::End) {
+            if (interactive) {
+                out << '\n';  // the end of input leaves the cursor after the prompt
+            }
             break;
         }
         anyFailed = anyFailed || step == Step::Failed;
-    }
-    if (interactive) {
-        out << '\n';
+        if (interpreter.quitRequested()) {
+            break;
+        }
     }
     return anyFailed && !interactive ? 1 : 0;
 }
@@ -141,6 +147,7 @@ int runConsole(CommandInterpreter& interpreter, const std::function<std::optiona
         errno = 0;
         const std::optional<std::string> text = readLine();
         if (!text) {
+            out << '\n';  // the end of input leaves the cursor after the prompt
             break;
         }
         const LineLocation where{"<console>", number};
@@ -155,8 +162,10 @@ int runConsole(CommandInterpreter& interpreter, const std::function<std::optiona
         if (outputLost(out, errors)) {
             return 1;
         }
+        if (interpreter.quitRequested()) {
+            break;
+        }
     }
-    out << '\n';
     return 0;
 }
 
