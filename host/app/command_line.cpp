@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include <CLI/CLI.hpp>
@@ -28,6 +29,15 @@ const char* const kFooter =
     "Exit status: 0 success; 1 a script failed, a picture could not be written, standard output could\n"
     "not be written, the settings could not be saved, or (console) a command read from input that is\n"
     "not a terminal failed; 2 usage error.";
+
+// Why `file` is not a name for the PNG picture `panel` writes (one not ending in .png, in any
+// case), or nothing: a picture under another name would be taken for another format.
+std::string pngNameRefusal(const std::string& file) {
+    std::string ending = file.substr(file.size() - std::min<std::size_t>(file.size(), 4));
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ending == ".png" ? std::string() : "'" + file + "' does not end in .png; panel writes a PNG picture";
+}
 
 int usageError(const std::string& what, std::ostream& errors) {
     // The message may quote an argument; control characters in it are shown escaped.
@@ -68,38 +78,50 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     // Options are spelled --name everywhere: on Windows CLI11 would otherwise take an argument
     // that starts with '/' (a script's path) for an option.
     app.allow_windows_style_options(false);
-    app.get_formatter()->label("Usage", "usage");
-    app.get_formatter()->label("SUBCOMMAND", "COMMAND");
-    app.get_formatter()->column_width(26);
+    // The help is CLI11's own, set to one style: headings and descriptions in small letters, what
+    // to type in capitals. The commands inherit the formatter and the options' group.
+    const auto format = app.get_formatter();
+    format->label("Usage", "usage");
+    format->label("SUBCOMMAND", "COMMAND");
+    format->label("REQUIRED", "(required)");
+    format->label("Positionals", "arguments");
+    format->column_width(26);
+    app.option_defaults()->group("options");
+    app.set_help_flag("-h,--help", "print this help and exit");
     app.set_version_flag("--version", "quorvel-host " QUORVEL_HOST_VERSION, "print the version and exit");
     app.add_option("--module", line.modulePath,
                    "the plug-in module to load (default: the one beside the program)")
         ->type_name("PATH");
-    CLI::Option* config = app.add_option("--config", line.settingsFile,
-                                         "keep the console variables' values in FILE (see below)")
-                              ->type_name("FILE");
-    app.add_flag("--no-config", line.noSettings, "keep no settings file")->excludes(config);
+    // The two exclude each other; checked below rather than declared, since CLI11 would print the
+    // declaration into the help as it stands.
+    app.add_option("--config", line.settingsFile, "keep the console variables' values in FILE (see below)")
+        ->type_name("FILE");
+    app.add_flag("--no-config", line.noSettings, "keep no settings file");
     std::string threads = "one";
     app.add_option("--threads", threads,
                    "one (default): everything on one thread; separate: loading on a loader thread, the game "
                    "on a game thread, the settings window on a render thread, as in a game (the game "
                    "thread's random generator is then never seeded)")
         ->type_name("one|separate")
-        ->check(CLI::IsMember({"one", "separate"}));
+        ->check(CLI::IsMember({"one", "separate"}).description(""));  // the type name lists them already
     app.add_option("--plugin-timeout", line.pluginTimeout,
                    "a plug-in call that has not returned after SECONDS is reported as hung, with where it is, "
                    "and the program exits with status 4 (default 10; 0: never)")
         ->type_name("SECONDS")
-        ->check(CLI::NonNegativeNumber);
+        ->check(CLI::NonNegativeNumber.description(""));
     app.require_subcommand(0, 1);
 
+    // An argument's name is its type: CLI11 would show both ("FILE FILE").
     CLI::App* run = app.add_subcommand("run", "run scripts, in order, in one session; stop at the first error");
-    run->add_option("FILE", line.files, "a script in the console language")->required()->type_name("FILE...");
+    run->add_option("FILE", line.files, "a script in the console language")->required()->type_name("");
     CLI::App* console = app.add_subcommand(
         "console", "read commands from standard input; errors are shown and the console goes on");
     CLI::App* panel = app.add_subcommand(
         "panel", "draw the plug-in's settings window to a PNG picture (needs no display)");
-    panel->add_option("--png", line.pngFile, "the PNG file to write")->required()->type_name("FILE");
+    panel->add_option("--png", line.pngFile, "the PNG file to write; its name ends in .png")
+        ->required()
+        ->type_name("FILE")
+        ->check([](const std::string& file) { return pngNameRefusal(file); });
     CLI::App* gui = app.add_subcommand(
         "gui", "the live window: settings, touches, log, speed plot, Reload (needs a display)");
     gui->add_flag("--watch", line.watch,
@@ -109,14 +131,20 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     gui->add_option("--layout", line.layoutFile,
                     "keep FILE up to date with where the widgets are, a line each: NAME X0 Y0 X1 Y1")
         ->type_name("FILE");
-    for (CLI::App* command : {run, console, panel, gui}) {
+    std::string helpTopic;
+    CLI::App* helpCommand = app.add_subcommand("help", "show this help, or the help of COMMAND");
+    helpCommand->add_option("COMMAND", helpTopic, "run, console, panel, gui or help")->type_name("");
+    const std::vector<CLI::App*> commands = {run, console, panel, gui, helpCommand};
+    for (CLI::App* command : commands) {
         command->allow_windows_style_options(false);
-        command->group("Commands");
+        command->group("commands");
+        // Made with the command, before it took the program's option group.
+        command->get_help_ptr()->group("options");
         command->footer("Options of the program (quorvel-host --help) go before the command.");
     }
     app.footer(kFooter);
 
-    if (const auto misplaced = programOptionAfterCommand(arguments, {"run", "console", "panel", "gui"})) {
+    if (const auto misplaced = programOptionAfterCommand(arguments, {"run", "console", "panel", "gui", "help"})) {
         return usageError(*misplaced, errors);
     }
     // CLI11 reads the arguments from the back.
@@ -131,6 +159,26 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         return app.exit(version, out, errors);
     } catch (const CLI::ParseError& error) {
         return usageError(error.what(), errors);
+    }
+    if (line.settingsFile && line.noSettings) {
+        return usageError("--config excludes --no-config", errors);
+    }
+    if (helpCommand->parsed()) {
+        // The program's help, or a command's, as --help would show it.
+        const CLI::App* topic = &app;
+        std::string name = "quorvel-host";
+        if (!helpTopic.empty()) {
+            const auto command = std::find_if(commands.begin(), commands.end(),
+                                              [&helpTopic](const CLI::App* c) { return c->get_name() == helpTopic; });
+            if (command == commands.end()) {
+                return usageError("help: there is no command '" + helpTopic + "' (expected run, console, panel, gui or help)",
+                                  errors);
+            }
+            topic = *command;
+            name += " " + helpTopic;
+        }
+        out << format->make_help(topic, name, CLI::AppFormatMode::Normal);
+        return 0;
     }
     line.threads = parseThreadMode(threads).value_or(ThreadMode::One);
     if (app.get_subcommands().empty()) {

@@ -70,6 +70,9 @@ int runConsole(host::CommandInterpreter& interpreter, host::HostSession& session
                                          },
                                          std::cerr);
     }
+    if (interactive) {
+        interpreter.startAtTerminal();
+    }
     if (!editor) {
         return host::runConsole(interpreter, std::cin, std::cout, std::cerr, interactive);
     }

@@ -34,7 +34,9 @@ void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session) {
     auto pictures = std::make_shared<RenderThreadPictures>(session);
     // Any word count reaches the handler: a build that cannot draw says so before it judges the
     // line, and the second word is checked here anyway.
-    interpreter.addCommand("panel", "panel png FILE", WordCounts::atLeast(1),
+    interpreter.addCommand("panel", "panel png FILE",
+                           "draw the host's settings window, with the plug-in's panel as it is now, to a PNG file",
+                           WordCounts::atLeast(1),
                            [&interpreter, &session, pictures](const ConsoleLine& line) {
                                SessionPictures::require();
                                if (line.size() < 3 || line[1] != "png") {

@@ -9,6 +9,7 @@
 
 #include "console_numbers.h"
 #include "line_reader.h"
+#include "platform/process.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/number_text.h"
 #include "printable_text.h"
@@ -20,6 +21,12 @@ Vector readVector(const ConsoleLine& line, std::size_t first) {
     return {readFloat(line[first], "X"), readFloat(line[first + 1], "Y"), readFloat(line[first + 2], "Z")};
 }
 
+// `Quorvel 1.0.0.37 from "/path/Quorvel.so"`: the plug-in's own name and version, as its record
+// gives them, and the file.
+std::string describe(const LoadedPlugin& plugin) {
+    return printable(plugin.name()) + " " + printable(plugin.record().versionText) + " from " + quoted(plugin.path());
+}
+
 }  // namespace
 
 CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session) {
@@ -27,25 +34,43 @@ CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session)
     // Each command runs on the thread that owns what it touches: loading on the loader thread, the
     // world (ball, touches, clocks, variables, log) on the game thread; the console's own output on
     // the console thread.
-    add("help", "help", {1}, HostThread::Console, &CommandInterpreter::help);
-    add("clock", "clock SECONDS", {2}, HostThread::Game, &CommandInterpreter::clock);
-    add("load", "load", {1}, HostThread::Loader, &CommandInterpreter::load);
-    add("unload", "unload", {1}, HostThread::Loader, &CommandInterpreter::unload);
-    add("reload", "reload", {1}, HostThread::Loader, &CommandInterpreter::reload);
-    add("info", "info", {1}, HostThread::Loader, &CommandInterpreter::info);
-    add("cvars", "cvars", {1}, HostThread::Game, &CommandInterpreter::cvars);
-    add("ball", "ball VX VY VZ", {4}, HostThread::Game, &CommandInterpreter::ball);
-    add("touch", "touch TEAM [VX VY VZ]", {2, 5}, HostThread::Game, &CommandInterpreter::touch);
-    add("wait", "wait SECONDS", {2}, HostThread::Game, &CommandInterpreter::wait);
-    add("destroy", "destroy", {1}, HostThread::Game, &CommandInterpreter::destroy);
-    add("velocity", "velocity", {1}, HostThread::Game, &CommandInterpreter::velocity);
-    add("magnus", "magnus [X Y Z]", {1, 4}, HostThread::Game, &CommandInterpreter::magnus);
-    add("remove", "remove NAME", {2}, HostThread::Game, &CommandInterpreter::remove);
-    add("echo", "echo [TEXT]", WordCounts::atLeast(1), HostThread::Console, &CommandInterpreter::echo);
-    add("trace", "trace on|off", {2}, HostThread::Game, &CommandInterpreter::trace);
+    add("help", "help [COMMAND]", "list the commands, or show COMMAND's usage and what it does", {1, 2},
+        HostThread::Console, &CommandInterpreter::help);
+    add("quit", "quit", "leave the console, as the end of input does", {1}, HostThread::Console,
+        &CommandInterpreter::quit);
+    add("exit", "exit", "leave the console, the same as quit", {1}, HostThread::Console, &CommandInterpreter::quit);
+    add("clock", "clock SECONDS",
+        "from now on the C runtime clock the plug-in reads returns SECONDS since 1970 (this fixes its random seed)",
+        {2}, HostThread::Game, &CommandInterpreter::clock);
+    add("load", "load", "load the plug-in module the way the game's host does", {1}, HostThread::Loader,
+        &CommandInterpreter::load);
+    add("unload", "unload", "unload the plug-in module (saving the settings, if a file is kept)", {1},
+        HostThread::Loader, &CommandInterpreter::unload);
+    add("reload", "reload", "unload the module, then load the same file again; the variables keep their values", {1},
+        HostThread::Loader, &CommandInterpreter::reload);
+    add("info", "info", "print the loaded module's record", {1}, HostThread::Loader, &CommandInterpreter::info);
+    add("cvars", "cvars", "print every console variable: name, value, default and description", {1},
+        HostThread::Game, &CommandInterpreter::cvars);
+    add("ball", "ball VX VY VZ", "create the ball if there is none and set its velocity", {4}, HostThread::Game,
+        &CommandInterpreter::ball);
+    add("touch", "touch TEAM [VX VY VZ]",
+        "a car of TEAM (0 blue, 1 orange) touches the ball, giving it the velocity VX VY VZ if given", {2, 5},
+        HostThread::Game, &CommandInterpreter::touch);
+    add("wait", "wait SECONDS", "advance the game clock, firing the timers that fall due", {2}, HostThread::Game,
+        &CommandInterpreter::wait);
+    add("destroy", "destroy", "destroy the ball", {1}, HostThread::Game, &CommandInterpreter::destroy);
+    add("velocity", "velocity", "print the ball's velocity", {1}, HostThread::Game, &CommandInterpreter::velocity);
+    add("magnus", "magnus [X Y Z]", "print the ball's Magnus coefficient, or set it", {1, 4}, HostThread::Game,
+        &CommandInterpreter::magnus);
+    add("remove", "remove NAME", "remove a console variable (to see what the plug-in does without it)", {2},
+        HostThread::Game, &CommandInterpreter::remove);
+    add("echo", "echo [TEXT]", "print TEXT", WordCounts::atLeast(1), HostThread::Console, &CommandInterpreter::echo);
+    add("trace", "trace on|off", "print every SDK call the plug-in makes, with the values it sets, or stop", {2},
+        HostThread::Game, &CommandInterpreter::trace);
     add("expect",
-        "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE", WordCounts::atLeast(3),
-        HostThread::Game, &CommandInterpreter::expect);
+        "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE",
+        "fail unless the ball's vector or a variable is exactly that, or the plug-in logged TEXT since the last match",
+        WordCounts::atLeast(3), HostThread::Game, &CommandInterpreter::expect);
 }
 
 CommandInterpreter::~CommandInterpreter() {
@@ -67,15 +92,17 @@ bool WordCounts::allows(std::size_t count) const {
     return false;
 }
 
-void CommandInterpreter::add(const std::string& name, const std::string& usage, WordCounts wordCounts,
-                             HostThread owner, void (CommandInterpreter::*member)(const ConsoleLine&)) {
+void CommandInterpreter::add(const std::string& name, const std::string& usage, const std::string& description,
+                             WordCounts wordCounts, HostThread owner,
+                             void (CommandInterpreter::*member)(const ConsoleLine&)) {
     addCommand(
-        name, usage, std::move(wordCounts), [this, member](const ConsoleLine& line) { (this->*member)(line); }, owner);
+        name, usage, description, std::move(wordCounts),
+        [this, member](const ConsoleLine& line) { (this->*member)(line); }, owner);
 }
 
-void CommandInterpreter::addCommand(const std::string& name, const std::string& usage, WordCounts wordCounts,
-                                   Handler handler, HostThread owner) {
-    commands_.insert_or_assign(name, Command{usage, std::move(wordCounts), owner, std::move(handler)});
+void CommandInterpreter::addCommand(const std::string& name, const std::string& usage, const std::string& description,
+                                   WordCounts wordCounts, Handler handler, HostThread owner) {
+    commands_.insert_or_assign(name, Command{usage, description, std::move(wordCounts), owner, std::move(handler)});
 }
 
 HostError CommandInterpreter::usageError(std::string_view name) const {
@@ -122,14 +149,45 @@ void CommandInterpreter::execute(std::string_view text) {
     }
 }
 
-void CommandInterpreter::help(const ConsoleLine& /*line*/) {
+void CommandInterpreter::help(const ConsoleLine& line) {
     std::ostream& out = session_.out();
-    out << "commands:\n";
-    for (const CompletionWords::Command& command : commandUsages()) {
-        out << "  " << command.usage << '\n';
+    if (line.size() == 2) {
+        const auto command = commands_.find(line[1]);
+        if (command == commands_.end()) {
+            throw HostError("there is no command " + quoted(line[1]) + " ('help' lists them)");
+        }
+        out << "usage: " << command->second.usage << '\n' << command->second.description << '\n';
+        return;
     }
-    out << "  NAME            show a console variable\n"
-           "  NAME VALUE      set a console variable\n";
+    const std::vector<CompletionWords::Command> commands = commandUsages();
+    std::size_t width = 4;  // "NAME"
+    for (const CompletionWords::Command& command : commands) {
+        width = std::max(width, command.name.size());
+    }
+    const auto row = [&out, width](std::string_view name, std::string_view description) {
+        out << "  " << name << std::string(width + 2 - name.size(), ' ') << description << '\n';
+    };
+    out << "commands ('help COMMAND' shows one's usage):\n";
+    for (const CompletionWords::Command& command : commands) {
+        row(command.name, commands_.find(command.name)->second.description);
+    }
+    row("NAME", "print the console variable NAME; 'NAME VALUE' sets it");
+}
+
+void CommandInterpreter::quit(const ConsoleLine& /*line*/) {
+    quitRequested_ = true;
+}
+
+void CommandInterpreter::startAtTerminal() {
+    atTerminal_ = true;
+    std::ostream& out = session_.out();
+    out << "quorvel-host console: ";
+    if (session_.loaded()) {
+        out << describe(session_.plugin()) << " is loaded";
+    } else {
+        out << "no plug-in is loaded ('load' loads " << quoted(session_.modulePath()) << ")";
+    }
+    out << ". 'help' lists the commands; 'quit' or " << kEndOfInputKeys << " leaves.\n" << std::flush;
 }
 
 void CommandInterpreter::clock(const ConsoleLine& line) {
@@ -139,16 +197,25 @@ void CommandInterpreter::clock(const ConsoleLine& line) {
 
 void CommandInterpreter::load(const ConsoleLine& /*line*/) {
     session_.load();
+    if (atTerminal_) {
+        session_.out() << "loaded " << describe(session_.plugin()) << '\n';
+    }
 }
 
 void CommandInterpreter::unload(const ConsoleLine& /*line*/) {
-    session_.plugin();  // throws if nothing is loaded
+    const std::string unloaded = describe(session_.plugin());  // throws if nothing is loaded
     session_.unload();
+    if (atTerminal_) {
+        session_.out() << "unloaded " << unloaded << '\n';
+    }
 }
 
 void CommandInterpreter::reload(const ConsoleLine& /*line*/) {
     session_.plugin();  // throws if nothing is loaded
     session_.reload();
+    if (atTerminal_) {
+        session_.out() << "reloaded " << describe(session_.plugin()) << "; the variables kept their values\n";
+    }
 }
 
 void CommandInterpreter::info(const ConsoleLine& /*line*/) {
@@ -168,7 +235,11 @@ void CommandInterpreter::info(const ConsoleLine& /*line*/) {
 }
 
 void CommandInterpreter::cvars(const ConsoleLine& /*line*/) {
-    for (const auto& variable : session_.world().variables()) {
+    const auto variables = session_.world().variables();
+    if (variables.empty() && atTerminal_ && !session_.loaded()) {
+        session_.out() << "no console variables: no plug-in is loaded ('load' loads it)\n";
+    }
+    for (const auto& variable : variables) {
         session_.out() << variable->name << " = " << quoted(variable->value) << " (default "
                        << quoted(variable->defaultValue) << "): " << variable->description << '\n';
     }
@@ -186,7 +257,32 @@ void CommandInterpreter::touch(const ConsoleLine& line) {
         velocity = readVector(line, 2);
     }
     requireBall();
+    const std::size_t timersBefore = atTerminal_ ? pendingTimers() : 0;
     session_.world().touchBall(team, velocity);
+    if (atTerminal_) {
+        confirmTouch(team, timersBefore);
+    }
+}
+
+std::size_t CommandInterpreter::pendingTimers() {
+    return session_.loaded() ? session_.world().pendingTimerCount(session_.plugin().id()) : 0;
+}
+
+void CommandInterpreter::confirmTouch(std::uint8_t team, std::size_t timersBefore) {
+    pluginsdk::World& world = session_.world();
+    std::ostream& out = session_.out();
+    out << "team " << static_cast<int>(team) << (team == 0 ? " (blue)" : " (orange)") << " touched the ball: velocity "
+        << pluginsdk::formatVector(requireBall().velocity);
+    const std::optional<std::int64_t> ticks = world.ticksToNextTimer();
+    if (!session_.loaded()) {
+        out << "; no plug-in is loaded to respond\n";
+    } else if (pendingTimers() > timersBefore && ticks) {
+        const std::string seconds =
+            pluginsdk::formatFloat(static_cast<float>(static_cast<double>(*ticks) / pluginsdk::World::kTicksPerSecond));
+        out << "; the plug-in's response is pending, due in " << seconds << " s ('wait " << seconds << "')\n";
+    } else {
+        out << "; the plug-in scheduled no response\n";
+    }
 }
 
 void CommandInterpreter::wait(const ConsoleLine& line) {
@@ -210,7 +306,7 @@ void CommandInterpreter::destroy(const ConsoleLine& /*line*/) {
 void CommandInterpreter::velocity(const ConsoleLine& /*line*/) {
     // Find the ball before printing anything, so a missing ball leaves no half line behind.
     const Vector velocity = requireBall().velocity;
-    session_.out() << "velocity " << formatVector(velocity) << '\n';
+    session_.out() << "velocity " << pluginsdk::formatVector(velocity) << '\n';
 }
 
 void CommandInterpreter::magnus(const ConsoleLine& line) {
@@ -222,7 +318,7 @@ void CommandInterpreter::magnus(const ConsoleLine& line) {
         return;
     }
     const Vector coefficient = requireBall().magnusCoefficient;
-    session_.out() << "magnus " << formatVector(coefficient) << '\n';
+    session_.out() << "magnus " << pluginsdk::formatVector(coefficient) << '\n';
 }
 
 void CommandInterpreter::remove(const ConsoleLine& line) {
@@ -247,8 +343,8 @@ void CommandInterpreter::expect(const ConsoleLine& line) {
         const pluginsdk::detail::BallState& ball = requireBall();
         const Vector found = what == "velocity" ? ball.velocity : ball.magnusCoefficient;
         if (!sameVector(wanted, found)) {
-            throw HostError("expected " + std::string(what) + " " + formatVector(wanted) + ", found " +
-                            formatVector(found));
+            throw HostError("expected " + std::string(what) + " " + pluginsdk::formatVector(wanted) + ", found " +
+                            pluginsdk::formatVector(found));
         }
         return;
     }
@@ -305,7 +401,9 @@ void CommandInterpreter::variable(const ConsoleLine& line) {
     const std::string_view name = line[0];
     const auto variable = session_.world().findVariable(std::string(name));
     if (!variable) {
-        throw HostError("unknown command or console variable " + quoted(name) + " (try 'help')");
+        throw HostError("unknown command or console variable " + quoted(name) +
+                        (session_.loaded() ? " (try 'help')"
+                                           : ": no plug-in is loaded to register it (try 'load', or 'help')"));
     }
     if (line.size() == 1) {
         session_.out() << name << " = " << quoted(variable->value) << '\n';

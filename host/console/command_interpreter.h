@@ -3,14 +3,19 @@
 //
 // Output goes to the session's stream. A command that cannot be done throws HostError with a
 // message for the user; the caller adds the file and line. Each command is registered with its
-// usage text and the word counts it accepts; a line with another count is refused with
-// "usage: USAGE" before the command runs.
+// usage text, a one-line description (both shown by `help`) and the word counts it accepts; a line
+// with another count is refused with "usage: USAGE" before the command runs.
+//
+// Scripts and piped input get the language's own output and nothing more, so transcripts stay
+// comparable. A person at a terminal (startAtTerminal) is also told, in one line each, what the
+// commands that otherwise print nothing have done.
 //
 // Threads: execute is called from the thread that drives the host; it runs each command on the
 // thread that owns it (declared where the command is added) and waits for it to finish.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -56,11 +61,19 @@ public:
     // (line_reader.h) is refused.
     void execute(std::string_view text);
 
+    // For a person at a terminal: prints one line saying what is loaded and how to get help and
+    // leave, and from now on confirms `load`, `unload`, `reload` and `touch` in a line each.
+    void startAtTerminal();
+
+    // Whether `quit` or `exit` has run: whoever reads the lines stops, as at the end of input.
+    bool quitRequested() const { return quitRequested_; }
+
     // Adds a command that lives outside the core language (the program adds `panel`). `usage` is
     // shown by `help` and in the refusal of a line whose word count `wordCounts` does not allow;
-    // the handler runs only for lines it allows, on the thread `owner`.
-    void addCommand(const std::string& name, const std::string& usage, WordCounts wordCounts, Handler handler,
-                    HostThread owner = HostThread::Console);
+    // `description`, one line that says what the command does, is shown by `help`. The handler
+    // runs only for lines `wordCounts` allows, on the thread `owner`.
+    void addCommand(const std::string& name, const std::string& usage, const std::string& description,
+                    WordCounts wordCounts, Handler handler, HostThread owner = HostThread::Console);
 
     // The refusal of a malformed line of the command `name`, which must have been added: "usage: "
     // and its usage text.
@@ -72,14 +85,16 @@ public:
 private:
     struct Command {
         std::string usage;
+        std::string description;
         WordCounts wordCounts;
         HostThread owner;
         Handler handler;
     };
 
-    void add(const std::string& name, const std::string& usage, WordCounts wordCounts, HostThread owner,
-             void (CommandInterpreter::*member)(const ConsoleLine&));
+    void add(const std::string& name, const std::string& usage, const std::string& description, WordCounts wordCounts,
+             HostThread owner, void (CommandInterpreter::*member)(const ConsoleLine&));
     void help(const ConsoleLine& line);
+    void quit(const ConsoleLine& line);
     void clock(const ConsoleLine& line);
     void load(const ConsoleLine& line);
     void unload(const ConsoleLine& line);
@@ -100,6 +115,10 @@ private:
 
     void expectLog(std::string_view text);
     pluginsdk::detail::BallState& requireBall();
+    // The one line a person at a terminal sees after a touch: the ball's velocity now, and whether
+    // the plug-in scheduled a response (`timersBefore` were pending before the touch).
+    void confirmTouch(std::uint8_t team, std::size_t timersBefore);
+    std::size_t pendingTimers();
 
     HostSession& session_;
     // Found by a line's first word, a view, for every line run: hashed, not searched through a tree.
@@ -109,6 +128,8 @@ private:
     };
     std::unordered_map<std::string, Command, NameHash, std::equal_to<>> commands_;
     UnmatchedLog unmatchedLog_;  // what `expect log` can still match
+    bool atTerminal_ = false;
+    bool quitRequested_ = false;
 };
 
 }  // namespace host

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -94,30 +93,6 @@ std::int64_t readInteger(std::string_view word, const char* what, std::int64_t m
                         std::to_string(max) + " (expected " + what + ")");
     }
     return *value;
-}
-
-// The C runtimes disagree on a NaN's sign (glibc writes "-nan", MinGW-w64 drops the sign), and
-// transcripts must be the same on every platform, so NaN is spelled here.
-std::string formatComponent(float value) {
-    if (std::isnan(value)) {
-        return std::signbit(value) ? "-nan" : "nan";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-    return text;
-}
-
-// Built by appending rather than by chaining operator+: at -O3, GCC 12 inlines the chain and then
-// reports a -Wrestrict overlap in it that cannot happen, a known false positive of that release.
-std::string formatVector(const Vector& vector) {
-    std::string text = "(";
-    text += formatComponent(vector.X);
-    text += ", ";
-    text += formatComponent(vector.Y);
-    text += ", ";
-    text += formatComponent(vector.Z);
-    text += ')';
-    return text;
 }
 
 bool sameFloat(float a, float b) {

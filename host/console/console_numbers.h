@@ -1,6 +1,5 @@
-// Numbers as the console reads them from a command's words and writes them in its output.
-// Transcripts are compared byte for byte across platforms, so the writing does not depend on the
-// C runtime's spelling of NaN.
+// Numbers as the console reads them from a command's words, and compares them in `expect`. The
+// console writes them as the SDK's trace does, with pluginsdk/number_text.h.
 #pragma once
 
 #include <cstdint>
@@ -18,12 +17,6 @@ float readFloat(std::string_view word, const char* what);
 
 // Reads a whole number from `min` to `max`. Throws HostError naming `word` and `what` was expected.
 std::int64_t readInteger(std::string_view word, const char* what, std::int64_t min, std::int64_t max);
-
-// One component as "%.9g" writes it, except that a NaN is spelled "nan" or "-nan" here.
-std::string formatComponent(float value);
-
-// "(X, Y, Z)", each component as formatComponent writes it.
-std::string formatVector(const Vector& vector);
 
 // Exact comparison that also tells -0 from 0 (the plug-in's results are bit-exact, and a reversed
 // zero shows as "-0"), except that NaN matches NaN so a script can expect one.

@@ -87,10 +87,13 @@ struct LineInput {
     const char* prompt;     // written before each line, or null
 };
 
-enum class Outcome { Ended, EndedAfterAFailure, Stopped };
+struct Outcome {
+    // Stopped: a read error, output that can no longer be written, or a script's failed line.
+    enum class Ending { EndOfInput, Quit, Stopped } ending;
+    bool anyFailed;
+};
 
-// The one loop that runs lines, from a file, a stream or a line editor. Stopped: a read error, output
-// that can no longer be written, or a script's failed line.
+// The one loop that runs lines, from a file, a stream or a line editor.
 template <typename Lines>
 Outcome runLines(CommandInterpreter& interpreter, Lines& lines, const LineInput& input, std::ostream& out,
                  std::ostream& errors) {
@@ -123,16 +126,16 @@ Outcome runLines(CommandInterpreter& interpreter, Lines& lines, const LineInput&
         if (input.isConsole) {
             out << std::flush;
         }
-        if (outputLost(out, errors) || read == LineReader::Result::ReadError) {
-            return Outcome::Stopped;
+        anyFailed = anyFailed || failed;
+        if (outputLost(out, errors) || read == LineReader::Result::ReadError || (failed && !input.isConsole)) {
+            return {Outcome::Ending::Stopped, anyFailed};
         }
         if (read == LineReader::Result::End) {
-            return anyFailed ? Outcome::EndedAfterAFailure : Outcome::Ended;
+            return {Outcome::Ending::EndOfInput, anyFailed};
         }
-        if (failed && !input.isConsole) {
-            return Outcome::Stopped;
+        if (interpreter.quitRequested()) {
+            return {Outcome::Ending::Quit, anyFailed};
         }
-        anyFailed = anyFailed || failed;
     }
 }
 
@@ -149,8 +152,12 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
             return 1;
         }
         LineReader reader(script);
-        if (runLines(interpreter, reader, {file, "the script", false, nullptr}, out, errors) != Outcome::Ended) {
+        const Outcome outcome = runLines(interpreter, reader, {file, "the script", false, nullptr}, out, errors);
+        if (outcome.ending == Outcome::Ending::Stopped) {
             return 1;
+        }
+        if (outcome.ending == Outcome::Ending::Quit) {
+            return 0;
         }
     }
     return 0;
@@ -162,23 +169,25 @@ int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& 
     const Outcome outcome = runLines(interpreter, reader,
                                      {"<console>", "standard input", true, interactive ? "quorvel> " : nullptr}, out,
                                      errors);
-    if (outcome == Outcome::Stopped) {
+    if (outcome.ending == Outcome::Ending::Stopped) {
         return 1;
     }
-    if (interactive) {
-        out << '\n';
+    if (interactive && outcome.ending == Outcome::Ending::EndOfInput) {
+        out << '\n';  // the end of input leaves the cursor after the prompt
     }
-    return outcome == Outcome::EndedAfterAFailure && !interactive ? 1 : 0;
+    return outcome.anyFailed && !interactive ? 1 : 0;
 }
 
 int runConsole(CommandInterpreter& interpreter, const std::function<std::optional<std::string>()>& readLine,
                std::ostream& out, std::ostream& errors) {
     EditorLines lines(readLine);
-    if (runLines(interpreter, lines, {"<console>", "the line editor", true, nullptr}, out, errors) ==
-        Outcome::Stopped) {
+    const Outcome outcome = runLines(interpreter, lines, {"<console>", "the line editor", true, nullptr}, out, errors);
+    if (outcome.ending == Outcome::Ending::Stopped) {
         return 1;
     }
-    out << '\n';
+    if (outcome.ending == Outcome::Ending::EndOfInput) {
+        out << '\n';  // the end of input leaves the cursor after the prompt
+    }
     return 0;
 }
 

@@ -12,6 +12,10 @@ namespace host {
 // Whether standard input is a person at a terminal (the console then shows a prompt).
 bool standardInputIsTerminal();
 
+// The keys that end input typed at a terminal, as the console tells a person: "Ctrl-D", or on
+// Windows "Ctrl-Z then Enter".
+extern const char* const kEndOfInputKeys;
+
 // Makes standard output and standard error carry exactly the bytes the host writes, so a script's
 // transcript is the same file on every platform (Windows' C runtime would otherwise write "\r\n"
 // for each "\n").

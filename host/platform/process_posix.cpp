@@ -8,6 +8,7 @@
 namespace host {
 
 const char kPathSeparator = '/';
+const char* const kEndOfInputKeys = "Ctrl-D";
 
 bool standardInputIsTerminal() {
     return isatty(STDIN_FILENO) != 0;

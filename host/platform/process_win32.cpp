@@ -10,6 +10,7 @@
 namespace host {
 
 const char kPathSeparator = '\\';
+const char* const kEndOfInputKeys = "Ctrl-Z then Enter";
 
 bool standardInputIsTerminal() {
     return _isatty(_fileno(stdin)) != 0;

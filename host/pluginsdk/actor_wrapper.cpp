@@ -4,7 +4,20 @@
 
 #include "handle_census.h"
 #include "handle_state_lock.h"
-#include "world_types.h"
+#include "number_text.h"
+#include "world.h"
+
+namespace {
+
+// What a plug-in sets on the ball is traced with its value ("setVelocity (1, 2, 3)"); while
+// nothing traces, no text is built.
+void traceWrite(const pluginsdk::detail::BallState& ball, const char* call, Vector value) {
+    if (const auto world = ball.world.lock(); world && world->tracing()) {
+        world->trace(call + pluginsdk::formatVector(value));
+    }
+}
+
+}  // namespace
 
 ActorWrapper::ActorWrapper(std::weak_ptr<pluginsdk::detail::BallState> actor) : actor_(std::move(actor)) {
     pluginsdk::detail::countActorHandle(+1);
@@ -42,6 +55,7 @@ Vector ActorWrapper::GetVelocity() const {
 
 void ActorWrapper::SetVelocity(Vector velocity) {
     if (const auto actor = actor_.lock()) {
+        traceWrite(*actor, "setVelocity ", velocity);
         const auto state = pluginsdk::detail::lockHandleState();
         actor->velocity = velocity;
     }
@@ -65,6 +79,7 @@ std::uint8_t BallWrapper::GetHitTeamNum() const {
 
 void BallWrapper::SetMagnusCoefficient(Vector coefficient) {
     if (const auto ball = actor_.lock()) {
+        traceWrite(*ball, "setMagnusCoefficient ", coefficient);
         const auto state = pluginsdk::detail::lockHandleState();
         ball->magnusCoefficient = coefficient;
     }

@@ -1,5 +1,6 @@
-// Numbers as console text: how the host reads a number from text and writes a float as text.
-// Shared by the console variables and the host's console language, so both read numbers alike.
+// Numbers as console text: how the host reads a number from text and writes a float or a vector as
+// text. Shared by the console variables, the SDK's trace and the host's console language, so all
+// read and write numbers alike.
 #pragma once
 
 #include <optional>
@@ -7,6 +8,7 @@
 #include <string_view>
 
 #include "bakkesmod/sdk_export.h"
+#include "bakkesmod/wrappers/vector.h"
 
 namespace pluginsdk {
 
@@ -16,5 +18,10 @@ PLUGINSDK_API std::optional<float> parseFloat(std::string_view text);
 
 // The shortest text that parseFloat reads back as the same float ("0.5", "1e+30", "-inf").
 PLUGINSDK_API std::string formatFloat(float value);
+
+// "(X, Y, Z)", each component as "%.9g" writes it (so every float shows exactly), except that a
+// NaN is spelled "nan" or "-nan" here: the C runtimes disagree on a NaN's sign, and transcripts
+// must be the same everywhere.
+PLUGINSDK_API std::string formatVector(const Vector& vector);
 
 }  // namespace pluginsdk

@@ -198,6 +198,7 @@ detail::BallState& World::ensureBall() {
     const std::lock_guard lock(mutex_);
     if (!ball_) {
         ball_ = std::make_shared<detail::BallState>();
+        ball_->world = weak_from_this();
     }
     return *ball_;
 }
@@ -411,6 +412,14 @@ double World::gameTime() const {
 std::int64_t World::gameTicks() const {
     const std::lock_guard lock(mutex_);
     return now_;
+}
+
+std::optional<std::int64_t> World::ticksToNextTimer() const {
+    const std::lock_guard lock(mutex_);
+    if (timers_.empty() || timers_.front().due == INT64_MAX) {
+        return std::nullopt;
+    }
+    return timers_.front().due - now_;
 }
 
 // --- The C runtime clock ----------------------------------------------------------------------

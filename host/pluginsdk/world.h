@@ -135,6 +135,9 @@ public:
     bool canAdvanceClock(double seconds) const;
     double gameTime() const;
     std::int64_t gameTicks() const;
+    // Ticks of game time until the next pending timer falls due; nothing if no timer is pending or
+    // the next never falls due.
+    std::optional<std::int64_t> ticksToNextTimer() const;
 
     // --- The console log ----------------------------------------------------------------------
     // The world keeps the last kRecentLogLines lines (the live window shows them); the listener
@@ -162,7 +165,9 @@ public:
 
     // --- Tracing ------------------------------------------------------------------------------
     // The SDK calls that reach the world from plug-ins ("hook ...", "timeout ...", "registerCvar
-    // ...", "getCvar ..."), one line each, in the order they are made. Off while no listener is set.
+    // ...", "getCvar ...", and what they set on the ball: "setVelocity (X, Y, Z)",
+    // "setMagnusCoefficient (X, Y, Z)"), one line each, in the order they are made. Off while no
+    // listener is set.
     void setTraceListener(std::function<void(const std::string&)> listener);
     // Whether a listener is set: the SDK's handles build a call's text only then. A call traced
     // while the listener is being replaced reaches the old one or the new one.

@@ -24,6 +24,9 @@ struct BallState {
     Vector velocity;
     Vector magnusCoefficient;
     std::uint8_t hitTeam = 0;
+    // The world the ball is in, set when it is made, so that its handles can trace what a plug-in
+    // sets on it. Weak: the world owns the ball.
+    std::weak_ptr<World> world;
 };
 
 struct ConsoleVariable {

@@ -31,7 +31,7 @@ protected:
 
 TEST_F(CommandTable, AWrongWordCountIsRefusedWithTheCommandsUsage) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"help me", "usage: help"},
+        {"help me now", "usage: help [COMMAND]"},
         {"clock", "usage: clock SECONDS"},
         {"clock 1 2", "usage: clock SECONDS"},
         {"load now", "usage: load"},
@@ -73,9 +73,9 @@ TEST_F(CommandTable, ARefusedLineDoesNothing) {
 
 TEST_F(CommandTable, AnAddedCommandRunsOnlyForTheCountsItAllows) {
     std::vector<std::size_t> seen;
-    interpreter.addCommand("pair", "pair A [B C]", {2, 4},
+    interpreter.addCommand("pair", "pair A [B C]", "pairs", {2, 4},
                            [&seen](const host::ConsoleLine& line) { seen.push_back(line.size()); });
-    interpreter.addCommand("many", "many A...", host::WordCounts::atLeast(2),
+    interpreter.addCommand("many", "many A...", "many", host::WordCounts::atLeast(2),
                            [&seen](const host::ConsoleLine& line) { seen.push_back(line.size()); });
     EXPECT_EQ(refusal(interpreter, "pair"), "usage: pair A [B C]");
     EXPECT_EQ(refusal(interpreter, "pair a b"), "usage: pair A [B C]");
@@ -85,18 +85,20 @@ TEST_F(CommandTable, AnAddedCommandRunsOnlyForTheCountsItAllows) {
     interpreter.execute("pair a b c");
     interpreter.execute("many a b c d e f");
     EXPECT_EQ(seen, (std::vector<std::size_t>{2, 4, 7}));
-    interpreter.execute("help");
-    EXPECT_NE(out.str().find("  pair A [B C]\n"), std::string::npos) << out.str();
 }
 
-TEST_F(CommandTable, HelpAndCompletionListTheCommandsInNameOrder) {
-    interpreter.addCommand("panel", "panel png FILE", {3}, [](const host::ConsoleLine&) {});
+// Every command, the program's own included, is listed in name order with a one-line description;
+// `help COMMAND` gives its usage and description.
+TEST_F(CommandTable, HelpDescribesEveryCommandAndShowsOnesUsage) {
+    interpreter.addCommand("panel", "panel png FILE", "draw a picture", {3}, [](const host::ConsoleLine&) {});
     interpreter.execute("help");
     std::istringstream help(out.str());
     std::vector<std::string> listed;
     for (std::string line; std::getline(help, line);) {
         if (line.rfind("  ", 0) == 0 && line.rfind("  NAME", 0) != 0) {
-            listed.push_back(line.substr(2, line.find(' ', 2) - 2));
+            const std::size_t nameEnd = line.find(' ', 2);
+            listed.push_back(line.substr(2, nameEnd - 2));
+            EXPECT_NE(line.find_first_not_of(' ', nameEnd), std::string::npos) << "no description: " << line;
         }
     }
     std::vector<std::string> names;
@@ -105,7 +107,11 @@ TEST_F(CommandTable, HelpAndCompletionListTheCommandsInNameOrder) {
     }
     EXPECT_EQ(listed, names);
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
-    EXPECT_EQ(names.size(), 18u);
+    EXPECT_EQ(names.size(), 20u);
+    out.str("");
+    interpreter.execute("help panel");
+    EXPECT_EQ(out.str(), "usage: panel png FILE\ndraw a picture\n");
+    EXPECT_EQ(refusal(interpreter, "help nothing"), "there is no command \"nothing\" ('help' lists them)");
 }
 
 }  // namespace

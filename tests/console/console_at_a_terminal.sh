@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The console at a real terminal (tmux): Tab completion, and history that outlives the session.
+# The console at a real terminal (tmux): its start line, a line confirming each of load, unload,
+# reload and touch, Tab completion, history that outlives the session, and quit.
 #
 #   console_at_a_terminal.sh HOST
 #
@@ -35,7 +36,7 @@ wait_for_screen() {
 }
 start_console() {
   tmux -L "$socket" new-session -d -s console -x 120 -y 40 \
-    "env XDG_STATE_HOME='$work/state' '$host' --no-config console; sleep 30" ||
+    "env XDG_STATE_HOME='$work/state' '$host' --no-config console; echo console ended; sleep 30" ||
     fail "tmux cannot start a session"
   wait_for_screen '^quorvel>'
 }
@@ -52,8 +53,18 @@ end_console() {
 }
 
 start_console
-# Completion of a command, of a variable, and of a command's fixed words.
+wait_for_screen "^quorvel-host console: no plug-in is loaded \\('load' loads \".*Quorvel" -J
+# Completion of a command, then the commands that print nothing in a script confirming themselves.
 keys 'lo' Tab Enter
+wait_for_screen '^loaded Quorvel [0-9.]+ from "'
+keys 'ball 1000 -500 200' Enter 'touch 1' Enter
+wait_for_screen "^team 1 \(orange\) touched the ball: velocity \(1000, -500, 200\); .* pending, due in 0.01 s" -J
+keys 'reload' Enter
+wait_for_screen '^reloaded Quorvel .*; the variables kept their values' -J
+keys 'unload' Enter
+wait_for_screen '^unloaded Quorvel '
+keys 'load' Enter
+# Completion of a variable, and of a command's fixed words.
 keys 'quorvel_f' Tab '0.25' Enter
 keys 'quorvel_factor' Enter
 wait_for_screen '^quorvel_factor = "0.25"$'
@@ -71,5 +82,7 @@ keys Up Enter
 wait_for_screen '^from the first session$'
 keys Up Up Up Enter
 wait_for_screen '^quorvel> quorvel_factor 0.25$'
-end_console
+keys 'quit' Enter
+wait_for_screen '^console ended$'
+tmux -L "$socket" kill-server 2>/dev/null || true
 echo "console at a terminal: passed"

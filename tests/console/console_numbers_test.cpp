@@ -132,8 +132,8 @@ TEST(ConsoleNumbers, APlainDecimalIsReadBitForBitAsStrtofReadsIt) {
 
 TEST(ConsoleNumbers, VectorsAreWrittenTheSameOnEveryPlatform) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_EQ(host::formatVector({std::copysign(nan, -1.0f), nan, -0.0f}), "(-nan, nan, -0)");
-    EXPECT_EQ(host::formatVector({0.1f, 1e20f, -3.0f}), "(0.100000001, 1.00000002e+20, -3)");
+    EXPECT_EQ(pluginsdk::formatVector({std::copysign(nan, -1.0f), nan, -0.0f}), "(-nan, nan, -0)");
+    EXPECT_EQ(pluginsdk::formatVector({0.1f, 1e20f, -3.0f}), "(0.100000001, 1.00000002e+20, -3)");
 }
 
 TEST(ConsoleNumbers, SameFloatTellsTheZerosApartAndMatchesNaN) {

@@ -53,6 +53,7 @@ TEST(SeparateThreads, EachCallOfThePlugInRunsOnTheThreadThatOwnsIt) {
         "loader: registerCvar quorvel_trajectory \"0\"",
         "game: timeout 0.01",
         "game: getCvar quorvel_enabled_orange",
+        "game: setMagnusCoefficient (0, 0, 0)",
         "render: getCvar quorvel_enabled_blue",
         "render: getCvar quorvel_enabled_orange",
         "render: getCvar quorvel_factor",

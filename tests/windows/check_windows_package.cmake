@@ -6,8 +6,9 @@
 #
 # The zip is at most 4 MB and unpacks to at most 8 MB; it holds the binaries, the runtime DLLs,
 # the scenarios and the players' guide; no binary keeps debug information or a link time; the
-# guide has Windows line endings and names the panel's four settings; SHA256SUMS names the zip
-# with its checksum.
+# guide is plain ASCII text in Windows lines (as Notepad shows it), names the panel's four settings,
+# says that the zip does not load into the game and what a build for the game needs; SHA256SUMS
+# names the zip with its checksum.
 cmake_minimum_required(VERSION 3.25)
 
 set(zipLimit 4000000)
@@ -84,18 +85,23 @@ foreach(binary IN LISTS binaries)
   endif()
 endforeach()
 
-# The players' guide: Windows line endings throughout, the version filled in, the panel's labels.
+# The players' guide: ASCII in Windows lines throughout, the version filled in, the panel's labels,
+# what the zip is not, and what a build for the game must do.
 if(EXISTS ${folder}/README.txt)
   # file(READ) as text would hide carriage returns; the bytes are read as hexadecimal pairs.
   file(READ ${folder}/README.txt bytes HEX)
   string(REGEX REPLACE "(..)" "\\1 " bytes "${bytes}")
+  if(bytes MATCHES "(^| )[89a-f][0-9a-f] ")
+    fail("README.txt has a byte that is not ASCII")
+  endif()
   string(REPLACE "0d 0a " "" bytes "${bytes}")
   if(bytes MATCHES "(^| )(0a|0d) ")
     fail("README.txt has a line end other than CR LF")
   endif()
   file(READ ${folder}/README.txt guide)
   foreach(phrase "Active for blue team" "Active for orange team" "Speed Factor" "% Trajectory Alterable"
-      "Quorvel.dll" "quorvel-host.exe run scenarios\\demo")
+      "Quorvel.dll" "quorvel-host.exe run scenarios\\demo" "It does not load into the game"
+      "no floating-point contraction and no fast-math" "exports and the functions getPlugin and deleteMe")
     string(FIND "${guide}" "${phrase}" at)
     if(at EQUAL -1)
       fail("README.txt does not mention '${phrase}'")
@@ -112,4 +118,4 @@ if(failures)
 endif()
 list(LENGTH files count)
 message(STATUS "${NAME}.zip: ${zipBytes} bytes; ${count} files, ${unpackedBytes} bytes unpacked; "
-  "binaries without debug information or link time; the guide in CR LF lines; SHA256SUMS matches")
+  "binaries without debug information or link time; the guide in ASCII and CR LF lines; SHA256SUMS matches")
