@@ -86,10 +86,6 @@ int runMode(const host::CommandLine& line, host::HostSession& session, host::Sav
         options.screenshotFile = line.screenshotFile;
         options.layoutFile = line.layoutFile;
         options.settings = settings;
-        if (line.watch) {
-            // Builds write the module file while it is loaded; a private copy keeps the host safe.
-            session.loadPrivateCopies();
-        }
         return host::runGui(session, options, std::cerr);
     }
     if (line.mode == host::Mode::PanelPng) {
@@ -110,6 +106,7 @@ int runSession(const host::CommandLine& line) {
         settings = std::make_unique<host::SavedSettings>(*path, std::cerr);
     }
     host::HostSession session(line.modulePath, std::cout, line.threads);
+    session.setPluginTimeout(line.pluginTimeout);
     if (settings) {
         session.useSavedSettings(*settings);
     }

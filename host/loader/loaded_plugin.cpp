@@ -3,8 +3,6 @@
 #include <exception>
 #include <optional>
 
-#include "module_file_check.h"
-#include "platform/module_trial.h"
 #include "pluginsdk/plugin_call.h"
 #include "variable_rollback.h"
 
@@ -49,41 +47,26 @@ void checkRecord(const std::string& path, const PluginDescriptor& record, void* 
 
 }  // namespace
 
-std::optional<std::string> LoadedPlugin::refusalBeforeLoading(const std::string& path) {
-    // A file cut short or not a file at all would stop the platform's loader itself (a bus error,
-    // a wait on a pipe), so it never gets that far.
-    std::optional<std::string> problem = moduleFileProblem(path);
-    if (!problem) {
-        // The module is opened in a child process first, where a crash or a throwing static set-up
-        // costs only the child.
-        problem = moduleTrialProblem(path);
-    }
-    if (!problem) {
-        return std::nullopt;
-    }
-    return refusalText(path, *problem);
+std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path, const std::shared_ptr<pluginsdk::World>& world,
+                                                 double trialSeconds) {
+    return load(CheckedModule::check(path, trialSeconds), world);
 }
 
-std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path,
-                                                 const std::shared_ptr<pluginsdk::World>& world) {
-    if (const auto refusal = refusalBeforeLoading(path)) {
-        throw HostError(*refusal);
-    }
-    return loadChecked(path, world);
-}
-
-std::unique_ptr<LoadedPlugin> LoadedPlugin::loadChecked(const std::string& path,
-                                                        const std::shared_ptr<pluginsdk::World>& world) {
+std::unique_ptr<LoadedPlugin> LoadedPlugin::load(CheckedModule module, const std::shared_ptr<pluginsdk::World>& world) {
     std::unique_ptr<LoadedPlugin> loaded(new LoadedPlugin());
+    const std::string path = module.path();
     loaded->path_ = path;
+    loaded->module_.emplace(std::move(module));
     loaded->world_ = world;
 
     std::string openError;
-    if (const auto threw = guarded(world.get(), 0, "plug-in", "static set-up", [&] { loaded->library_ = DynamicLibrary::open(path, openError); })) {
+    const std::string& loadPath = loaded->module_->loadPath();
+    if (const auto threw = guarded(world.get(), 0, "plug-in", "static set-up",
+                                   [&] { loaded->library_ = DynamicLibrary::open(loadPath, openError); })) {
         refuse(path, "its " + *threw);
     }
     if (!loaded->library_.isOpen()) {
-        refuse(path, openError);
+        refuse(path, loaded->module_->namingTheFileAsGiven(openError));
     }
     // From here on a refusal destroys `loaded`, which unloads what there is so far.
     for (const char* required : {"exports", "getPlugin", "deleteMe"}) {
@@ -171,6 +154,7 @@ std::vector<std::string> LoadedPlugin::unload() {
         const pluginsdk::PluginCallScope marked({world.get(), 0, "plug-in", "static clean-up"});
         library_.close();
     }
+    module_.reset();
     console_.reset();
     game_.reset();
     scope_.reset();

@@ -1,8 +1,7 @@
 // A plug-in module loaded the way the real host loads one, and unloaded the same way.
 //
-// Load: check that the file is a complete module for this platform; on POSIX, open it once in a
-// throw-away child process, so a module whose static set-up throws or crashes is a refusal and not
-// the host's end; open the module; read its record `exports`; check it; find `getPlugin` and
+// Load: check the module file (checked_module.h: pinned, a complete module of this platform, tried in
+// a child process on POSIX); open what was checked; read its record `exports`; check it; find `getPlugin` and
 // `deleteMe`; point the module's C runtime clock at the host's; call getPlugin; fill the object's
 // cvarManagerShared and gameWrapperShared with this plug-in's own handles; call onLoad.
 // Unload: call onUnload, drop the plug-in's hooks and pending timers, cut its handles off from the
@@ -25,6 +24,7 @@
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
 #include "bakkesmod/plugin/plugin_settings_window.h"
+#include "checked_module.h"
 #include "host_error.h"
 #include "pluginsdk/plugin_call.h"
 #include "pluginsdk/world.h"
@@ -34,16 +34,15 @@ namespace host {
 
 class LoadedPlugin {
 public:
-    // Loads the module at `path` into `world`. Throws HostError naming the file and what is wrong
+    // Loads the checked module into `world`. Throws HostError naming the file and what is wrong
     // with it; on a throw nothing of the module stays loaded and the world is as it was: variables
     // the plug-in created are removed, the ones that existed keep their values, and none of its
     // hooks or timers remain.
-    static std::unique_ptr<LoadedPlugin> load(const std::string& path, const std::shared_ptr<pluginsdk::World>& world);
-
-    // What load() checks before any of the module's code runs in the host's own process: that the
-    // file is a whole module, and that opening and closing it in a child process ends well. The
-    // refusal load() would give ("cannot load 'PATH': ..."), or nothing.
-    static std::optional<std::string> refusalBeforeLoading(const std::string& path);
+    static std::unique_ptr<LoadedPlugin> load(CheckedModule module, const std::shared_ptr<pluginsdk::World>& world);
+    // Checks the module at `path` (checked_module.h, `trialSeconds` for its static set-up), then
+    // loads it.
+    static std::unique_ptr<LoadedPlugin> load(const std::string& path, const std::shared_ptr<pluginsdk::World>& world,
+                                              double trialSeconds = 10.0);
 
     LoadedPlugin(const LoadedPlugin&) = delete;
     LoadedPlugin& operator=(const LoadedPlugin&) = delete;
@@ -77,11 +76,9 @@ public:
 
 private:
     LoadedPlugin() = default;
-    // load() without the file check and the trial in a child process.
-    static std::unique_ptr<LoadedPlugin> loadChecked(const std::string& path,
-                                                     const std::shared_ptr<pluginsdk::World>& world);
 
     std::string path_;
+    std::optional<CheckedModule> module_;  // what library_ was opened from; kept until it is closed
     DynamicLibrary library_;
     const PluginDescriptor* record_ = nullptr;
     PluginReleaseFunction release_ = nullptr;

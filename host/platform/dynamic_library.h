@@ -41,4 +41,29 @@ private:
     void* handle_ = nullptr;
 };
 
+// A module file that cannot change between the host's check of it and the platform loader's
+// opening of it, and for as long as it is loaded: a private copy in a folder of the host's own
+// (POSIX), or the file itself held open so that nobody may write, replace or delete it (Windows,
+// where the loader finds a module's own DLLs beside it, so it cannot move).
+class PinnedModuleFile {
+public:
+    // Throws HostError ("cannot copy it to load it: REASON", "cannot hold it ...") without naming
+    // the file: the caller does.
+    explicit PinnedModuleFile(const std::string& path);
+    PinnedModuleFile(PinnedModuleFile&& other) noexcept;
+    PinnedModuleFile& operator=(PinnedModuleFile&& other) noexcept;
+    PinnedModuleFile(const PinnedModuleFile&) = delete;
+    PinnedModuleFile& operator=(const PinnedModuleFile&) = delete;
+    ~PinnedModuleFile();  // removes the copy, or lets go of the file
+
+    // The file to check and open.
+    const std::string& path() const { return path_; }
+
+private:
+    void release();
+    std::string path_;
+    std::string folder_;     // the copy's private folder (POSIX)
+    void* held_ = nullptr;  // the file's handle (Windows)
+};
+
 }  // namespace host

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "dynamic_library.h"
+#include "host_error.h"
 
 namespace host {
 namespace {
@@ -139,6 +140,44 @@ int DynamicLibrary::redirectImport(const char* name, void* replacement) {
         }
     }
     return changed;
+}
+
+// --- The module file, pinned: held open ---------------------------------------------------------
+
+PinnedModuleFile::PinnedModuleFile(const std::string& path) : path_(path) {
+    // Others may read it, as the loader will, but not write, replace or delete it while it is held.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+            return;  // the check says there is no such file
+        }
+        throw HostError("cannot hold it to load it: " + describeLastError(code));
+    }
+    held_ = file;
+}
+
+PinnedModuleFile::PinnedModuleFile(PinnedModuleFile&& other) noexcept
+    : path_(std::move(other.path_)), held_(std::exchange(other.held_, nullptr)) {}
+
+PinnedModuleFile& PinnedModuleFile::operator=(PinnedModuleFile&& other) noexcept {
+    if (this != &other) {
+        release();
+        path_ = std::move(other.path_);
+        held_ = std::exchange(other.held_, nullptr);
+    }
+    return *this;
+}
+
+PinnedModuleFile::~PinnedModuleFile() {
+    release();
+}
+
+void PinnedModuleFile::release() {
+    if (held_ != nullptr) {
+        CloseHandle(static_cast<HANDLE>(std::exchange(held_, nullptr)));
+    }
 }
 
 }  // namespace host

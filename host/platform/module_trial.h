@@ -18,8 +18,9 @@
 namespace host {
 
 // Why the module at `path` cannot be opened without harm ("its static set-up threw: ...", "a trial
-// load in a child process ended with signal 11 (Segmentation fault)"), or nothing if the trial went
-// well or could not say (the host's own load then reports what goes wrong).
-std::optional<std::string> moduleTrialProblem(const std::string& path);
+// load in a child process ended with signal 11 (Segmentation fault)", a static set-up still running
+// after `limitSeconds`, 0 for no limit), or nothing if the trial went well or could not say (the
+// host's own load then reports what goes wrong).
+std::optional<std::string> moduleTrialProblem(const std::string& path, double limitSeconds);
 
 }  // namespace host

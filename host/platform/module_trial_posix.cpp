@@ -6,12 +6,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <string>
+#include <thread>
 
 // Present only when the host runs under a sanitizer: what runs when a sanitizer stops the process.
 extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
@@ -125,9 +128,39 @@ std::string readWaiting(int fd) {
     return text;
 }
 
+// Waits for the child to end, at most `limitSeconds` (0: for ever), looking often at first and then
+// less: a trial takes a few milliseconds. False if the limit passed; the child is then stopped and
+// reaped. `status` is the child's; errno says why if waitpid failed (then also false).
+bool waitForChild(pid_t child, int& status, double limitSeconds, bool& lost) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                          std::chrono::duration<double>(limitSeconds));
+    auto pause = std::chrono::microseconds(100);
+    for (;;) {
+        const pid_t ended = ::waitpid(child, &status, limitSeconds > 0 ? WNOHANG : 0);
+        if (ended == child) {
+            return true;
+        }
+        if (ended < 0 && errno != EINTR) {
+            lost = true;
+            return false;
+        }
+        if (limitSeconds > 0 && Clock::now() >= deadline) {
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            return false;
+        }
+        if (ended == 0) {
+            std::this_thread::sleep_for(pause);
+            pause = std::min(pause * 2, std::chrono::microseconds(20'000));
+        }
+    }
+}
+
 }  // namespace
 
-std::optional<std::string> moduleTrialProblem(const std::string& path) {
+std::optional<std::string> moduleTrialProblem(const std::string& path, double limitSeconds) {
     int reportPipe[2];
     if (::pipe2(reportPipe, O_CLOEXEC) != 0) {
         return "the host could not try it in a child process: " + std::string(std::strerror(errno));
@@ -149,12 +182,17 @@ std::optional<std::string> moduleTrialProblem(const std::string& path) {
     }
     ::close(reportPipe[1]);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            const int error = errno;
-            ::close(reportPipe[0]);
+    bool lost = false;
+    if (!waitForChild(child, status, limitSeconds, lost)) {
+        const int error = errno;
+        ::close(reportPipe[0]);
+        if (lost) {
             return "the host lost its trial of the module: " + std::string(std::strerror(error));
         }
+        char limit[32];
+        std::snprintf(limit, sizeof limit, "%g", limitSeconds);
+        return std::string("its static set-up did not finish within ") + limit +
+               " s (--plugin-timeout) when the module was opened in a child process, which was stopped";
     }
     const std::string thrown = readWaiting(reportPipe[0]);
     ::close(reportPipe[0]);

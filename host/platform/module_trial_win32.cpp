@@ -4,7 +4,7 @@
 
 namespace host {
 
-std::optional<std::string> moduleTrialProblem(const std::string& /*path*/) {
+std::optional<std::string> moduleTrialProblem(const std::string& /*path*/, double /*limitSeconds*/) {
     return std::nullopt;
 }
 

@@ -20,10 +20,7 @@ HostSession::HostSession(std::string modulePath, std::ostream& out, ThreadMode t
 
 HostSession::~HostSession() {
     // On the loader thread, like every unload; problems go unreported here.
-    threads_.run(HostThread::Loader, [this] {
-        plugin_.reset();
-        snapshot_.reset();
-    });
+    threads_.run(HostThread::Loader, [this] { plugin_.reset(); });
 }
 
 void HostSession::useSavedSettings(SavedSettings& settings) {
@@ -41,35 +38,20 @@ std::optional<std::string> HostSession::saveSettings() {
 }
 
 void HostSession::load() {
-    threads_.run(HostThread::Loader, [this] { loadHere(); });
-}
-
-void HostSession::loadHere() {
-    if (plugin_) {
-        throw HostError("the module is already loaded; unload it first");
-    }
-    if (!privateCopies_) {
-        plugin_ = LoadedPlugin::load(modulePath_, world_);
-        return;
-    }
-    std::unique_ptr<ModuleSnapshot> snapshot = ModuleSnapshot::take(modulePath_);
-    try {
-        plugin_ = LoadedPlugin::load(snapshot->path(), world_);
-    } catch (const HostError& error) {
-        // Name the file the user knows, not the copy.
-        std::string message = error.what();
-        for (std::size_t at = message.find(snapshot->path()); at != std::string::npos;
-             at = message.find(snapshot->path(), at + modulePath_.size())) {
-            message.replace(at, snapshot->path().size(), modulePath_);
+    threads_.run(HostThread::Loader, [this] {
+        if (plugin_) {
+            throw HostError("the module is already loaded; unload it first");
         }
-        throw HostError(message);
-    }
-    snapshot_ = std::move(snapshot);
+        loadHere(CheckedModule::check(modulePath_, pluginTimeout_));
+    });
 }
 
-// Unloads the plug-in, if one is loaded, then removes the copy it was loaded from, on the loader
-// thread. The unload always completes; what the plug-in did wrong on the way is returned as one
-// message.
+void HostSession::loadHere(CheckedModule module) {
+    plugin_ = LoadedPlugin::load(std::move(module), world_);
+}
+
+// Unloads the plug-in, if one is loaded, on the loader thread. The unload always completes; what the
+// plug-in did wrong on the way is returned as one message.
 std::optional<std::string> HostSession::unloadPlugin() {
     std::optional<std::string> problem;
     threads_.run(HostThread::Loader, [this, &problem] { problem = unloadPluginHere(); });
@@ -77,20 +59,15 @@ std::optional<std::string> HostSession::unloadPlugin() {
 }
 
 std::optional<std::string> HostSession::unloadPluginHere() {
-    std::vector<std::string> problems;
-    std::string path = modulePath_;
-    if (plugin_) {
-        const std::unique_ptr<LoadedPlugin> plugin = std::move(plugin_);
-        problems = plugin->unload();
-        if (!snapshot_) {
-            path = plugin->path();
-        }
+    if (!plugin_) {
+        return std::nullopt;
     }
-    snapshot_.reset();
+    const std::unique_ptr<LoadedPlugin> plugin = std::move(plugin_);
+    const std::vector<std::string> problems = plugin->unload();
     if (problems.empty()) {
         return std::nullopt;
     }
-    std::string message = "unloaded '" + path + "', but";
+    std::string message = "unloaded '" + plugin->path() + "', but";
     for (std::size_t i = 0; i < problems.size(); ++i) {
         message += (i == 0 ? " " : "; ") + problems[i];
     }
@@ -117,9 +94,12 @@ void HostSession::unload() {
 }
 
 void HostSession::reload() {
+    // The new file first: one that is refused leaves the plug-in that works loaded.
+    std::optional<CheckedModule> module;
+    threads_.run(HostThread::Loader, [this, &module] { module.emplace(CheckedModule::check(modulePath_, pluginTimeout_)); });
     const std::optional<std::string> unloadProblem = unloadPlugin();
     const std::optional<std::string> saveProblem = saveSettings();
-    load();
+    threads_.run(HostThread::Loader, [this, &module] { loadHere(std::move(*module)); });
     throwProblems(unloadProblem, saveProblem);
 }
 

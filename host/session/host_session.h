@@ -21,7 +21,6 @@
 #include "host_error.h"
 #include "loader/loaded_plugin.h"
 #include "pluginsdk/world.h"
-#include "session/module_snapshot.h"
 #include "threads/host_threads.h"
 
 namespace host {
@@ -46,9 +45,10 @@ public:
     // failed, or nothing.
     std::optional<std::string> saveSettings();
 
-    // From now on each load loads a private copy of the module file (ModuleSnapshot), so the file
-    // can be rebuilt or written over while the module is loaded.
-    void loadPrivateCopies() { privateCopies_ = true; }
+    // How long a plug-in call may run (--plugin-timeout), and with it the static set-up of a module
+    // tried in a child process before it is loaded; 0: no limit. The watch over the host's own
+    // calls is the program's (faults/fault_reports.h).
+    void setPluginTimeout(double seconds) { pluginTimeout_ = seconds; }
 
     // Loads the module the way the real host does, on the loader thread. Throws HostError.
     void load();
@@ -57,9 +57,11 @@ public:
     // throws HostError afterwards if a plug-in entry point threw on the way.
     // Then saves the settings; a failed save is thrown the same way, after the unload.
     void unload();
-    // Unloads the module if it is loaded, then loads the same file again. The variables live in the
-    // world, so they keep their values. Throws HostError if the load fails (nothing is loaded
-    // then) or if saving at the unload failed (after loading).
+    // Loads the module file again in place of the loaded plug-in. The file is checked first: one
+    // that is refused leaves the loaded plug-in as it was, and the refusal is thrown. Then the
+    // plug-in is unloaded and the checked file loaded; the variables live in the world, so they
+    // keep their values. Throws HostError if that load fails (nothing is loaded then) or if saving
+    // at the unload failed (after loading).
     void reload();
     bool loaded() const { return plugin_ != nullptr; }
     // The loaded plug-in; throws HostError if none is loaded.
@@ -78,7 +80,7 @@ private:
     // what the plug-in did wrong on the way, or nothing.
     std::optional<std::string> unloadPlugin();
     // load() and unloadPlugin() on the thread that runs them.
-    void loadHere();
+    void loadHere(CheckedModule module);
     std::optional<std::string> unloadPluginHere();
 
     std::string modulePath_;
@@ -89,8 +91,7 @@ private:
     std::vector<std::string> callbackFailures_;
     std::function<void(const pluginsdk::LogLine&)> logObserver_;
     SavedSettings* savedSettings_ = nullptr;
-    bool privateCopies_ = false;
-    std::unique_ptr<ModuleSnapshot> snapshot_;  // what plugin_ was loaded from, when loading copies
+    double pluginTimeout_ = 10.0;
     // Last: its threads stop before anything they might still use goes.
     HostThreads threads_;
 };

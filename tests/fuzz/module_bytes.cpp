@@ -4,7 +4,8 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "loader/loaded_plugin.h"
+#include "loader/checked_module.h"
+#include "host_error.h"
 
 namespace fuzzing {
 namespace {
@@ -31,7 +32,12 @@ std::optional<std::string> loadBytesAsModule(const std::uint8_t* data, std::size
     // to run: a damaged module that the trial could not catch (its garbage code may take another
     // path in the host's own process) can still bring the host down, which is the module's doing,
     // not a fault of the host's for the fuzzer to find.
-    const std::optional<std::string> refusal = host::LoadedPlugin::refusalBeforeLoading(path.string());
+    std::optional<std::string> refusal;
+    try {
+        host::CheckedModule::check(path.string(), 0.0);
+    } catch (const host::HostError& error) {
+        refusal = error.what();
+    }
     std::error_code ignored;  // the folder goes as a whole at the end
     std::filesystem::remove(path, ignored);
     return refusal;
