@@ -2,15 +2,16 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <variant>
 
 #include "printable_text.h"
 #include "platform/files.h"
 #include "pluginsdk/console_variable.h"
+#include "pluginsdk/handle_state_lock.h"
 #include "pluginsdk/number_text.h"
 
 namespace host {
@@ -19,57 +20,70 @@ namespace {
 // A settings file is a few lines; anything this large is not one.
 constexpr std::streamoff kLargestFile = 1 << 20;
 
-std::string savedText(const pluginsdk::detail::ConsoleVariable& variable) {
-    if (!variable.numeric) {
-        return variable.value;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(variable.number));
-    return text;
-}
-
 std::string folderOf(const std::string& path) {
     const std::size_t separator = path.find_last_of("/\\");
     return separator == std::string::npos ? std::string() : path.substr(0, separator);
 }
 
+// The file's text (empty if there is none yet), or why it cannot be read.
+std::variant<std::string, std::string> readSettingsText(const std::string& path) {
+    using Result = std::variant<std::string, std::string>;
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return Result(std::in_place_index<0>);
+    }
+    if (error) {
+        return Result(std::in_place_index<1>, error.message());
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        return Result(std::in_place_index<1>, "it is not a regular file");
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return Result(std::in_place_index<1>, std::strerror(errno));
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || size > kLargestFile) {
+        return Result(std::in_place_index<1>, "it is larger than 1 MiB, too large for a settings file");
+    }
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    if (in.bad()) {
+        return Result(std::in_place_index<1>, "a read failed");
+    }
+    return Result(std::in_place_index<0>, contents.str());
+}
+
+std::string valueOf(const pluginsdk::detail::ConsoleVariable& variable) {
+    const auto state = pluginsdk::detail::lockHandleState();
+    return variable.value;
+}
+
+// Whether the file's `saved` text already stands for `value`: the same text, or for a numeric
+// variable the same number ("0.50" for "0.5"), which is left as the person wrote it.
+bool standsFor(const std::string& saved, const std::string& value, bool numeric) {
+    if (saved == value || !numeric) {
+        return saved == value;
+    }
+    const std::optional<float> a = pluginsdk::parseFloat(saved);
+    const std::optional<float> b = pluginsdk::parseFloat(value);
+    return a && b && *a == *b && std::signbit(*a) == std::signbit(*b);
+}
+
 }  // namespace
 
 SavedSettings::SavedSettings(std::string path, std::ostream& warnings) : path_(std::move(path)), warnings_(warnings) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path_, error);
-    std::ifstream in;
-    if (status.type() == std::filesystem::file_type::not_found) {
-        // Nothing saved yet.
-    } else if (error) {
-        unreadable_ = error.message();
-    } else if (status.type() != std::filesystem::file_type::regular) {
-        unreadable_ = "it is not a regular file";
-    } else if (in.open(path_, std::ios::binary), !in) {
-        unreadable_ = std::strerror(errno);
-    } else {
-        in.seekg(0, std::ios::end);
-        const std::streamoff size = in.tellg();
-        in.seekg(0, std::ios::beg);
-        if (size < 0 || size > kLargestFile) {
-            unreadable_ = "it is larger than 1 MiB, too large for a settings file";
-        } else {
-            std::ostringstream contents;
-            contents << in.rdbuf();
-            if (in.bad()) {
-                unreadable_ = "a read failed";
-            } else {
-                written_ = contents.str();
-            }
-        }
-    }
-    if (unreadable_) {
-        warnings_ << printable(path_) << ": warning: cannot read the saved settings: " << *unreadable_
-                  << "; the plug-in's defaults are used and nothing is saved over the file\n";
+    const auto read = readSettingsText(path_);
+    if (read.index() == 1) {
+        warnings_ << printable(path_) << ": warning: cannot read the saved settings: " << std::get<1>(read)
+                  << "; the plug-in's defaults are used\n";
         return;
     }
     std::vector<std::string> lineWarnings;
-    file_ = SettingsFile::parse(written_, path_, lineWarnings);
+    file_ = SettingsFile::parse(std::get<0>(read), path_, lineWarnings);
     for (const std::string& warning : lineWarnings) {
         // The lines quoted come from the file: shown with their control characters escaped.
         warnings_ << printable(warning) << '\n';
@@ -77,49 +91,27 @@ SavedSettings::SavedSettings(std::string path, std::ostream& warnings) : path_(s
 }
 
 void SavedSettings::applyTo(pluginsdk::detail::ConsoleVariable& variable) {
-    const std::optional<SettingsFile::Setting> saved = file_.find(variable.name);
-    if (!saved) {
-        return;
-    }
-    if (const auto refused = pluginsdk::setVariableText(variable, saved->value)) {
-        warnings_ << printable(path_) << ':' << saved->line << ": warning: " << printable(*refused) << '\n';
-    }
-}
-
-SettingsFile SavedSettings::merged(const Variables& variables) const {
-    SettingsFile file = file_;
-    for (const auto& variable : variables) {
-        if (!variable->saveToConfig) {
-            continue;  // its line, if the file has one, stays as it was
-        }
-        const std::optional<SettingsFile::Setting> saved = file.find(variable->name);
-        if (saved && variable->numeric) {
-            // Leave "0.50" as the person wrote it while it still reads as the value.
-            const std::optional<float> number = pluginsdk::parseFloat(saved->value);
-            if (number && *number == variable->number && std::signbit(*number) == std::signbit(variable->number)) {
-                continue;
-            }
-        }
-        const std::string text = savedText(*variable);
-        if (!saved || saved->value != text) {
-            file.set(variable->name, text);
+    if (const std::optional<SettingsFile::Setting> saved = file_.find(variable.name)) {
+        if (const auto refused = pluginsdk::setVariableText(variable, saved->value)) {
+            warnings_ << printable(path_) << ':' << saved->line << ": warning: " << printable(*refused) << '\n';
         }
     }
-    return file;
-}
-
-bool SavedSettings::wouldChange(const Variables& variables) const {
-    return !unreadable_ && merged(variables).text() != written_;
+    known_[variable.name] = valueOf(variable);
 }
 
 std::optional<std::string> SavedSettings::save(const Variables& variables) {
-    if (unreadable_) {
-        return "the settings were not saved: '" + path_ + "' could not be read at start (" + *unreadable_ +
-               "), and saving would overwrite it";
+    std::map<std::string, std::string> changed;
+    std::map<std::string, bool> numeric;
+    for (const auto& variable : variables) {
+        // A variable this session did not see registered started at its default.
+        const auto known = known_.find(variable->name);
+        std::string value = valueOf(*variable);
+        if (variable->saveToConfig && (known != known_.end() ? known->second : variable->defaultValue) != value) {
+            numeric[variable->name] = variable->numeric;
+            changed.emplace(variable->name, std::move(value));
+        }
     }
-    SettingsFile file = merged(variables);
-    std::string text = file.text();
-    if (text == written_) {
+    if (changed.empty()) {
         return std::nullopt;
     }
     const std::string folder = folderOf(path_);
@@ -129,12 +121,31 @@ std::optional<std::string> SavedSettings::save(const Variables& variables) {
         }
     }
     try {
-        writeFileAtomically(path_, text);
+        // Another session may save between this one's read and its write: they take turns.
+        const FileLock turn(path_ + ".lock");
+        const auto read = readSettingsText(path_);
+        if (read.index() == 1) {
+            return "the settings were not saved: cannot read '" + path_ + "' to save into it: " + std::get<1>(read) +
+                   "; it was left as it is";
+        }
+        std::vector<std::string> ignored;  // the file's own problems were told at start
+        SettingsFile file = SettingsFile::parse(std::get<0>(read), path_, ignored);
+        for (const auto& [name, value] : changed) {
+            const std::optional<SettingsFile::Setting> saved = file.find(name);
+            if (!saved || !standsFor(saved->value, value, numeric[name])) {
+                file.set(name, value);
+            }
+        }
+        const std::string text = file.text();
+        if (text != std::get<0>(read)) {
+            writeFileAtomically(path_, text);
+        }
     } catch (const HostError& error) {
         return std::string("the settings were not saved: ") + error.what();
     }
-    file_ = std::move(file);
-    written_ = std::move(text);
+    for (auto& [name, value] : changed) {
+        known_[name] = std::move(value);
+    }
     return std::nullopt;
 }
 

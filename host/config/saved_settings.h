@@ -1,17 +1,22 @@
 // The host's saved console variables: a settings file read at start, whose values a plug-in's
-// variables take when it registers them, and which the host writes back at unload, at exit and,
-// in the live window, shortly after a change.
+// variables take when it registers them, and into which the host writes what its session changed,
+// at unload, at exit and, in the live window, shortly after a change.
 //
-// Only variables registered in this session, and with saveToConfig, are written; lines for any
-// other variable (another plug-in's, one of a module not loaded now, one registered not to be
-// saved), comments and lines that cannot be read are written back as they were. Numeric variables
-// are written as "%.9g", which reads back as the same float; a line whose number already reads as
-// the current value is left as the person wrote it.
+// Several sessions may keep one file (two consoles, a console and the live window), so a save
+// writes only the variables this session changed since it read or last saved them, into the file
+// as it is at that moment: read again under a lock between processes, the changed lines set, written
+// whole and renamed over it. Whatever other sessions wrote meanwhile stays, and so do lines for any
+// variable not changed here (another plug-in's, a module's not loaded now, one registered not to be
+// saved), comments and lines that cannot be read. A default never changed is never written, so a
+// default changed in a later build reaches every machine. Values are written as their text: "0.6"
+// as typed, a value from the panel as the shortest text that reads back as the same float; a line
+// whose number already reads as the value is left as the person wrote it.
 //
 // Threads: the host's thread. Ownership: the host owns it and keeps it alive while a world it is
 // attached to (HostSession::useSavedSettings) can register variables.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -25,9 +30,8 @@ namespace host {
 
 class SavedSettings {
 public:
-    // Reads `path`. A missing file is an empty one. Lines that cannot be read are reported on
-    // `warnings` as "FILE:LINE: warning: ..."; a file that exists but cannot be read is reported
-    // there too, and then nothing is saved over it (save says so).
+    // Reads `path`. A missing file is an empty one. Lines that cannot be read, and a file that
+    // exists but cannot be read, are reported on `warnings` as "FILE:LINE: warning: ...".
     SavedSettings(std::string path, std::ostream& warnings);
 
     const std::string& path() const { return path_; }
@@ -39,20 +43,18 @@ public:
 
     using Variables = std::vector<std::shared_ptr<pluginsdk::detail::ConsoleVariable>>;
 
-    // Whether saving `variables` now would change the file.
-    bool wouldChange(const Variables& variables) const;
-    // Writes the file whole with the values of `variables` (nothing is written if nothing changed).
-    // Returns why it failed, or nothing; after a failure the old file is as it was.
+    // Writes the values this session changed among `variables` into the file as it is now (see
+    // above); nothing is written if nothing changed. Returns why it failed, or nothing; after a
+    // failure the file is as it was, and the changes are tried again at the next save.
     std::optional<std::string> save(const Variables& variables);
 
 private:
-    SettingsFile merged(const Variables& variables) const;
-
     std::string path_;
     std::ostream& warnings_;
-    SettingsFile file_;
-    std::string written_;  // the file's text as last read or written
-    std::optional<std::string> unreadable_;  // why the file could not be read at start
+    SettingsFile file_;  // as read at start, for applyTo
+    // Each variable's value as this session took it from the file, or last saved it; one not here
+    // started at its default.
+    std::map<std::string, std::string> known_;
 };
 
 }  // namespace host

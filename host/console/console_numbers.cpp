@@ -13,26 +13,6 @@
 namespace host {
 namespace {
 
-// Whether `word` spells infinity itself ("inf", "-Infinity"), rather than a number too large.
-bool spellsInfinity(std::string_view word) {
-    if (!word.empty() && (word.front() == '+' || word.front() == '-')) {
-        word.remove_prefix(1);
-    }
-    const auto spells = [word](std::string_view lower) {
-        if (word.size() != lower.size()) {
-            return false;
-        }
-        for (std::size_t i = 0; i < word.size(); ++i) {
-            const char c = word[i];
-            if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lower[i]) {
-                return false;
-            }
-        }
-        return true;
-    };
-    return spells("inf") || spells("infinity");
-}
-
 // A whole number in base 10 as strtoll reads one, without its leading space (a word has none): an
 // optional sign, '+' included, then digits. Nothing if the text is not that or does not fit.
 std::optional<long long> parseInteger(std::string_view word) {
@@ -79,7 +59,7 @@ float readFloat(std::string_view word, const char* what) {
     if (!value) {
         throw HostError(quoted(word) + " is not a number (expected " + what + ")");
     }
-    if (std::isinf(*value) && !spellsInfinity(word)) {
+    if (std::isinf(*value) && !pluginsdk::spellsInfinity(word)) {
         throw HostError(quoted(word) + " is too large for a float (expected " + what +
                         "; write inf for infinity)");
     }

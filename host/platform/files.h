@@ -8,6 +8,7 @@
 // Threads: any thread; two writers racing for one target leave one of the two files whole.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,20 @@ namespace host {
 // write FILE: REASON", the reason in the system's words); the temporary file is removed then and the
 // old file, if any, is untouched.
 void writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// An exclusive lock between processes, on the lock file `path` (made if missing, left in place),
+// held from construction to destruction: sessions that change one file take turns. Waits for a
+// session that holds it. Throws HostError ("cannot lock FILE: REASON").
+class FileLock {
+public:
+    explicit FileLock(const std::string& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    std::intptr_t handle_;
+};
 
 // Why a file at `path` cannot be written ("there is no folder 'nodir'"), found by making and
 // removing a file beside it; nothing if it can. The file itself is not touched.

@@ -1,6 +1,7 @@
 // Files the host keeps, on POSIX systems: whole-file writes (mkstemp beside the target, write,
 // fsync, close, rename) and the XDG base folders.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,6 +119,24 @@ std::optional<std::string> defaultSettingsPath() {
 
 std::optional<std::string> defaultHistoryPath() {
     return inFolder(baseFolder("XDG_STATE_HOME", ".local/state"), "history");
+}
+
+FileLock::FileLock(const std::string& path) : handle_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    if (handle_ < 0) {
+        fail("the lock file " + path, errno);
+    }
+    while (::flock(static_cast<int>(handle_), LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            const int error = errno;
+            ::close(static_cast<int>(handle_));
+            throw HostError("cannot lock " + path + ": " + std::strerror(error));
+        }
+    }
+}
+
+FileLock::~FileLock() {
+    // Closing lets go of the lock.
+    ::close(static_cast<int>(handle_));
 }
 
 }  // namespace host

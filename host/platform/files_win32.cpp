@@ -104,4 +104,24 @@ std::optional<std::string> defaultHistoryPath() {
     return inFolder("LOCALAPPDATA", "history");
 }
 
+FileLock::FileLock(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        fail("the lock file " + path, GetLastError());
+    }
+    OVERLAPPED whole{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+        const DWORD code = GetLastError();
+        CloseHandle(file);
+        fail("the lock file " + path, code);
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+FileLock::~FileLock() {
+    // Closing lets go of the lock.
+    CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
 }  // namespace host

@@ -33,6 +33,9 @@ std::optional<std::string> setVariableText(detail::ConsoleVariable& variable, co
         variable.number = number.value_or(0.0f);
         return std::nullopt;
     }
+    if (number && std::isinf(*number) && !spellsInfinity(text)) {
+        return "\"" + text + "\" is too large for a float, so " + variable.name + " stays \"" + variable.value + "\"";
+    }
     if (!number || !std::isfinite(*number)) {
         return variable.name + " takes a finite number, not \"" + text + "\"; it stays \"" + variable.value + "\"";
     }

@@ -35,6 +35,25 @@ std::optional<float> parseFloat(std::string_view text) {
     return value;
 }
 
+bool spellsInfinity(std::string_view text) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        text.remove_prefix(1);
+    }
+    const auto spells = [text](std::string_view lower) {
+        if (text.size() != lower.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lower[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return spells("inf") || spells("infinity");
+}
+
 std::string formatFloat(float value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

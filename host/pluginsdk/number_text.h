@@ -16,6 +16,10 @@ namespace pluginsdk {
 // Infinity and NaN are read as such. Empty optional if the text is not a number.
 PLUGINSDK_API std::optional<float> parseFloat(std::string_view text);
 
+// Whether `text` spells infinity itself ("inf", "-Infinity"), rather than a number too large for a
+// float, which parseFloat also reads as infinity.
+PLUGINSDK_API bool spellsInfinity(std::string_view text);
+
 // The shortest text that parseFloat reads back as the same float ("0.5", "1e+30", "-inf").
 PLUGINSDK_API std::string formatFloat(float value);
 

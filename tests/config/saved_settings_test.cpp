@@ -86,7 +86,7 @@ TEST(SavedSettings, WarningsShowTheFilesControlCharactersEscaped) {
     EXPECT_NE(warnings.str().find("\"evil\\x1b[2J\" is not a variable name"), std::string::npos) << warnings.str();
 }
 
-TEST(SavedSettings, SaveWritesTheSessionsVariablesAndKeepsEveryOtherLine) {
+TEST(SavedSettings, SaveWritesWhatTheSessionChangedAndKeepsEveryOtherLine) {
     quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
     quorvel_test::writeWholeFile(path,
@@ -105,15 +105,13 @@ TEST(SavedSettings, SaveWritesTheSessionsVariablesAndKeepsEveryOtherLine) {
     ASSERT_FALSE(pluginsdk::setVariableText(*trajectory, "0.1"));
     ASSERT_FALSE(pluginsdk::setVariableText(*text, "say \"hi\" # twice"));
 
-    EXPECT_TRUE(settings.wouldChange(world->variables()));
     ASSERT_FALSE(settings.save(world->variables()));
-    EXPECT_FALSE(settings.wouldChange(world->variables()));
     EXPECT_EQ(quorvel_test::readWholeFile(path),
               "# my settings\n"
               "other_plugin_gain 3   # not loaded today\n"
               "quorvel_factor 0.50 # as I typed it\n"
               "broken \"line\n"
-              "quorvel_trajectory 0.100000001\n"
+              "quorvel_trajectory 0.1\n"
               "greeting \"say \\\"hi\\\" # twice\"\n");
 
     // What was saved comes back bit for bit in the next session.
@@ -139,7 +137,6 @@ TEST(SavedSettings, AVariableRegisteredNotToBeSavedTakesItsLineButNeverWritesIt)
     kept.setValue(8);
     fresh.setValue(9);
 
-    EXPECT_FALSE(settings.wouldChange(world->variables()));
     ASSERT_FALSE(settings.save(world->variables()));
     EXPECT_EQ(quorvel_test::readWholeFile(path), "session_only 7\n");
 }
@@ -181,9 +178,13 @@ TEST(SavedSettings, SaveCreatesTheFoldersAndWritesNothingWhenNothingChanged) {
     ASSERT_FALSE(settings.save(world->variables()));
     EXPECT_FALSE(std::filesystem::exists(path));
 
-    registerNumber(*world, "quorvel_factor", "1");
+    // A default never changed is not written: a later build may change it.
+    const auto factor = registerNumber(*world, "quorvel_factor", "1");
     ASSERT_FALSE(settings.save(world->variables()));
-    EXPECT_EQ(quorvel_test::readWholeFile(path), "quorvel_factor 1\n");
+    EXPECT_FALSE(std::filesystem::exists(path));
+    ASSERT_FALSE(pluginsdk::setVariableText(*factor, "0.6"));
+    ASSERT_FALSE(settings.save(world->variables()));
+    EXPECT_EQ(quorvel_test::readWholeFile(path), "quorvel_factor 0.6\n");
 #ifndef _WIN32
     const ino_t first = inodeOf(path);
     ASSERT_FALSE(settings.save(world->variables()));
@@ -216,15 +217,34 @@ TEST(SavedSettings, AFailedSaveSaysWhyAndKeepsTheOldFile) {
     EXPECT_NE(problem->find("cannot write"), std::string::npos) << *problem;
     EXPECT_NE(problem->find("File too large"), std::string::npos) << *problem;
     EXPECT_EQ(quorvel_test::readWholeFile(path), old);
-    // No temporary file is left behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+    // No temporary file is left behind, only the lock file that sessions take turns by.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
+    EXPECT_TRUE(std::filesystem::exists(path + ".lock"));
     // Once there is room again, the save goes through.
-    EXPECT_TRUE(settings.wouldChange(world->variables()));
     ASSERT_FALSE(settings.save(world->variables()));
     EXPECT_NE(quorvel_test::readWholeFile(path).find(std::string(4096, 'x')), std::string::npos);
     EXPECT_EQ(factor->value, "0.5");
 }
 #endif
+
+TEST(SavedSettings, TwoSessionsSavingOneFileKeepBothChanges) {
+    quorvel_test::ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    std::ostringstream warnings;
+    SavedSettings first(path, warnings);
+    SavedSettings second(path, warnings);
+    auto firstWorld = worldWith(first);
+    auto secondWorld = worldWith(second);
+    for (auto* world : {firstWorld.get(), secondWorld.get()}) {
+        registerNumber(*world, "quorvel_factor", "1");
+        registerNumber(*world, "quorvel_trajectory", "0");
+    }
+    ASSERT_FALSE(pluginsdk::setVariableText(*firstWorld->findVariable("quorvel_factor"), "0.75"));
+    ASSERT_FALSE(pluginsdk::setVariableText(*secondWorld->findVariable("quorvel_trajectory"), "20"));
+    ASSERT_FALSE(first.save(firstWorld->variables()));
+    ASSERT_FALSE(second.save(secondWorld->variables()));
+    EXPECT_EQ(quorvel_test::readWholeFile(path), "quorvel_factor 0.75\nquorvel_trajectory 20\n");
+}
 
 TEST(SavedSettings, AFileThatCannotBeReadIsNeverSavedOver) {
     quorvel_test::ScratchFolder folder;
@@ -237,9 +257,11 @@ TEST(SavedSettings, AFileThatCannotBeReadIsNeverSavedOver) {
     EXPECT_EQ(warnings.str().rfind(path + ": warning: cannot read the saved settings: it is not a regular file", 0), 0u)
         << warnings.str();
     auto world = worldWith(settings);
-    EXPECT_EQ(registerNumber(*world, "quorvel_factor", "1")->value, "1");
+    const auto factor = registerNumber(*world, "quorvel_factor", "1");
+    EXPECT_EQ(factor->value, "1");
+    ASSERT_FALSE(pluginsdk::setVariableText(*factor, "0.5"));
     const std::optional<std::string> problem = settings.save(world->variables());
     ASSERT_TRUE(problem);
-    EXPECT_NE(problem->find("could not be read at start"), std::string::npos) << *problem;
+    EXPECT_NE(problem->find("cannot read '" + path + "' to save into it"), std::string::npos) << *problem;
     EXPECT_EQ(quorvel_test::readWholeFile(path + "/inside"), "mine");
 }
