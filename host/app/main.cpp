@@ -127,6 +127,7 @@ int runSession(const host::CommandLine& line) {
 int main(int argc, char** argv) {
     host::writeStandardStreamsVerbatim();
     host::reportFailedWritesAsErrors();
+    host::catchStopSignals();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const std::variant<host::CommandLine, int> parsed = host::parseCommandLine(arguments, std::cout, std::cerr);
     if (const int* status = std::get_if<int>(&parsed)) {

@@ -52,6 +52,9 @@ std::unique_ptr<LineEditor> LineEditor::start(std::string prompt, std::string hi
 LineEditor::LineEditor(std::string prompt, std::string historyPath, std::ostream& warnings)
     : prompt_(std::move(prompt)), historyPath_(std::move(historyPath)), warnings_(warnings) {
     rl_readline_name = "quorvel-host";
+    // The host catches SIGINT and SIGTERM itself (platform/process.h); libedit's own handler would
+    // send them on to the whole process group, the shell that started the host included.
+    rl_catch_signals = 0;
     rl_basic_word_break_characters = " \t";
     rl_attempted_completion_function = complete;
     using_history();

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <utility>
 
 #include "line_reader.h"
+#include "platform/process.h"
 #include "printable_text.h"
 
 namespace host {
@@ -85,13 +87,21 @@ struct LineInput {
     const char* what;       // in read errors: "the script", "standard input"
     bool isConsole;
     const char* prompt;     // written before each line, or null
+    bool editsLines;        // a line editor at a terminal: Ctrl-C while a line is typed drops the line
 };
 
 struct Outcome {
     // Stopped: a read error, output that can no longer be written, or a script's failed line.
-    enum class Ending { EndOfInput, Quit, Stopped } ending;
+    // Signalled: SIGINT or SIGTERM (platform/process.h), `signal`.
+    enum class Ending { EndOfInput, Quit, Stopped, Signalled } ending;
     bool anyFailed;
+    int signal = 0;
 };
+
+// The exit status of a run the stop signal `signal` ended, as a shell gives it.
+int signalledStatus(int signal) {
+    return 128 + signal;
+}
 
 // The one loop that runs lines, from a file, a stream or a line editor.
 template <typename Lines>
@@ -106,6 +116,20 @@ Outcome runLines(CommandInterpreter& interpreter, Lines& lines, const LineInput&
         errno = 0;
         const LineLocation where{input.name, number};
         const LineReader::Result read = lines.next(text);
+        if (const int signal = pendingStopSignal(); signal != 0 && read != LineReader::Result::Line) {
+            // Caught while the next line was awaited: at a line editor's prompt, Ctrl-C drops what
+            // was typed, as shells do; anything else stops the host, which saves as it ends.
+            if (signal != SIGINT || !input.editsLines) {
+                if (input.prompt != nullptr || input.editsLines) {
+                    out << '\n';  // the cursor was after the prompt
+                }
+                return {Outcome::Ending::Signalled, anyFailed, signal};
+            }
+            takeStopSignal();
+            out << '\n';
+            --number;
+            continue;
+        }
         bool failed = false;
         switch (read) {
         case LineReader::Result::End:
@@ -136,6 +160,9 @@ Outcome runLines(CommandInterpreter& interpreter, Lines& lines, const LineInput&
         if (interpreter.quitRequested()) {
             return {Outcome::Ending::Quit, anyFailed};
         }
+        if (const int signal = pendingStopSignal(); signal != 0) {
+            return {Outcome::Ending::Signalled, anyFailed, signal};
+        }
     }
 }
 
@@ -152,7 +179,10 @@ int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& 
             return 1;
         }
         LineReader reader(script);
-        const Outcome outcome = runLines(interpreter, reader, {file, "the script", false, nullptr}, out, errors);
+        const Outcome outcome = runLines(interpreter, reader, {file, "the script", false, nullptr, false}, out, errors);
+        if (outcome.ending == Outcome::Ending::Signalled) {
+            return signalledStatus(outcome.signal);
+        }
         if (outcome.ending == Outcome::Ending::Stopped) {
             return 1;
         }
@@ -167,8 +197,11 @@ int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& 
                bool interactive) {
     LineReader reader(in);
     const Outcome outcome = runLines(interpreter, reader,
-                                     {"<console>", "standard input", true, interactive ? "quorvel> " : nullptr}, out,
+                                     {"<console>", "standard input", true, interactive ? "quorvel> " : nullptr, false}, out,
                                      errors);
+    if (outcome.ending == Outcome::Ending::Signalled) {
+        return signalledStatus(outcome.signal);
+    }
     if (outcome.ending == Outcome::Ending::Stopped) {
         return 1;
     }
@@ -181,7 +214,10 @@ int runConsole(CommandInterpreter& interpreter, std::istream& in, std::ostream& 
 int runConsole(CommandInterpreter& interpreter, const std::function<std::optional<std::string>()>& readLine,
                std::ostream& out, std::ostream& errors) {
     EditorLines lines(readLine);
-    const Outcome outcome = runLines(interpreter, lines, {"<console>", "the line editor", true, nullptr}, out, errors);
+    const Outcome outcome = runLines(interpreter, lines, {"<console>", "the line editor", true, nullptr, true}, out, errors);
+    if (outcome.ending == Outcome::Ending::Signalled) {
+        return signalledStatus(outcome.signal);
+    }
     if (outcome.ending == Outcome::Ending::Stopped) {
         return 1;
     }

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/process.h"
 #include "pluginsdk/plugin_call.h"
 
 namespace host {
@@ -26,6 +27,7 @@ struct FaultReports::Watch {
     }
 
     void run() {
+        keepStopSignalsOff();
         using Clock = std::chrono::steady_clock;
         constexpr auto kPeriod = std::chrono::milliseconds(100);
         struct Seen {

@@ -19,9 +19,9 @@
 #include "session/module_watcher.h"
 #include "host_error.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "printable_text.h"
 #include "rendering/png_file.h"
-#include "stop_signals.h"
 #include "widget_layout_log.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
@@ -141,7 +141,7 @@ public:
     bool failed() const { return failed_; }
 
     void run() {
-        while (glfwWindowShouldClose(window_) == GLFW_FALSE && !stopRequested()) {
+        while (glfwWindowShouldClose(window_) == GLFW_FALSE && pendingStopSignal() == 0) {
             frame();
             // The plug-in's log lines reach whoever reads standard output as they come.
             session_.out() << std::flush;
@@ -318,7 +318,6 @@ int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors
         return 1;
     }
     glfwMakeContextCurrent(window.get());
-    catchStopSignals();
     glfwSwapInterval(1);
 
     try {
@@ -340,7 +339,11 @@ int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors
         }
         session.unload();
     });
-    return status != 0 || failed ? 1 : 0;
+    if (status != 0 || failed) {
+        return 1;
+    }
+    // Stopped by SIGINT or SIGTERM: saved and unloaded as when closed, and said as a shell says it.
+    return pendingStopSignal() != 0 ? 128 + pendingStopSignal() : 0;
 }
 
 }  // namespace host

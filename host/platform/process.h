@@ -26,6 +26,21 @@ void writeStandardStreamsVerbatim();
 // Nothing to do on Windows, which reports them as errors already.
 void reportFailedWritesAsErrors();
 
+// SIGINT (Ctrl-C) and SIGTERM, caught instead of ending the process at once: the host stops the way
+// its own ending does, so the settings and the console's history are saved, and exits with 128 and
+// the signal's number (130, 143). Caught by the main thread alone (other threads of the host keep
+// them off, keepStopSignalsOff), so that a blocking read of the console's is interrupted. On Windows,
+// Ctrl-C only.
+// [main thread, at start-up, before any other thread starts]
+void catchStopSignals();
+// [any thread] The stop signal caught and not taken yet, or 0.
+int pendingStopSignal();
+// [main thread] Takes the pending stop signal: the console takes a Ctrl-C at its prompt as the end
+// of the line being typed, as shells do, and goes on.
+void takeStopSignal();
+// [a thread of the host's own, as it starts] Leaves the stop signals to the main thread.
+void keepStopSignalsOff();
+
 // The directory of the running executable, without a trailing separator, written the way the
 // platform writes paths (on Windows with backslashes only); "." if unknown.
 std::string executableDirectory();

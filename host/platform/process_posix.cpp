@@ -1,3 +1,5 @@
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <climits>
@@ -16,6 +18,47 @@ bool standardInputIsTerminal() {
 
 void writeStandardStreamsVerbatim() {
     // POSIX streams never translate line ends.
+}
+
+namespace {
+
+volatile sig_atomic_t stopSignal = 0;
+
+extern "C" void recordStopSignal(int signal) {
+    stopSignal = signal;
+}
+
+sigset_t stopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
+}  // namespace
+
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = recordStopSignal;
+    // No SA_RESTART: a read waiting for the console's next line returns, and the host stops.
+    action.sa_flags = 0;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+int pendingStopSignal() {
+    return stopSignal;
+}
+
+void takeStopSignal() {
+    stopSignal = 0;
+}
+
+void keepStopSignalsOff() {
+    const sigset_t signals = stopSignals();
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
 void reportFailedWritesAsErrors() {

@@ -3,6 +3,7 @@
 #include <io.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 #include "process.h"
@@ -23,6 +24,33 @@ void writeStandardStreamsVerbatim() {
     std::fflush(stderr);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+}
+
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void recordStopSignal(int signal) {
+    stopSignal = signal;
+    std::signal(signal, recordStopSignal);  // the C runtime resets it for each signal
+}
+
+}  // namespace
+
+void catchStopSignals() {
+    std::signal(SIGINT, recordStopSignal);
+}
+
+int pendingStopSignal() {
+    return stopSignal;
+}
+
+void takeStopSignal() {
+    stopSignal = 0;
+}
+
+void keepStopSignalsOff() {
+    // Windows runs a console's Ctrl-C handler on a thread of its own.
 }
 
 void reportFailedWritesAsErrors() {

@@ -4,6 +4,8 @@
 #include <iostream>
 #include <utility>
 
+#include "platform/process.h"
+
 namespace host {
 
 TaskThread::TaskThread(std::string name) : name_(std::move(name)), thread_([this] { loop(); }) {}
@@ -71,6 +73,7 @@ void TaskThread::setTick(Clock::duration period, std::function<void()> tick) {
 }
 
 void TaskThread::loop() {
+    keepStopSignalsOff();
     std::unique_lock lock(mutex_);
     for (;;) {
         if (!tasks_.empty()) {

@@ -33,6 +33,7 @@
 #define DEFECT_HANGING_LOAD 20
 #define DEFECT_REARMING_TIMER 21
 #define DEFECT_HANGING_STATIC_INIT 22
+#define DEFECT_THROWING_HOOK 23
 
 #define FAKE_MODULE_HAS_PANEL (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME)
 
@@ -145,6 +146,10 @@ public:
 #elif FAKE_MODULE_DEFECT == DEFECT_HANGING_LOAD
         while (loading) {
         }
+#elif FAKE_MODULE_DEFECT == DEFECT_THROWING_HOOK
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch",
+            [](BallWrapper, void*, std::string) { throw std::runtime_error("touched the wrong way"); });
 #elif FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER
         // A timer that sets itself again with no delay every time it fires.
         rearm();

@@ -34,9 +34,10 @@ wait_for_screen() {
   done
   fail "the screen never showed '$1'"
 }
+# start_console [OPTION...]: the host's options, --no-config if none.
 start_console() {
   tmux -L "$socket" new-session -d -s console -x 120 -y 40 \
-    "env XDG_STATE_HOME='$work/state' '$host' --no-config console; echo console ended; sleep 30" ||
+    "env XDG_STATE_HOME='$work/state' '$host' ${*:---no-config} console; echo console ended with status \$?; sleep 30" ||
     fail "tmux cannot start a session"
   wait_for_screen '^quorvel>'
 }
@@ -83,6 +84,25 @@ wait_for_screen '^from the first session$'
 keys Up Up Up Enter
 wait_for_screen '^quorvel> quorvel_factor 0.25$'
 keys 'quit' Enter
-wait_for_screen '^console ended$'
+wait_for_screen '^console ended with status 0$'
+tmux -L "$socket" kill-server 2>/dev/null || true
+
+# Ctrl-C drops the line being typed, as shells do; SIGTERM ends the console with 143, the settings
+# and the history saved, the value as it was typed.
+start_console --config "$work/host.cfg"
+keys 'load' Enter
+wait_for_screen '^loaded Quorvel '
+# Each line seen through before the next: Ctrl-C also drops what was typed ahead.
+keys 'quorvel_factor 0.6' Enter 'quorvel_factor' Enter
+wait_for_screen '^quorvel_factor = "0.6"$'
+keys 'quorvel_trajectory 99' C-c
+keys 'quorvel_trajectory' Enter
+wait_for_screen '^quorvel_trajectory = "0"$'
+shell=$(tmux -L "$socket" list-panes -t console -F '#{pane_pid}')
+kill -TERM "$(pgrep -P "$shell" -x quorvel-host)"
+wait_for_screen '^console ended with status 143$'
+grep -qx 'quorvel_factor 0.6' "$work/host.cfg" || fail "the settings do not hold the value as typed"
+grep -q trajectory "$work/host.cfg" && fail "the line dropped by Ctrl-C was run"
+grep -qx 'quorvel_factor 0.6' "$work/state/quorvel/history" || fail "the history was not saved"
 tmux -L "$socket" kill-server 2>/dev/null || true
 echo "console at a terminal: passed"
