@@ -28,7 +28,8 @@ const char* const kFooter =
     "Options of the program go before the command. Lines longer than 1 MiB are refused.\n"
     "Exit status: 0 success; 1 a script failed, a picture could not be written, standard output could\n"
     "not be written, the settings could not be saved, or (console) a command read from input that is\n"
-    "not a terminal failed; 2 usage error.";
+    "not a terminal failed; 2 usage error; 3 a plug-in crashed; 4 a plug-in hung (--plugin-timeout);\n"
+    "70 quorvel-host crashed in its own code; 130 or 143 stopped by SIGINT or SIGTERM (saved first).";
 
 // Why `file` is not a name for the PNG picture `panel` writes (one not ending in .png, in any
 // case), or nothing: a picture under another name would be taken for another format.
