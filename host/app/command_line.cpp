@@ -132,10 +132,45 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     gui->add_option("--layout", line.layoutFile,
                     "keep FILE up to date with where the widgets are, a line each: NAME X0 Y0 X1 Y1")
         ->type_name("FILE");
+    CLI::App* check = app.add_subcommand(
+        "check", "put the plug-in through the host's contract as named checks, each in a process of its own");
+    check->add_flag("--list", line.check.list, "list the checks, with what each checks, and run none");
+    check->add_option("--include", line.check.includes, "run the checks whose names match REGEX (repeatable)")
+        ->type_name("REGEX");
+    check->add_option("--exclude", line.check.excludes, "leave out the checks whose names match REGEX (repeatable)")
+        ->type_name("REGEX");
+    check->add_flag("--only-failed", line.check.onlyFailed, "print only the checks that did not pass");
+    check->add_option("--seed", line.checkSeed, "every random choice of the checks comes from N (default: a new one, printed)")
+        ->type_name("N");
+    check->add_option("--repeat", line.check.repeat, "run every check N times (default 1)")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber.description(""));
+    std::string level = "default";
+    check->add_option("--level", level, "how many cycles, values and touches: quick, default or thorough")
+        ->type_name("quick|default|thorough")
+        ->check(CLI::IsMember({"quick", "default", "thorough"}).description(""));
+    check->add_option("--timeout", line.check.timeoutSeconds, "stop a check still running after SECONDS (default 30)")
+        ->type_name("SECONDS")
+        ->check(CLI::PositiveNumber.description(""));
+    check->add_option("--junit", line.check.junitFile, "write the results to FILE as JUnit XML")->type_name("FILE");
+    check->add_option("--json", line.check.jsonFile, "write the results to FILE as JSON")->type_name("FILE");
+    check->add_option("--budget-touch-us", line.check.budgetTouchMicroseconds,
+                      "the longest a touch cycle may take, in microseconds (default 50)")
+        ->type_name("US")
+        ->check(CLI::PositiveNumber.description(""));
+    check->add_option("--budget-frame-us", line.check.budgetFrameMicroseconds,
+                      "the longest a panel frame may take, in microseconds (default 2000)")
+        ->type_name("US")
+        ->check(CLI::PositiveNumber.description(""));
+    check->add_option("--scenario", line.check.scenarios,
+                      "a check more: the script FILE prints FILE's .expected transcript (repeatable)")
+        ->type_name("FILE");
+    // How the run starts itself for one check: not for people.
+    check->add_option("--run-one", line.runOne)->group("");
     std::string helpTopic;
     CLI::App* helpCommand = app.add_subcommand("help", "show this help, or the help of COMMAND");
-    helpCommand->add_option("COMMAND", helpTopic, "run, console, panel, gui or help")->type_name("");
-    const std::vector<CLI::App*> commands = {run, console, panel, gui, helpCommand};
+    helpCommand->add_option("COMMAND", helpTopic, "run, console, panel, gui, check or help")->type_name("");
+    const std::vector<CLI::App*> commands = {run, console, panel, gui, check, helpCommand};
     for (CLI::App* command : commands) {
         command->allow_windows_style_options(false);
         command->group("commands");
@@ -145,7 +180,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     }
     app.footer(kFooter);
 
-    if (const auto misplaced = programOptionAfterCommand(arguments, {"run", "console", "panel", "gui", "help"})) {
+    if (const auto misplaced = programOptionAfterCommand(arguments, {"run", "console", "panel", "gui", "check", "help"})) {
         return usageError(*misplaced, errors);
     }
     // CLI11 reads the arguments from the back.
@@ -172,8 +207,9 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
             const auto command = std::find_if(commands.begin(), commands.end(),
                                               [&helpTopic](const CLI::App* c) { return c->get_name() == helpTopic; });
             if (command == commands.end()) {
-                return usageError("help: there is no command '" + helpTopic + "' (expected run, console, panel, gui or help)",
-                                  errors);
+                return usageError(
+                    "help: there is no command '" + helpTopic + "' (expected run, console, panel, gui, check or help)",
+                    errors);
             }
             topic = *command;
             name += " " + helpTopic;
@@ -183,7 +219,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     }
     line.threads = parseThreadMode(threads).value_or(ThreadMode::One);
     if (app.get_subcommands().empty()) {
-        return usageError("no command given (expected run, console, panel or gui)", errors);
+        return usageError("no command given (expected run, console, panel, gui or check)", errors);
     }
     if (run->parsed()) {
         line.mode = Mode::Run;
@@ -191,6 +227,12 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         line.mode = Mode::Console;
     } else if (panel->parsed()) {
         line.mode = Mode::PanelPng;
+    } else if (check->parsed()) {
+        line.mode = Mode::Check;
+        line.check.modulePath = line.modulePath;
+        line.check.pluginTimeout = line.pluginTimeout;
+        line.check.level = level == "quick" ? check::Level::Quick
+                                            : level == "thorough" ? check::Level::Thorough : check::Level::Default;
     } else {
         line.mode = Mode::Gui;
     }

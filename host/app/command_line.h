@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "check/check_runner.h"
 #include "threads/host_threads.h"
 
 namespace host {
@@ -15,7 +16,7 @@ namespace host {
 // module loaded by default is the one of that name beside the program.
 extern const char* const kModuleFileName;
 
-enum class Mode { Run, Console, PanelPng, Gui };
+enum class Mode { Run, Console, PanelPng, Gui, Check };
 
 struct CommandLine {
     Mode mode = Mode::Console;
@@ -29,6 +30,9 @@ struct CommandLine {
     std::string layoutFile;                   // gui --layout FILE
     ThreadMode threads = ThreadMode::One;     // --threads one|separate
     double pluginTimeout = 10.0;              // --plugin-timeout SECONDS: a plug-in call's longest; 0: none
+    check::RunOptions check;                  // `check`'s options (its module and timeout are the program's)
+    std::optional<std::uint64_t> checkSeed;   // check --seed N; a new one each run if not given
+    std::string runOne;                       // check --run-one UNIT: run one check in this process
 };
 
 // Parses the arguments after the program name. Returns the command line to run, or the exit status

@@ -1,12 +1,15 @@
 // quorvel-host: the stand-in host program.
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <random>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "check/check_runner.h"
 #include "config/saved_settings.h"
 #include "console/command_interpreter.h"
 #include "console/line_editor.h"
@@ -122,6 +125,25 @@ int runSession(const host::CommandLine& line) {
     return status;
 }
 
+// `check`: the runner, or (--run-one) one check in this process, its output line by line so that
+// nothing of it is lost if the check ends in a crash.
+int runCheck(const host::CommandLine& line) {
+    if (line.runOne.empty()) {
+        host::check::RunOptions options = line.check;
+        options.seed = line.checkSeed ? *line.checkSeed : std::random_device()();
+        return host::check::runChecks(options, std::cout, std::cerr);
+    }
+    std::setvbuf(stdout, nullptr, _IOLBF, 4096);
+    host::check::CheckOptions options;
+    options.modulePath = line.modulePath;
+    options.seed = line.checkSeed.value_or(0);
+    options.level = line.check.level;
+    options.budgetTouchMicroseconds = line.check.budgetTouchMicroseconds;
+    options.budgetFrameMicroseconds = line.check.budgetFrameMicroseconds;
+    options.pluginTimeout = line.pluginTimeout;
+    return host::check::runOne(line.runOne, options, line.check.scenarios, std::cout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,6 +158,9 @@ int main(int argc, char** argv) {
     const host::CommandLine& line = std::get<host::CommandLine>(parsed);
     // Before the session starts the host's threads: the fault watcher is forked from this one.
     const host::FaultReports faults(line.pluginTimeout);
+    if (line.mode == host::Mode::Check) {
+        return finishStandardOutput(runCheck(line));
+    }
     // The session is gone before the last output is checked: an unload can still log.
     return finishStandardOutput(runSession(line));
 }

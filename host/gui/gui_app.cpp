@@ -22,9 +22,9 @@
 #include "platform/process.h"
 #include "printable_text.h"
 #include "rendering/png_file.h"
-#include "widget_layout_log.h"
 #include "settings_window/host_imgui_context.h"
 #include "settings_window/settings_window.h"
+#include "settings_window/widget_layout_log.h"
 
 namespace host {
 namespace {
@@ -126,7 +126,8 @@ public:
             autosave_.emplace(*options.settings, kQuietSeconds);
         }
         if (!options.layoutFile.empty()) {
-            layout_.emplace(options.layoutFile, session_.world());
+            layout_.emplace(options.layoutFile);
+            session_.world().setTraceListener([this](const std::string& call) { layout_->sdkCall(call); });
             game_.onButtonDrawn([this](const std::string& name) {
                 if (layout_) {
                     layout_->addLastItem(name);
@@ -136,6 +137,10 @@ public:
         screenshotFile_ = options.screenshotFile;
         showModuleState();
     }
+
+    ~LiveWindow() { session_.world().setTraceListener(nullptr); }
+    LiveWindow(const LiveWindow&) = delete;
+    LiveWindow& operator=(const LiveWindow&) = delete;
 
     // Whether something the window was asked to write could not be written.
     bool failed() const { return failed_; }
@@ -201,6 +206,8 @@ private:
             if (const auto problem = layout_->endFrame()) {
                 report("cannot write the layout: " + *problem);
                 failed_ = true;
+                // The trace's listener is done with it once replaced.
+                session_.world().setTraceListener(nullptr);
                 layout_.reset();
             }
         }

@@ -157,6 +157,9 @@ std::vector<std::string> LoadedPlugin::unload() {
     module_.reset();
     console_.reset();
     game_.reset();
+    if (scope_) {
+        refusedOnceCut_ = scope_->refusedOnceCut;
+    }
     scope_.reset();
     return problems;
 }

@@ -54,6 +54,9 @@ public:
     std::vector<std::string> unload();
 
     const std::string& path() const { return path_; }
+    // How many hooks and timers the plug-in tried to set once its unload had cut it off (from its
+    // destructors or its module's static clean-up): refused, and counted for the checks.
+    std::uint32_t refusedOnceCut() const { return scope_ ? scope_->refusedOnceCut.load() : refusedOnceCut_; }
     const PluginDescriptor& record() const { return *record_; }
     // The name the plug-in goes by: its record's class name.
     std::string name() const { return record_->classNameText; }
@@ -90,6 +93,7 @@ private:
     // handle, so it must live as long as the plug-in, whatever the plug-in does with its copies.
     std::shared_ptr<CVarManagerWrapper> console_;
     std::shared_ptr<GameWrapper> game_;
+    std::uint32_t refusedOnceCut_ = 0;  // kept from the scope once unloaded
 };
 
 }  // namespace host

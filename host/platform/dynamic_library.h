@@ -30,6 +30,8 @@ public:
     bool isOpen() const { return handle_ != nullptr; }
     // The address of the exported symbol `name`, or null.
     void* symbol(const char* name) const;
+    // Whether `address` lies in this module's own image (not in a library it brought in).
+    bool contains(const void* address) const;
     // Points the module's own import of the C function `name` at `replacement`. Returns how many
     // import slots were changed (0 if the module does not import it).
     int redirectImport(const char* name, void* replacement);

@@ -38,6 +38,17 @@ void* DynamicLibrary::symbol(const char* name) const {
     return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
 }
 
+bool DynamicLibrary::contains(const void* address) const {
+    link_map* module = nullptr;
+    Dl_info found{};
+    if (handle_ == nullptr || dlinfo(handle_, RTLD_DI_LINKMAP, &module) != 0 || module == nullptr ||
+        dladdr(address, &found) == 0) {
+        return false;
+    }
+    return reinterpret_cast<ElfW(Addr)>(found.dli_fbase) == module->l_addr ||
+           (found.dli_fname != nullptr && module->l_name != nullptr && std::strcmp(found.dli_fname, module->l_name) == 0);
+}
+
 void DynamicLibrary::close() {
     if (handle_ != nullptr) {
         dlclose(std::exchange(handle_, nullptr));

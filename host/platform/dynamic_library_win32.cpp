@@ -68,6 +68,14 @@ void* DynamicLibrary::symbol(const char* name) const {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
+bool DynamicLibrary::contains(const void* address) const {
+    HMODULE module = nullptr;
+    return handle_ != nullptr &&
+           GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              static_cast<LPCSTR>(address), &module) &&
+           module == static_cast<HMODULE>(handle_);
+}
+
 void DynamicLibrary::close() {
     if (handle_ != nullptr) {
         FreeLibrary(static_cast<HMODULE>(std::exchange(handle_, nullptr)));

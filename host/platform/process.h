@@ -41,6 +41,16 @@ void takeStopSignal();
 // [a thread of the host's own, as it starts] Leaves the stop signals to the main thread.
 void keepStopSignalsOff();
 
+// What the process holds right now, for the checks that a plug-in gives back what it takes. -1
+// where the platform cannot tell.
+struct ProcessCounts {
+    long threads = -1;
+    long openFiles = -1;          // open file descriptors (POSIX) or handles (Windows)
+    long residentKilobytes = -1;  // resident memory
+};
+// [any thread]
+ProcessCounts processCounts();
+
 // The directory of the running executable, without a trailing separator, written the way the
 // platform writes paths (on Windows with backslashes only); "." if unknown.
 std::string executableDirectory();

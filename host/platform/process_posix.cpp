@@ -3,6 +3,10 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <csignal>
 
 #include "process.h"
@@ -75,6 +79,26 @@ std::string executableDirectory() {
     const std::string executable(path, static_cast<std::size_t>(length));
     const auto slash = executable.rfind('/');
     return slash == std::string::npos ? "." : executable.substr(0, slash);
+}
+
+ProcessCounts processCounts() {
+    ProcessCounts counts;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Threads:", 0) == 0) {
+            counts.threads = std::strtol(line.c_str() + 8, nullptr, 10);
+        } else if (line.rfind("VmRSS:", 0) == 0) {
+            counts.residentKilobytes = std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    std::error_code error;
+    long files = 0;
+    for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end; it.increment(error)) {
+        ++files;
+    }
+    // The iteration's own descriptor is one of them.
+    counts.openFiles = error ? -1 : files - 1;
+    return counts;
 }
 
 }  // namespace host

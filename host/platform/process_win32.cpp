@@ -1,4 +1,6 @@
 #include <windows.h>
+#include <psapi.h>
+#include <tlhelp32.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -70,6 +72,30 @@ std::string executableDirectory() {
     std::replace(executable.begin(), executable.end(), '/', '\\');
     const auto separator = executable.rfind('\\');
     return separator == std::string::npos ? "." : executable.substr(0, separator);
+}
+
+ProcessCounts processCounts() {
+    ProcessCounts counts;
+    DWORD handles = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &handles)) {
+        counts.openFiles = static_cast<long>(handles);
+    }
+    PROCESS_MEMORY_COUNTERS memory{};
+    if (K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) {
+        counts.residentKilobytes = static_cast<long>(memory.WorkingSetSize / 1024);
+    }
+    HANDLE threads = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (threads != INVALID_HANDLE_VALUE) {
+        THREADENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        long mine = 0;
+        for (BOOL more = Thread32First(threads, &entry); more; more = Thread32Next(threads, &entry)) {
+            mine += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+        }
+        counts.threads = mine;
+        CloseHandle(threads);
+    }
+    return counts;
 }
 
 }  // namespace host

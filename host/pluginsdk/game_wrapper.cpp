@@ -14,6 +14,14 @@ namespace {
 std::shared_ptr<pluginsdk::World> reachableWorld(const std::shared_ptr<pluginsdk::detail::PluginScope>& scope) {
     return scope && !scope->cut ? scope->world.lock() : nullptr;
 }
+
+// The world a registration reaches; one refused because the plug-in is cut off is counted.
+std::shared_ptr<pluginsdk::World> registrationWorld(const std::shared_ptr<pluginsdk::detail::PluginScope>& scope) {
+    if (scope && scope->cut) {
+        ++scope->refusedOnceCut;
+    }
+    return reachableWorld(scope);
+}
 }  // namespace
 
 GameWrapper::operator bool() const {
@@ -23,7 +31,7 @@ GameWrapper::operator bool() const {
 template <>
 void GameWrapper::HookEventWithCallerPost<BallWrapper>(
     std::string eventName, std::function<void(BallWrapper caller, void* params, std::string eventName)> callback) {
-    if (const auto world = reachableWorld(scope_)) {
+    if (const auto world = registrationWorld(scope_)) {
         if (world->tracing()) {
             world->trace("hook post \"" + eventName + "\"");
         }
@@ -32,7 +40,7 @@ void GameWrapper::HookEventWithCallerPost<BallWrapper>(
 }
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float delaySeconds) {
-    if (const auto world = reachableWorld(scope_)) {
+    if (const auto world = registrationWorld(scope_)) {
         if (world->tracing()) {
             world->trace("timeout " + pluginsdk::formatFloat(delaySeconds));
         }

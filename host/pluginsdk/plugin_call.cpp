@@ -29,6 +29,8 @@ struct ThreadCalls {
 
 // Listed for the life of the process, never freed: the list grows by one small entry per thread
 // that ever ran plug-in code, and the watch over hangs may read an entry at any time.
+std::atomic<PluginCallObserver> observer{nullptr};
+
 std::mutex everyThreadMutex;
 ThreadCalls* everyThread = nullptr;
 
@@ -94,6 +96,13 @@ PluginCallScope::PluginCallScope(const PluginCall& call) : call_(call) {
     if (calls->depth++ == 0) {
         calls->outermostCall.store(++calls->callsMade, std::memory_order_relaxed);
     }
+    if (const PluginCallObserver observe = observer.load(std::memory_order_acquire)) [[unlikely]] {
+        observe(call_);
+    }
+}
+
+void observePluginCalls(PluginCallObserver callObserver) {
+    observer.store(callObserver, std::memory_order_release);
 }
 
 PluginCallScope::~PluginCallScope() {

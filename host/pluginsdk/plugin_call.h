@@ -32,6 +32,11 @@ struct PluginCall {
 // from a signal handler on that thread.
 PLUGINSDK_API const PluginCall* currentPluginCall();
 
+// [host's start-up or a check] Called with each plug-in call as it begins, on its thread, until
+// replaced; null: none. For the checks of where a plug-in's code runs; costs a load per call when null.
+using PluginCallObserver = void (*)(const PluginCall& call);
+PLUGINSDK_API void observePluginCalls(PluginCallObserver observer);
+
 // Marks the calling thread as running `call` until destroyed. Nests. `call`'s texts must outlive
 // the scope. Prefer callPlugin, which also catches what the call throws.
 class PLUGINSDK_API PluginCallScope {

@@ -55,6 +55,9 @@ struct PluginScope {
     // module's static clean-up can outlive the module.
     // Atomic: set on the loader thread while the game or render thread may be in one of its handles.
     std::atomic<bool> cut{false};
+    // What the plug-in asked of its handles once cut off (a hook, a timer, a variable, from its
+    // destructors or its module's static clean-up): refused, and counted here for the checks.
+    std::atomic<std::uint32_t> refusedOnceCut{0};
 };
 
 }  // namespace pluginsdk::detail

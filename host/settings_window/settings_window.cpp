@@ -46,6 +46,7 @@ SettingsWindow::~SettingsWindow() {
 
 void SettingsWindow::draw(const std::function<void(bool drawing)>& aroundPanel) {
     std::optional<HostError> problem;
+    std::string unbalanced;
     // Begin reports false while the window is collapsed: nothing to draw then, but End is due.
     if (ImGui::Begin(title_.c_str())) {
         if (aroundPanel) {
@@ -59,10 +60,7 @@ void SettingsWindow::draw(const std::function<void(bool drawing)>& aroundPanel) 
         }
         if (const std::string left = PanelStacks::now().leftSince(before); !left.empty()) {
             PanelStacks::restore(before);
-            if (!problem) {
-                problem = HostError("the plug-in " + plugin_.name() +
-                                    "'s DrawSettingsPanel left Dear ImGui's stacks unbalanced: " + left);
-            }
+            unbalanced = "the plug-in " + plugin_.name() + "'s DrawSettingsPanel left Dear ImGui's stacks unbalanced: " + left;
         }
         if (aroundPanel) {
             aroundPanel(false);
@@ -71,6 +69,9 @@ void SettingsWindow::draw(const std::function<void(bool drawing)>& aroundPanel) 
     ImGui::End();
     if (problem) {
         throw *problem;
+    }
+    if (!unbalanced.empty()) {
+        throw UnbalancedPanel(unbalanced);
     }
 }
 

@@ -15,11 +15,19 @@
 #include <string>
 
 #include "bakkesmod/plugin/plugin_settings_window.h"
+#include "host_error.h"
 #include "loader/loaded_plugin.h"
 
 struct ImGuiContext;
 
 namespace host {
+
+// What draw() throws when the panel drew without fault but left Dear ImGui's stacks unbalanced:
+// callers that judge only other things can tell it apart.
+class UnbalancedPanel : public HostError {
+public:
+    using HostError::HostError;
+};
 
 class SettingsWindow {
 public:
@@ -39,7 +47,8 @@ public:
     // Begins the window, lets the plug-in draw its panel in it, ends the window. `aroundPanel`, if
     // given, is called with true just before the plug-in draws and with false just after, while
     // the window is still current. Throws HostError, after the window has ended, if the panel threw
-    // or left Dear ImGui's stacks unbalanced (panel_stacks.h); the frame can go on.
+    // or UnbalancedPanel if it left Dear ImGui's stacks unbalanced (panel_stacks.h); the frame can
+    // go on.
     void draw(const std::function<void(bool drawing)>& aroundPanel = {});
 
 private:

@@ -11,6 +11,10 @@
 #include "bakkesmod/plugin/plugin_descriptor.h"
 #include "bakkesmod/plugin/plugin_settings_window.h"
 
+#if FAKE_MODULE_DEFECT == 25  // an unbalanced panel draws with Dear ImGui
+#include <imgui.h>
+#endif
+
 #define DEFECT_NO_RECORD 1
 #define DEFECT_NO_FACTORY 2
 #define DEFECT_NO_RELEASE 3
@@ -34,8 +38,12 @@
 #define DEFECT_REARMING_TIMER 21
 #define DEFECT_HANGING_STATIC_INIT 22
 #define DEFECT_THROWING_HOOK 23
+#define DEFECT_LEAKING_HANDLE 24
+#define DEFECT_UNBALANCED_PANEL 25
 
-#define FAKE_MODULE_HAS_PANEL (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME)
+#define FAKE_MODULE_HAS_PANEL                                                                       \
+    (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || \
+     FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL)
 
 namespace {
 
@@ -100,6 +108,8 @@ public:
     void DrawSettingsPanel() override {
 #if FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL
         throw std::runtime_error("no panel today");
+#elif FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL
+        ImGui::PushID("forgotten");  // never popped
 #endif
     }
     std::string GetDisplayName() override {
@@ -108,7 +118,11 @@ public:
 #endif
         return "FakePlugin";
     }
-    void AttachImGuiContext(std::uintptr_t /*context*/) override {}
+    void AttachImGuiContext([[maybe_unused]] std::uintptr_t context) override {
+#if FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL
+        ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(context));
+#endif
+    }
 #endif
 
     void onLoad() override {
@@ -146,6 +160,10 @@ public:
 #elif FAKE_MODULE_DEFECT == DEFECT_HANGING_LOAD
         while (loading) {
         }
+#elif FAKE_MODULE_DEFECT == DEFECT_LEAKING_HANDLE
+        // A copy of a variable's handle made on the heap and never deleted: one more live handle
+        // per load.
+        new CVarWrapper(cvarManagerShared->registerCvar("fake_leaked", "0", "", true, false, 0, false, 0, false));
 #elif FAKE_MODULE_DEFECT == DEFECT_THROWING_HOOK
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
             "Function TAGame.Ball_TA.OnCarTouch",

@@ -8,22 +8,18 @@
 
 namespace host {
 
-WidgetLayoutLog::WidgetLayoutLog(std::string path, pluginsdk::World& world) : path_(std::move(path)), world_(world) {
-    world_.setTraceListener([this](const std::string& call) {
-        static const std::string lookup = "getCvar ";
-        // With separate threads the game thread's plug-in calls are traced too, while this thread
-        // draws: they are not the panel's, and this log is this thread's alone.
-        if (std::this_thread::get_id() != frameThread_ || !inPanel_ || call.rfind(lookup, 0) != 0) {
-            return;
-        }
-        settleLookup();
-        pendingVariable_ = call.substr(lookup.size());
-        itemAtLookup_ = ImGui::GetCurrentContext()->LastItemData.ID;
-    });
-}
+WidgetLayoutLog::WidgetLayoutLog(std::string path) : path_(std::move(path)) {}
 
-WidgetLayoutLog::~WidgetLayoutLog() {
-    world_.setTraceListener(nullptr);
+void WidgetLayoutLog::sdkCall(const std::string& call) {
+    static const std::string lookup = "getCvar ";
+    // With separate threads the game thread's plug-in calls are traced too, while this thread
+    // draws: they are not the panel's, and this log is this thread's alone.
+    if (std::this_thread::get_id() != frameThread_ || !inPanel_ || call.rfind(lookup, 0) != 0) {
+        return;
+    }
+    settleLookup();
+    pendingVariable_ = call.substr(lookup.size());
+    itemAtLookup_ = ImGui::GetCurrentContext()->LastItemData.ID;
 }
 
 // The item drawn since the last lookup, if any, is the widget of the variable looked up.
@@ -68,7 +64,7 @@ std::optional<std::string> WidgetLayoutLog::endFrame() {
                       static_cast<double>(rect.max.y));
         text += line;
     }
-    if (text == written_) {
+    if (text == written_ || path_.empty()) {
         return std::nullopt;
     }
     written_ = text;

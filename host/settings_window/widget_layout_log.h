@@ -1,5 +1,6 @@
-// Where the live window's widgets are, written to a file for whoever drives the window from
-// outside (the live window's tests move the real mouse onto them): one line per widget,
+// Where the widgets of a window of the host's are, written to a file for whoever drives the window
+// from outside (the live window's tests move the real mouse onto them), or kept for the checks that
+// click on a panel's widgets: one line per widget,
 // "NAME X0 Y0 X1 Y1", in window pixels from the top left. The host's own widgets are named for
 // what they do (reload, blue_touch, orange_touch); the plug-in's widgets by the console variable
 // the plug-in looked up just before drawing each (variable:quorvel_factor). One more line,
@@ -10,8 +11,8 @@
 // variable up through the host right after drawing the widget before, so at each lookup the
 // host's Dear ImGui context still holds that widget as its last item.
 //
-// Threads: the thread that builds the frames, which makes it. Lifetime: within one frame loop; the world must
-// outlive it (it listens to the world's trace of SDK calls while it lives).
+// Threads: the thread that builds the frames, which makes it; sdkCall from any. Lifetime: within one
+// frame loop; whoever hands it the world's trace stops before it goes.
 #pragma once
 
 #include <map>
@@ -27,10 +28,14 @@ namespace host {
 
 class WidgetLayoutLog {
 public:
-    WidgetLayoutLog(std::string path, pluginsdk::World& world);
-    ~WidgetLayoutLog();
+    // `path` empty: no file, the widgets are only kept.
+    explicit WidgetLayoutLog(std::string path);
     WidgetLayoutLog(const WidgetLayoutLog&) = delete;
     WidgetLayoutLog& operator=(const WidgetLayoutLog&) = delete;
+
+    // [any thread, as the world traces it] One SDK call a plug-in made (World::setTraceListener):
+    // whoever owns the world's trace hands each call on. Only this thread's calls in the panel count.
+    void sdkCall(const std::string& call);
 
     // Starts a frame's layout afresh.
     void beginFrame() { widgets_.clear(); }
@@ -39,18 +44,21 @@ public:
     // Around the plug-in's drawing of its panel.
     void beginPanel();
     void endPanel();
-    // Writes the file (whole) if the layout changed. Returns why that failed, or nothing.
+    // Writes the file (whole) if the layout changed, if there is one. Returns why that failed, or
+    // nothing.
     std::optional<std::string> endFrame();
 
-private:
     struct Rect {
         ImVec2 min;
         ImVec2 max;
     };
+    // The frame's widgets so far, by name.
+    const std::map<std::string, Rect>& widgets() const { return widgets_; }
+
+private:
     void settleLookup();
 
     std::string path_;
-    pluginsdk::World& world_;
     const std::thread::id frameThread_ = std::this_thread::get_id();
     std::map<std::string, Rect> widgets_;
     bool inPanel_ = false;

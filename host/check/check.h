@@ -1,0 +1,85 @@
+// The checks of `quorvel-host check`: the host's contract with a plug-in, and the plug-in's with
+// the host, as named checks that any module built against sdk/ can be put through. Each check is
+// one rule, a sentence long; variants (the thread arrangement, the seed) are parameters, not copies.
+//
+// Who calls what: the runner (check_runner.h) starts the program again for each check and its
+// arrangement, and that process runs the check's body (runOne) and ends with its verdict as its
+// exit status. A crash or a hang inside the body is then the faults' report (faults/), in a process
+// of its own, and the run goes on.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "threads/host_threads.h"
+
+namespace host::check {
+
+enum class Level { Quick, Default, Thorough };
+
+// How much a check does at each level.
+struct Amounts {
+    int cycles;     // loads and unloads
+    int touches;    // touches of each team where a check touches
+    int timedRuns;  // runs a time budget is measured over
+};
+Amounts amountsAt(Level level);
+
+// What every check is given: the module, its arrangement, and the run's choices.
+struct CheckOptions {
+    std::string modulePath;
+    ThreadMode threads = ThreadMode::One;
+    std::uint64_t seed = 0;           // every random choice comes from it
+    Level level = Level::Default;
+    double budgetTouchMicroseconds = 50.0;
+    double budgetFrameMicroseconds = 2000.0;
+    double pluginTimeout = 10.0;
+    std::string scenario;  // the script of a scenario check
+};
+
+// A check that does not hold: its body throws this, saying what was seen and what was expected.
+class CheckFailed : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+// A check that cannot run here (the platform lacks what it needs): thrown with the reason.
+class CheckSkipped : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Throws CheckFailed with `message` unless `holds`.
+void require(bool holds, const std::string& message);
+
+struct Check {
+    enum class Arrangements { One, Separate, Both };
+    const char* name;
+    const char* description;  // one sentence
+    Arrangements arrangements;
+    // Runs the check; says what it does on `out` (shown when it fails). Throws CheckFailed,
+    // CheckSkipped, or HostError (a refusal of the host's, which fails the check).
+    void (*run)(const CheckOptions& options, std::ostream& out);
+};
+
+// Every check, in the order they run.
+const std::vector<Check>& catalogue();
+
+// The verdicts of one check's process, as its exit status. A crash and a hang of the plug-in end it
+// with the faults' own statuses (faults/fault_reports.h).
+inline constexpr int kPassed = 0;
+inline constexpr int kFailed = 1;
+inline constexpr int kSkipped = 77;
+
+// The name a scenario check goes by: the script's file name without ".scenario".
+std::string scenarioName(const std::string& script);
+
+// Runs the unit `name` ("load/separate", "scenario:demo/one") in this process, its verdict on
+// `out` ("passed", "failed: WHY", "skipped: WHY", its last line) and as the result. For the
+// program's hidden `check --run-one`.
+int runOne(const std::string& name, CheckOptions options, const std::vector<std::string>& scenarios,
+           std::ostream& out);
+
+}  // namespace host::check

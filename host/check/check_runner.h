@@ -1,0 +1,59 @@
+// `quorvel-host check`: the checks a run selects, each in a process of its own (the program started
+// again for one check, check.h's runOne), each with a time limit, their results as lines people
+// read and as JUnit XML and JSON that CI reads.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "check.h"
+
+namespace host::check {
+
+struct RunOptions {
+    std::string modulePath;
+    std::uint64_t seed = 0;
+    Level level = Level::Default;
+    double timeoutSeconds = 30.0;  // each check's
+    double pluginTimeout = 10.0;   // each plug-in call's, in the checks' processes
+    std::vector<std::string> includes;  // regular expressions a unit's name must match one of
+    std::vector<std::string> excludes;  // ... and none of
+    bool onlyFailed = false;
+    int repeat = 1;
+    std::string junitFile;
+    std::string jsonFile;
+    double budgetTouchMicroseconds = 50.0;
+    double budgetFrameMicroseconds = 2000.0;
+    std::vector<std::string> scenarios;
+    bool list = false;
+};
+
+// A result of one unit: what CI and people are told.
+struct UnitResult {
+    enum class Verdict { Pass, Fail, Crash, Timeout, Skip };
+    std::string name;
+    std::string description;
+    Verdict verdict = Verdict::Pass;
+    double seconds = 0.0;
+    std::string message;    // why it failed or was skipped: one line
+    std::string details;    // the report, the last host calls before it, what the check said
+    std::string reproduce;  // the command that runs this unit alone, with the same seed
+};
+
+const char* verdictName(UnitResult::Verdict verdict);
+
+// The selected units' names and descriptions, in order. Throws std::regex_error for a bad pattern.
+std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions& options);
+
+// Runs the checks (or lists them, with --list). Returns the exit status: 0 if all passed or were
+// skipped, 1 if any failed or a report could not be written; 2 for a usage error (a pattern that is
+// not a regular expression, a report with no folder to go to), said on `errors`.
+int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors);
+
+// The results as JUnit XML and as JSON, each written whole (or throws HostError).
+void writeJunit(const std::string& path, const RunOptions& options, const std::vector<UnitResult>& results);
+void writeJson(const std::string& path, const RunOptions& options, const std::vector<UnitResult>& results);
+
+}  // namespace host::check

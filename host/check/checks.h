@@ -1,0 +1,37 @@
+// The bodies of the checks (check.h's catalogue lists them with their names and sentences), by
+// topic: the module file and its loading (checks_module.cpp), the plug-in's lifetime
+// (checks_lifetime.cpp), its variables (checks_variables.cpp), where and how its code runs
+// (checks_calls.cpp), its panel (checks_panel.cpp), and the scripts a module brings
+// (checks_scenarios.cpp).
+#pragma once
+
+#include <ostream>
+#include <random>
+#include <string>
+
+#include "check.h"
+
+namespace host::check {
+
+void checkModuleFile(const CheckOptions& options, std::ostream& out);
+void checkLoad(const CheckOptions& options, std::ostream& out);
+void checkLoadUnloadCycles(const CheckOptions& options, std::ostream& out);
+void checkUnloadWithPending(const CheckOptions& options, std::ostream& out);
+void checkReloadKeepsValues(const CheckOptions& options, std::ostream& out);
+void checkVariables(const CheckOptions& options, std::ostream& out);
+void checkSettingsUnderAttack(const CheckOptions& options, std::ostream& out);
+void checkDeterminism(const CheckOptions& options, std::ostream& out);
+void checkThreads(const CheckOptions& options, std::ostream& out);
+void checkPanel(const CheckOptions& options, std::ostream& out);
+void checkExceptions(const CheckOptions& options, std::ostream& out);
+void checkBudgets(const CheckOptions& options, std::ostream& out);
+void checkScenario(const CheckOptions& options, std::ostream& out);
+
+// Where two texts first differ: "line N: \"A\" and \"B\"".
+std::string firstDifference(const std::string& a, const std::string& b);
+
+// The random choices of one check, all from the run's seed and the check's name: one seed, one
+// run, whichever other checks ran.
+std::mt19937_64 randomFor(const CheckOptions& options, const char* check);
+
+}  // namespace host::check

@@ -1,0 +1,142 @@
+// Where and how the plug-in's code runs: on which of the host's threads, without exceptions, and
+// within its time budgets.
+#include <algorithm>
+#include <chrono>
+#include <cfloat>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "check_session.h"
+#include "checks.h"
+#include "pluginsdk/console_variable.h"
+#include "pluginsdk/plugin_call.h"
+
+namespace host::check {
+namespace {
+
+const Vector kFirmTouch{1000.0f, -500.0f, 200.0f};
+
+// Every plug-in call seen, with its thread.
+std::mutex seenMutex;
+std::vector<std::pair<std::string, std::thread::id>> seenCalls;
+
+void recordCall(const pluginsdk::PluginCall& call) {
+    const std::lock_guard lock(seenMutex);
+    seenCalls.emplace_back(call.entryPoint, std::this_thread::get_id());
+}
+
+std::thread::id idOf(HostThreads& threads, HostThread owner) {
+    std::thread::id id;
+    threads.run(owner, [&id] { id = std::this_thread::get_id(); });
+    return id;
+}
+
+}  // namespace
+
+void checkThreads(const CheckOptions& options, std::ostream& out) {
+    CheckSession session(options, out);
+    const std::thread::id loader = idOf(session.threads(), HostThread::Loader);
+    const std::thread::id game = idOf(session.threads(), HostThread::Game);
+    const std::thread::id render = idOf(session.threads(), HostThread::Render);
+    // SDK calls made outside any call of the host's into the plug-in: from a thread of its own.
+    std::vector<std::string> strayCalls;
+    session.onSdkCall([&strayCalls](const std::string& call) {
+        if (pluginsdk::currentPluginCall() == nullptr) {
+            strayCalls.push_back(call);
+        }
+    });
+    seenCalls.clear();
+    pluginsdk::observePluginCalls(recordCall);
+    session.load();
+    const bool hasPanel = session.plugin().settingsWindow() != nullptr;
+    session.touch(0, kFirmTouch);
+    session.touch(1, kFirmTouch);
+    session.wait(0.05);
+    if (hasPanel) {
+        session.frame(-FLT_MAX, -FLT_MAX, false);
+    }
+    session.unload();
+    pluginsdk::observePluginCalls(nullptr);
+    session.onSdkCall(nullptr);
+
+    const std::map<std::string, std::set<std::thread::id>> owners = {
+        {"static set-up", {loader}}, {"getPlugin", {loader}}, {"onLoad", {loader}}, {"onUnload", {loader}},
+        {"deleteMe", {loader}}, {"static clean-up", {loader}}, {"hook", {game}}, {"timer", {game}},
+        // A callback dropped at unload goes on the loader thread, one that has run on the game thread.
+        {"hook's destructor", {game, loader}}, {"timer's destructor", {game, loader}},
+        {"AttachImGuiContext", {render}}, {"GetDisplayName", {render}}, {"DrawSettingsPanel", {render}}};
+    const std::map<std::thread::id, std::string> names = {{loader, "the loader thread"}, {game, "the game thread"},
+                                                          {render, "the render thread"}};
+    const std::lock_guard lock(seenMutex);
+    for (const auto& [entry, thread] : seenCalls) {
+        const auto owner = owners.find(entry);
+        require(owner != owners.end() && owner->second.count(thread) == 1,
+                "the plug-in's " + entry + " ran on " + (names.count(thread) ? names.at(thread) : std::string("a thread not the host's")));
+    }
+    require(strayCalls.empty(), "the plug-in called the SDK from a thread of its own, outside the host's calls: " +
+                                    (strayCalls.empty() ? std::string() : strayCalls.front()));
+    out << seenCalls.size() << " calls of the plug-in, each on its thread\n";
+}
+
+void checkExceptions(const CheckOptions& options, std::ostream& out) {
+    // The boundary turns a throw into an error naming the entry point; here each is a failure.
+    CheckSession session(options, out);
+    session.load();
+    for (const std::uint8_t team : {0, 1}) {
+        session.touch(team, kFirmTouch);
+    }
+    session.wait(0.05);
+    const std::vector<std::string> failures = session.takeFailures();
+    require(failures.empty(), failures.empty() ? std::string() : failures.front());
+    if (session.plugin().settingsWindow() != nullptr) {
+        session.frame(-FLT_MAX, -FLT_MAX, false);
+    }
+    session.unload();
+    session.load();
+    session.unload();
+}
+
+void checkBudgets(const CheckOptions& options, std::ostream& out) {
+    CheckSession session(options, out, false);
+    session.load();
+    // The plug-in's whole way: every number it reads at 1 (a switch on, a factor of one, a share of one).
+    for (const auto& variable : session.world().variables()) {
+        if (variable->numeric) {
+            (void)pluginsdk::setVariableText(*variable, "1");
+        }
+    }
+    const int runs = amountsAt(options.level).timedRuns;
+    using Clock = std::chrono::steady_clock;
+    const auto measure = [runs](const auto& once) {
+        std::vector<double> microseconds;
+        microseconds.reserve(static_cast<std::size_t>(runs));
+        for (int i = 0; i < runs; ++i) {
+            const Clock::time_point started = Clock::now();
+            once(i);
+            microseconds.push_back(std::chrono::duration<double, std::micro>(Clock::now() - started).count());
+        }
+        std::sort(microseconds.begin(), microseconds.end());
+        return std::pair{microseconds[microseconds.size() / 2], microseconds[microseconds.size() * 99 / 100]};
+    };
+    const auto say = [&out](const char* what, std::pair<double, double> times, double budget) {
+        out << what << ": median " << times.first << " us, 99th percentile " << times.second << " us, budget " << budget
+            << " us\n";
+        require(times.first <= budget, std::string(what) + " takes " + std::to_string(times.first) +
+                                           " us (median; 99th percentile " + std::to_string(times.second) +
+                                           " us), over its budget of " + std::to_string(budget) + " us");
+    };
+    const auto touch = measure([&session](int i) {
+        session.touch(static_cast<std::uint8_t>(i % 2), kFirmTouch);
+        session.wait(0.011);
+    });
+    say("a touch cycle", touch, options.budgetTouchMicroseconds);
+    if (session.plugin().settingsWindow() != nullptr) {
+        const auto frame = measure([&session](int) { session.frame(-FLT_MAX, -FLT_MAX, false); });
+        say("a panel frame", frame, options.budgetFrameMicroseconds);
+    }
+    session.unload();
+}
+
+}  // namespace host::check

@@ -1,0 +1,157 @@
+// The plug-in's lifetime: loads and unloads, what stays behind, what a reload keeps, and whether two
+// runs are the same.
+#include <atomic>
+#include <cmath>
+#include <sstream>
+
+#include "check_session.h"
+#include "checks.h"
+#include "platform/process.h"
+#include "pluginsdk/console_variable.h"
+#include "pluginsdk/handle_census.h"
+#include "pluginsdk/number_text.h"
+#include "pluginsdk/plugin_call.h"
+#include "printable_text.h"
+
+namespace host::check {
+namespace {
+
+const Vector kFirmTouch{1000.0f, -500.0f, 200.0f};
+
+struct Holdings {
+    pluginsdk::HandleCounts handles = pluginsdk::liveHandles();
+    ProcessCounts process = processCounts();
+};
+
+// What grew from `before` to `after`, in words; empty if nothing did.
+std::string grown(const Holdings& before, const Holdings& after, int cycles) {
+    std::string text;
+    const auto say = [&](long long growth, const char* what, long long slack = 0) {
+        if (growth > slack) {
+            text += (text.empty() ? "" : "; ") + std::string(what) + " grew by " + std::to_string(growth);
+        }
+    };
+    say(after.handles.actors - before.handles.actors, "live ball handles");
+    say(after.handles.variables - before.handles.variables, "live variable handles");
+    if (before.process.threads >= 0) {
+        say(after.process.threads - before.process.threads, "threads");
+    }
+    if (before.process.openFiles >= 0) {
+        say(after.process.openFiles - before.process.openFiles, "open files");
+    }
+    // The allocator keeps some of what it is given back; a plug-in that leaks grows past this.
+    if (before.process.residentKilobytes >= 0) {
+        say(after.process.residentKilobytes - before.process.residentKilobytes, "resident memory (kB)", 4096);
+    }
+    return text.empty() ? text : text + " over " + std::to_string(cycles) + " cycles";
+}
+
+// The plug-in whose calls are watched once its unload has completed.
+std::atomic<pluginsdk::PluginId> unloadedPlugin{0};
+std::atomic<int> callsOnceUnloaded{0};
+
+void countCallsOnceUnloaded(const pluginsdk::PluginCall& call) {
+    if (call.plugin != 0 && call.plugin == unloadedPlugin.load()) {
+        ++callsOnceUnloaded;
+    }
+}
+
+}  // namespace
+
+void checkLoadUnloadCycles(const CheckOptions& options, std::ostream& out) {
+    CheckSession session(options, out, false);
+    const auto cycle = [&session] {
+        session.load();
+        session.touch(0, kFirmTouch);
+        session.touch(1, kFirmTouch);
+        session.wait(0.05);
+        session.unload();
+    };
+    // The first cycles fill what the host and the runtime keep for later ones.
+    cycle();
+    cycle();
+    const Holdings before;
+    const int cycles = amountsAt(options.level).cycles;
+    for (int i = 0; i < cycles; ++i) {
+        cycle();
+    }
+    const Holdings after;
+    out << cycles << " cycles of load, touches and unload\n";
+    const std::string growth = grown(before, after, cycles);
+    require(growth.empty(), growth);
+}
+
+void checkUnloadWithPending(const CheckOptions& options, std::ostream& out) {
+    CheckSession session(options, out);
+    session.load();
+    const pluginsdk::PluginId plugin = session.plugin().id();
+    session.touch(0, kFirmTouch);
+    session.touch(1, kFirmTouch);
+    out << "unloading with " << session.world().pendingTimerCount(plugin) << " timers pending and "
+        << session.world().hookCount(plugin) << " hooks\n";
+    session.unload();
+    unloadedPlugin = plugin;
+    callsOnceUnloaded = 0;
+    pluginsdk::observePluginCalls(countCallsOnceUnloaded);
+    session.touch(1, kFirmTouch);
+    session.wait(2.0);
+    pluginsdk::observePluginCalls(nullptr);
+    require(session.plugin().refusedOnceCut() == 0,
+            "the plug-in set " + std::to_string(session.plugin().refusedOnceCut()) +
+                " hooks or timers once its unload had begun (from a destructor or its module's static clean-up); "
+                "the host refused them, as a real host may not");
+    require(callsOnceUnloaded == 0, std::to_string(callsOnceUnloaded.load()) + " calls of the plug-in ran after its object was gone");
+    require(session.world().hookCount(plugin) == 0 && session.world().pendingTimerCount(plugin) == 0,
+            "hooks or timers of the unloaded plug-in are still in the world");
+}
+
+void checkReloadKeepsValues(const CheckOptions& options, std::ostream& out) {
+    CheckSession session(options, out);
+    session.load();
+    std::vector<std::pair<std::shared_ptr<pluginsdk::detail::ConsoleVariable>, std::string>> set;
+    int index = 0;
+    for (const auto& variable : session.world().variables()) {
+        const std::string value = variable->numeric ? pluginsdk::formatFloat(variable->number + 1.0f + static_cast<float>(index))
+                                                    : "checked " + std::to_string(index);
+        ++index;
+        (void)pluginsdk::setVariableText(*variable, value);  // clamped to its range, if it has one
+        set.emplace_back(variable, variable->value);
+    }
+    session.unload();
+    session.load();
+    for (const auto& [variable, value] : set) {
+        require(session.world().findVariable(variable->name) == variable && variable->value == value,
+                variable->name + " was " + quoted(value) + " before the reload and is " + quoted(variable->value) + " after");
+    }
+    session.unload();
+}
+
+void checkDeterminism(const CheckOptions& options, std::ostream& out) {
+    const auto run = [&options] {
+        std::ostringstream transcript;
+        CheckSession session(options, transcript);
+        session.load();
+        std::mt19937_64 random = randomFor(options, "determinism");
+        for (const auto& variable : session.world().variables()) {
+            static const char* const kValues[] = {"0", "0.5", "1", "10"};
+            if (variable->numeric) {
+                (void)pluginsdk::setVariableText(*variable, kValues[random() % 4]);
+            }
+        }
+        std::uniform_real_distribution<float> component(-2000.0f, 2000.0f);
+        const int touches = amountsAt(options.level).touches / 10;
+        for (int i = 0; i < touches; ++i) {
+            session.touch(static_cast<std::uint8_t>(i % 2), Vector{component(random), component(random), component(random)});
+            session.wait(0.02);
+            transcript << "velocity " << pluginsdk::formatVector(session.velocity()) << '\n';
+        }
+        session.unload();
+        return transcript.str();
+    };
+    const std::string first = run();
+    const std::string second = run();
+    require(first == second, "two runs with the same clock and touches differ: " + firstDifference(first, second));
+    out << "two runs gave the same " << first.size() << " bytes\n";
+}
+
+}  // namespace host::check

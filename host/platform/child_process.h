@@ -1,0 +1,35 @@
+// Another program run to its end, as the host runs itself for each check of `quorvel-host check`:
+// its standard output and standard error into one pipe, in the order written, for at most a given
+// time, after which the child and whatever it started are stopped.
+//
+// Threads: any thread; one call at a time per child.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct ChildRun {
+    enum class Ending {
+        Exited,       // `status` is its exit status
+        Signalled,    // `status` is the signal that ended it (POSIX)
+        TimedOut,     // stopped at the time limit
+        NotStarted,   // `output` says why
+    };
+    Ending ending = Ending::NotStarted;
+    int status = 0;
+    std::string output;  // the last kKeptOutput bytes of what it wrote
+    double seconds = 0.0;
+};
+
+// How much of a child's output is kept: the end of it, where its verdict and any report are.
+inline constexpr std::size_t kKeptOutput = 256 * 1024;
+
+// Runs `program` with `arguments`, standard input empty. `limitSeconds` > 0 stops it then.
+ChildRun runChild(const std::string& program, const std::vector<std::string>& arguments, double limitSeconds);
+
+// The running program's own file, to run it again.
+std::string executablePath();
+
+}  // namespace host
