@@ -203,14 +203,19 @@ std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions&
         add("scenario:" + scenarioName(scenario),
             "The script " + scenarioName(scenario) + " prints its expected transcript.", Check::Arrangements::Both);
     }
-    std::vector<std::regex> includes;
-    std::vector<std::regex> excludes;
-    for (const std::string& pattern : options.includes) {
-        includes.emplace_back(pattern);
-    }
-    for (const std::string& pattern : options.excludes) {
-        excludes.emplace_back(pattern);
-    }
+    const auto compiled = [](const std::vector<std::string>& patterns, const char* option) {
+        std::vector<std::regex> regexes;
+        for (const std::string& pattern : patterns) {
+            try {
+                regexes.emplace_back(pattern);
+            } catch (const std::regex_error& error) {
+                throw HostError(std::string(option) + " " + quoted(pattern) + " is not a regular expression: " + error.what());
+            }
+        }
+        return regexes;
+    };
+    const std::vector<std::regex> includes = compiled(options.includes, "--include");
+    const std::vector<std::regex> excludes = compiled(options.excludes, "--exclude");
     std::erase_if(units, [&](const auto& unit) {
         const auto matches = [&unit](const std::regex& pattern) { return std::regex_search(unit.first, pattern); };
         return (!includes.empty() && std::none_of(includes.begin(), includes.end(), matches)) ||
@@ -223,9 +228,14 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
     std::vector<std::pair<std::string, std::string>> units;
     try {
         units = selectedUnits(options);
-    } catch (const std::regex_error& error) {
-        errors << "quorvel-host: check: a pattern of --include or --exclude is no regular expression: " << error.what()
-               << '\n';
+    } catch (const HostError& error) {
+        errors << "quorvel-host: check: " << error.what() << '\n';
+        return 2;
+    }
+    if (units.empty()) {
+        // A pattern that matches nothing is most likely mistyped; a run of nothing would pass.
+        errors << "quorvel-host: check: no check's name is chosen by --include and --exclude; "
+                  "'check --list' lists them\n";
         return 2;
     }
     for (const auto& [option, file] : {std::pair{"--junit", &options.junitFile}, {"--json", &options.jsonFile}}) {

@@ -57,23 +57,25 @@ void checkSettingsUnderAttack(const CheckOptions& options, std::ostream& out) {
     // A ball slow enough that the largest float times its speed is still a float: what is checked is
     // the plug-in's own arithmetic, not the size of the numbers it is given.
     const Vector slow{1e-30f, -5e-31f, 2e-31f};
+    const auto touchBoth = [&session, &slow](const std::string& settings) {
+        for (const std::uint8_t team : {0, 1}) {
+            session.touch(team, slow);
+            session.wait(0.02);
+            const std::vector<std::string> failures = session.takeFailures();
+            require(failures.empty(), "with " + settings + ": " + (failures.empty() ? std::string() : failures.front()));
+            const Vector velocity = session.velocity();
+            require(std::isfinite(velocity.X) && std::isfinite(velocity.Y) && std::isfinite(velocity.Z),
+                    "with " + settings + " the ball's velocity is " + pluginsdk::formatVector(velocity));
+        }
+    };
+    touchBoth("the settings as registered");
     for (const auto& variable : session.world().variables()) {
         const std::string original = variable->value;
         for (const std::string& attack : attacks) {
             // The host refuses what a numeric variable may not hold (NaN, infinities, text): the
             // plug-in then meets the value that stays.
             (void)pluginsdk::setVariableText(*variable, attack);
-            for (const std::uint8_t team : {0, 1}) {
-                session.touch(team, slow);
-                session.wait(0.02);
-                const std::vector<std::string> failures = session.takeFailures();
-                require(failures.empty(), "with " + variable->name + " set to " + attack + ": " +
-                                              (failures.empty() ? std::string() : failures.front()));
-                const Vector velocity = session.velocity();
-                require(std::isfinite(velocity.X) && std::isfinite(velocity.Y) && std::isfinite(velocity.Z),
-                        "with " + variable->name + " set to " + attack + " the ball's velocity is " +
-                            pluginsdk::formatVector(velocity));
-            }
+            touchBoth(variable->name + " set to " + attack);
         }
         (void)pluginsdk::setVariableText(*variable, original);
     }

@@ -16,7 +16,12 @@ namespace host {
 // hung. Looking costs the calls nothing but a store at their start and end (plugin_call.h), so the
 // watch's resolution is its period.
 struct FaultReports::Watch {
-    explicit Watch(double timeout) : timeoutSeconds(timeout), thread([this] { run(); }) {}
+    // Returns once the thread runs: on Windows a starting thread needs the system's loader lock,
+    // which a module's static set-up that hangs holds for ever; the watch must be past that first.
+    explicit Watch(double timeout) : timeoutSeconds(timeout), thread([this] { run(); }) {
+        std::unique_lock lock(mutex);
+        wake.wait(lock, [this] { return running; });
+    }
     ~Watch() {
         {
             const std::lock_guard lock(mutex);
@@ -36,6 +41,8 @@ struct FaultReports::Watch {
         };
         std::map<std::uint64_t, Seen> seen;  // by thread
         std::unique_lock lock(mutex);
+        running = true;
+        wake.notify_all();
         while (!wake.wait_for(lock, kPeriod, [this] { return stopping; })) {
             const Clock::time_point now = Clock::now();
             std::map<std::uint64_t, Seen> stillInFlight;
@@ -55,6 +62,7 @@ struct FaultReports::Watch {
     const double timeoutSeconds;
     std::mutex mutex;
     std::condition_variable wake;
+    bool running = false;
     bool stopping = false;
     std::thread thread;  // last: it starts once everything above exists
 };

@@ -6,7 +6,9 @@
 // The filter writes with fixed buffers and WriteFile: the faulting thread may hold the heap's lock.
 #include <windows.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "fault_reports.h"
@@ -66,37 +68,53 @@ void waitForTheFirstReport() {
     }
 }
 
-LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
+// Reports a crash of the calling thread, `what` being the signal or exception, with the frames from
+// `context` outwards; then ends the process.
+[[noreturn]] void reportCrash(const char* what, const CONTEXT& context) {
     waitForTheFirstReport();
     const pluginsdk::PluginCall* call = pluginsdk::currentPluginCall();
     char plugin[128];
     char entryPoint[64];
     copyPrintable(plugin, sizeof plugin, call != nullptr ? call->pluginName : "");
     copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "");
-    const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
     char line[512];
-    const unsigned long long address =
-        record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2
-            ? static_cast<unsigned long long>(record.ExceptionInformation[1])
-            : reinterpret_cast<unsigned long long>(record.ExceptionAddress);
     if (call != nullptr) {
-        std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s crashed in its %s: exception 0x%08lx at address 0x%016llx\n",
-                      plugin, entryPoint, static_cast<unsigned long>(record.ExceptionCode), address);
+        std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s crashed in its %s: %s\n", plugin, entryPoint, what);
     } else {
-        std::snprintf(line, sizeof line,
-                      "quorvel-host: quorvel-host crashed in its own code, not in a plug-in's: exception 0x%08lx at "
-                      "address 0x%016llx\n",
-                      static_cast<unsigned long>(record.ExceptionCode), address);
+        std::snprintf(line, sizeof line, "quorvel-host: quorvel-host crashed in its own code, not in a plug-in's: %s\n", what);
     }
     writeText(line);
     writeText("quorvel-host: backtrace of the crashed thread, innermost first:\n");
-    writeFrames(*exception->ContextRecord);
+    writeFrames(context);
     const int status = call != nullptr ? kPluginCrashedStatus : kHostCrashedStatus;
     std::snprintf(line, sizeof line, "quorvel-host: exits with status %d (%s)\n", status,
                   call != nullptr ? "a plug-in crashed" : "a fault of quorvel-host itself; please report it");
     writeText(line);
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
-    return EXCEPTION_EXECUTE_HANDLER;
+    for (;;) {
+        Sleep(INFINITE);
+    }
+}
+
+LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
+    const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+    const unsigned long long address =
+        record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2
+            ? static_cast<unsigned long long>(record.ExceptionInformation[1])
+            : reinterpret_cast<unsigned long long>(record.ExceptionAddress);
+    char what[96];
+    std::snprintf(what, sizeof what, "exception 0x%08lx at address 0x%016llx", static_cast<unsigned long>(record.ExceptionCode),
+                  address);
+    reportCrash(what, *exception->ContextRecord);
+}
+
+// The C runtime's abort() ends the process through SIGABRT, not through an exception, so without
+// this a plug-in's abort() (a failed assert, std::terminate) would end the host with no word.
+// abort() raises SIGABRT before it says anything itself; the handler never returns to it.
+void onRuntimeSignal(int /*signal*/) {
+    CONTEXT context{};
+    RtlCaptureContext(&context);
+    reportCrash("SIGABRT (abort), raised by the thread itself", context);
 }
 
 }  // namespace
@@ -105,6 +123,9 @@ void startCrashReports() {
     // No system dialog for a crash: the report is the answer.
     SetErrorMode(GetErrorMode() | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
     SetUnhandledExceptionFilter(onUnhandledException);
+    // Only SIGABRT: with a handler for SIGSEGV, SIGFPE or SIGILL the runtime would turn the
+    // matching exceptions into that signal, losing the faulting address.
+    std::signal(SIGABRT, onRuntimeSignal);
 }
 
 void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
@@ -124,7 +145,14 @@ void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
     std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s did not return from its %s within %g s (--plugin-timeout)\n",
                   plugin, entryPoint, pluginTimeoutSeconds);
     writeText(line);
-    if (stopped) {
+    // A thread stuck in a module's static set-up holds the system's loader lock, which naming or
+    // unwinding a frame would wait for: only where it is, by address.
+    const bool inLoader = call != nullptr && std::strcmp(call->entryPoint, "static set-up") == 0;
+    if (stopped && inLoader) {
+        std::snprintf(line, sizeof line, "quorvel-host: its thread is at 0x%016llx, inside the system's loader\n",
+                      static_cast<unsigned long long>(context.Rip));
+        writeText(line);
+    } else if (stopped) {
         writeText("quorvel-host: where its thread is, innermost first:\n");
         writeFrames(context);
     }

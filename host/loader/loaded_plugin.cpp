@@ -1,6 +1,7 @@
 #include "loaded_plugin.h"
 
 #include <exception>
+#include <filesystem>
 #include <optional>
 
 #include "pluginsdk/plugin_call.h"
@@ -61,8 +62,13 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(CheckedModule module, const std
 
     std::string openError;
     const std::string& loadPath = loaded->module_->loadPath();
-    if (const auto threw = guarded(world.get(), 0, "plug-in", "static set-up",
-                                   [&] { loaded->library_ = DynamicLibrary::open(loadPath, openError); })) {
+    // Before its record is read the plug-in is known by its file's name.
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    if (const auto threw = guarded(world.get(), 0, fileName.c_str(), "static set-up",
+                                   [&] {
+                                       loaded->library_ = DynamicLibrary::open(
+                                           loadPath, openError, std::filesystem::path(path).parent_path().string());
+                                   })) {
         refuse(path, "its " + *threw);
     }
     if (!loaded->library_.isOpen()) {

@@ -11,8 +11,10 @@ namespace host {
 class DynamicLibrary {
 public:
     // Opens the module at `path`. On failure the library is closed and `error` says why, in the
-    // platform loader's words.
-    static DynamicLibrary open(const std::string& path, std::string& error);
+    // platform loader's words. On Windows the DLLs it needs are also looked for in
+    // `dependencyFolder` (where a module opened from a copy came from); elsewhere a module names
+    // its own search path.
+    static DynamicLibrary open(const std::string& path, std::string& error, const std::string& dependencyFolder = {});
 
     DynamicLibrary() = default;
     DynamicLibrary(DynamicLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
@@ -44,19 +46,18 @@ private:
 };
 
 // A module file that cannot change between the host's check of it and the platform loader's
-// opening of it, and for as long as it is loaded: a private copy in a folder of the host's own
-// (POSIX), or the file itself held open so that nobody may write, replace or delete it (Windows,
-// where the loader finds a module's own DLLs beside it, so it cannot move).
+// opening of it, and for as long as it is loaded: a private copy in a folder of the host's own, so
+// that a build may write over the file meanwhile.
 class PinnedModuleFile {
 public:
-    // Throws HostError ("cannot copy it to load it: REASON", "cannot hold it ...") without naming
-    // the file: the caller does.
+    // Throws HostError ("cannot copy it to load it: REASON") without naming the file: the caller
+    // does.
     explicit PinnedModuleFile(const std::string& path);
     PinnedModuleFile(PinnedModuleFile&& other) noexcept;
     PinnedModuleFile& operator=(PinnedModuleFile&& other) noexcept;
     PinnedModuleFile(const PinnedModuleFile&) = delete;
     PinnedModuleFile& operator=(const PinnedModuleFile&) = delete;
-    ~PinnedModuleFile();  // removes the copy, or lets go of the file
+    ~PinnedModuleFile();  // removes the copy
 
     // The file to check and open.
     const std::string& path() const { return path_; }
@@ -64,8 +65,7 @@ public:
 private:
     void release();
     std::string path_;
-    std::string folder_;     // the copy's private folder (POSIX)
-    void* held_ = nullptr;  // the file's handle (Windows)
+    std::string folder_;  // the copy's private folder
 };
 
 }  // namespace host

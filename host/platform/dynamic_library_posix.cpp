@@ -20,7 +20,7 @@
 
 namespace host {
 
-DynamicLibrary DynamicLibrary::open(const std::string& path, std::string& error) {
+DynamicLibrary DynamicLibrary::open(const std::string& path, std::string& error, const std::string& /*dependencyFolder*/) {
     // A bare file name would send dlopen searching the library path; a module is always named by
     // its path, so make a relative one explicit.
     const std::string explicitPath = path.find('/') == std::string::npos ? "./" + path : path;
@@ -160,53 +160,6 @@ int DynamicLibrary::redirectImport(const char* name, void* replacement) {
         }
     }
     return changed;
-}
-
-// --- The module file, pinned: a private copy ---------------------------------------------------
-
-PinnedModuleFile::PinnedModuleFile(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path temporary = fs::temp_directory_path(error);
-    if (error) {
-        throw HostError("cannot copy it to load it: there is no folder for temporary files (" + error.message() + ")");
-    }
-    // mkdtemp makes the folder the host's alone (0700): nobody else can write the copy in it.
-    std::string folder = (temporary / "quorvel-module-XXXXXX").string();
-    if (::mkdtemp(folder.data()) == nullptr) {
-        throw HostError("cannot copy it to load it: cannot make a folder in '" + temporary.string() +
-                        "': " + std::strerror(errno));
-    }
-    folder_ = folder;
-    path_ = (fs::path(folder) / fs::path(path).filename()).string();
-    if (!fs::copy_file(path, path_, error)) {
-        const std::string why = error.message();
-        release();
-        throw HostError("cannot copy it to load it: " + why);
-    }
-}
-
-PinnedModuleFile::PinnedModuleFile(PinnedModuleFile&& other) noexcept
-    : path_(std::move(other.path_)), folder_(std::exchange(other.folder_, {})) {}
-
-PinnedModuleFile& PinnedModuleFile::operator=(PinnedModuleFile&& other) noexcept {
-    if (this != &other) {
-        release();
-        path_ = std::move(other.path_);
-        folder_ = std::exchange(other.folder_, {});
-    }
-    return *this;
-}
-
-PinnedModuleFile::~PinnedModuleFile() {
-    release();
-}
-
-void PinnedModuleFile::release() {
-    if (!folder_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::exchange(folder_, {}), ignored);
-    }
 }
 
 }  // namespace host

@@ -42,17 +42,24 @@ std::string describeLastError(DWORD code) {
 
 }  // namespace
 
-DynamicLibrary DynamicLibrary::open(const std::string& path, std::string& error) {
-    // A module's own dependencies (the SDK library, the C++ runtime) are looked for beside the
-    // module first, as they are shipped beside it. A missing or broken file must fail the call,
-    // not stop the process with a system dialog.
+DynamicLibrary DynamicLibrary::open(const std::string& path, std::string& error, const std::string& dependencyFolder) {
+    // A module's own dependencies are looked for beside the file opened first, then in
+    // `dependencyFolder` (where a module opened from a copy was shipped with them); the SDK library
+    // and the C++ runtime are the host's, already loaded. A missing or broken file must fail the
+    // call, not stop the process with a system dialog.
     // That search starts from the module's full path, so a relative one is made absolute first.
     char fullPath[MAX_PATH];
     const DWORD fullLength = GetFullPathNameA(path.c_str(), sizeof fullPath, fullPath, nullptr);
     const char* opened = fullLength > 0 && fullLength < sizeof fullPath ? fullPath : path.c_str();
     const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    if (!dependencyFolder.empty()) {
+        SetDllDirectoryA(dependencyFolder.c_str());
+    }
     HMODULE handle = LoadLibraryExA(opened, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     const DWORD code = handle == nullptr ? GetLastError() : 0;
+    if (!dependencyFolder.empty()) {
+        SetDllDirectoryA(nullptr);
+    }
     SetErrorMode(previousMode);
     if (handle == nullptr) {
         error = describeLastError(code);
@@ -148,44 +155,6 @@ int DynamicLibrary::redirectImport(const char* name, void* replacement) {
         }
     }
     return changed;
-}
-
-// --- The module file, pinned: held open ---------------------------------------------------------
-
-PinnedModuleFile::PinnedModuleFile(const std::string& path) : path_(path) {
-    // Others may read it, as the loader will, but not write, replace or delete it while it is held.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-            return;  // the check says there is no such file
-        }
-        throw HostError("cannot hold it to load it: " + describeLastError(code));
-    }
-    held_ = file;
-}
-
-PinnedModuleFile::PinnedModuleFile(PinnedModuleFile&& other) noexcept
-    : path_(std::move(other.path_)), held_(std::exchange(other.held_, nullptr)) {}
-
-PinnedModuleFile& PinnedModuleFile::operator=(PinnedModuleFile&& other) noexcept {
-    if (this != &other) {
-        release();
-        path_ = std::move(other.path_);
-        held_ = std::exchange(other.held_, nullptr);
-    }
-    return *this;
-}
-
-PinnedModuleFile::~PinnedModuleFile() {
-    release();
-}
-
-void PinnedModuleFile::release() {
-    if (held_ != nullptr) {
-        CloseHandle(static_cast<HANDLE>(std::exchange(held_, nullptr)));
-    }
 }
 
 }  // namespace host

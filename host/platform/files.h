@@ -44,6 +44,11 @@ std::optional<std::string> whyCannotWrite(const std::string& path);
 // folder, or nothing (also when it was there already).
 std::optional<std::string> createFolders(const std::string& path);
 
+// Makes a new folder inside `parent` that only this user may use, named PREFIX followed by
+// characters that make it unique; returns its path. Never takes a folder or file that exists.
+// Throws HostError naming `parent` and why.
+std::string makePrivateFolder(const std::string& parent, const std::string& prefix);
+
 // The host's settings file: $XDG_CONFIG_HOME/quorvel/host.cfg, else ~/.config/quorvel/host.cfg
 // (on Windows %APPDATA%\quorvel\host.cfg). Nothing when the environment names no home at all.
 std::optional<std::string> defaultSettingsPath();

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "files.h"
+#include "host_error.h"
 
 namespace host {
 namespace {
@@ -137,6 +138,15 @@ FileLock::FileLock(const std::string& path) : handle_(::open(path.c_str(), O_RDW
 FileLock::~FileLock() {
     // Closing lets go of the lock.
     ::close(static_cast<int>(handle_));
+}
+
+std::string makePrivateFolder(const std::string& parent, const std::string& prefix) {
+    // mkdtemp makes the folder the user's alone (0700).
+    std::string folder = parent + "/" + prefix + "XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr) {
+        throw HostError("cannot make a folder in '" + parent + "': " + std::strerror(errno));
+    }
+    return folder;
 }
 
 }  // namespace host

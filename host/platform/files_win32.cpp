@@ -9,6 +9,7 @@
 #include <string>
 
 #include "files.h"
+#include "host_error.h"
 
 namespace host {
 namespace {
@@ -122,6 +123,22 @@ FileLock::FileLock(const std::string& path) {
 FileLock::~FileLock() {
     // Closing lets go of the lock.
     CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+std::string makePrivateFolder(const std::string& parent, const std::string& prefix) {
+    // CreateDirectory fails on a name that exists, so nobody else's folder or file is ever taken
+    // for it; a folder under the user's temporary folder is the user's alone.
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string folder = parent + "\\" + prefix + std::to_string(GetCurrentProcessId()) + "-" +
+                                   std::to_string(GetTickCount64()) + "-" + std::to_string(attempt);
+        if (CreateDirectoryA(folder.c_str(), nullptr)) {
+            return folder;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    throw HostError("cannot make a folder in '" + parent + "' (error " + std::to_string(GetLastError()) + ")");
 }
 
 }  // namespace host

@@ -1,11 +1,14 @@
 // A plug-in module with one thing wrong, chosen by the build (FAKE_MODULE_DEFECT), for the tests of
 // the loader's refusals and of the host's reports on a plug-in's faults. Each defect is one of the
 // ways a file can fail to be a usable plug-in, or a plug-in can fail its host.
-#include <csignal>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
@@ -40,6 +43,11 @@
 #define DEFECT_THROWING_HOOK 23
 #define DEFECT_LEAKING_HANDLE 24
 #define DEFECT_UNBALANCED_PANEL 25
+#define DEFECT_OTHER_OBJECT_EACH_TIME 26
+#define DEFECT_UNPRINTABLE_VARIABLE 27
+#define DEFECT_INFINITE_VELOCITY 28
+#define DEFECT_FOREIGN_THREAD 29
+#define DEFECT_NONDETERMINISTIC 30
 
 #define FAKE_MODULE_HAS_PANEL                                                                       \
     (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || \
@@ -152,8 +160,8 @@ public:
             0.5f);
         gameWrapperShared.reset();
 #elif FAKE_MODULE_DEFECT == DEFECT_CRASHING_LOAD
-        // What a module whose code is damaged may do: the host must not go down with it.
-        std::raise(SIGSEGV);
+        // What a failed assertion or std::terminate does: the host must not go down with it.
+        std::abort();
 #elif FAKE_MODULE_DEFECT == DEFECT_CRASHING_HOOK
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>("Function TAGame.Ball_TA.OnCarTouch",
                                                                 [](BallWrapper, void*, std::string) { *nowhere = 1; });
@@ -164,6 +172,22 @@ public:
         // A copy of a variable's handle made on the heap and never deleted: one more live handle
         // per load.
         new CVarWrapper(cvarManagerShared->registerCvar("fake_leaked", "0", "", true, false, 0, false, 0, false));
+#elif FAKE_MODULE_DEFECT == DEFECT_UNPRINTABLE_VARIABLE
+        cvarManagerShared->registerCvar("fake\tname", "0", "", true, false, 0, false, 0, false);
+#elif FAKE_MODULE_DEFECT == DEFECT_INFINITE_VELOCITY
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch",
+            [](BallWrapper ball, void*, std::string) { ball.SetVelocity(Vector{INFINITY, 0.0f, 0.0f}); });
+#elif FAKE_MODULE_DEFECT == DEFECT_FOREIGN_THREAD
+        // The SDK from a thread of the plug-in's own, which the host never promised to serve.
+        std::thread([console = cvarManagerShared] {
+            console->registerCvar("fake_from_my_thread", "0", "", true, false, 0, false, 0, false);
+        }).join();
+#elif FAKE_MODULE_DEFECT == DEFECT_NONDETERMINISTIC
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [this](BallWrapper, void*, std::string) {
+                cvarManagerShared->log(std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+            });
 #elif FAKE_MODULE_DEFECT == DEFECT_THROWING_HOOK
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
             "Function TAGame.Ball_TA.OnCarTouch",
@@ -213,12 +237,23 @@ extern "C" PLUGIN_EXPORT std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* ge
 #if FAKE_MODULE_DEFECT == DEFECT_THROWING_FACTORY
     throw std::runtime_error("out of plug-ins");
 #endif
+#if FAKE_MODULE_DEFECT == DEFECT_OTHER_OBJECT_EACH_TIME
+    // Two objects, handed out in turn; both live until deleteMe.
+    static std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin> other;
+    static int calls = 0;
+    std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>& given = calls++ % 2 == 0 ? instance : other;
+    if (!given) {
+        given = std::make_shared<FakePlugin>();
+    }
+    return &given;
+#else
 #if FAKE_MODULE_DEFECT != DEFECT_EMPTY_FACTORY
     if (!instance) {
         instance = std::make_shared<FakePlugin>();
     }
 #endif
     return &instance;
+#endif
 }
 
 extern "C" PLUGIN_EXPORT void deleteMeImpl() {

@@ -10,7 +10,10 @@ host=$1
 command -v tmux >/dev/null || { echo "skipped: tmux is missing (scripts/install-dependencies --tests installs it)"; exit 77; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-console.XXXXXX")
-socket="quorvel-console-test-$$"
+# A server of its own for each session: one just told to stop may still hold its socket, and a
+# session started on that socket then fails ("server exited unexpectedly").
+sessions=0
+socket="quorvel-console-test-$$-$sessions"
 cleanup() {
   tmux -L "$socket" kill-server 2>/dev/null || true
   rm -rf "$work"
@@ -36,6 +39,8 @@ wait_for_screen() {
 }
 # start_console [OPTION...]: the host's options, --no-config if none.
 start_console() {
+  sessions=$((sessions + 1))
+  socket="quorvel-console-test-$$-$sessions"
   tmux -L "$socket" new-session -d -s console -x 120 -y 40 \
     "env XDG_STATE_HOME='$work/state' '$host' ${*:---no-config} console; echo console ended with status \$?; sleep 30" ||
     fail "tmux cannot start a session"
