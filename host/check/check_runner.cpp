@@ -118,8 +118,19 @@ void readOutcome(const ChildRun& run, UnitResult& result) {
         result.message = last.substr(9);
     } else {
         result.verdict = Verdict::Fail;
-        result.message = last.rfind("failed: ", 0) == 0 ? last.substr(8)
-                                                         : "its process ended with status " + std::to_string(run.status);
+        const bool said = last.rfind("failed: ", 0) == 0;
+        result.message = said ? last.substr(8) : "its process ended with status " + std::to_string(run.status);
+        if (!said) {
+            // Ended some other way (a sanitizer's report, say): what it printed last is the report.
+            constexpr std::size_t kShownLines = 20;
+            report = 0;
+            for (std::size_t i = lines.size(), shown = 0; i > 0 && shown < kShownLines; --i) {
+                if (lines[i - 1].rfind("[trace] ", 0) != 0) {
+                    report = i - 1;
+                    ++shown;
+                }
+            }
+        }
     }
     if (result.verdict == Verdict::Pass || result.verdict == Verdict::Skip) {
         return;

@@ -66,8 +66,14 @@ fi
 host_pid=$!
 wait_for "$work/layout" '^orange_touch '
 wait_for "$work/layout" '^variable:quorvel_trajectory '
-window=$(xdotool search --sync --name '^Quorvel - stand-in host$' | head -n 1)
-[ -n "$window" ] || fail "found no window named 'Quorvel - stand-in host'"
+# Waits up to 30 s for the window, never for ever: a run that hangs says where.
+window=
+for _ in $(seq 300); do
+  window=$(xdotool search --name '^Quorvel - stand-in host$' 2>/dev/null | head -n 1) || true
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "found no window named 'Quorvel - stand-in host' within 30 s"
 
 # rect NAME: the widget's "X0 Y0 X1 Y1", whole pixels.
 rect() {
@@ -108,6 +114,17 @@ ticked() {
 }
 stop_host() {
   kill -TERM "$host_pid"
+  # Up to 60 s for the host to save and exit; past that, what each of its threads waits in.
+  for _ in $(seq 600); do
+    kill -0 "$host_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$host_pid" 2>/dev/null; then
+    for task in /proc/"$host_pid"/task/*; do
+      echo "thread $(cat "$task/comm" 2>/dev/null) waits in $(cat "$task/wchan" 2>/dev/null)" >&2
+    done
+    fail "the host did not exit within 60 s of SIGTERM"
+  fi
   local status=0
   wait "$host_pid" || status=$?
   host_pid=
