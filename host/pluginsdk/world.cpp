@@ -196,9 +196,18 @@ std::optional<detail::BallState> World::readBall() const {
 
 detail::BallState& World::ensureBall() {
     const std::lock_guard lock(mutex_);
+    return ensureBallLocked();
+}
+
+detail::BallState& World::ensureBallLocked() {
     if (!ball_) {
         ball_ = std::make_shared<detail::BallState>();
         ball_->world = weak_from_this();
+        // A new ball rests on the centre spot, as at a kick-off.
+        ball_->position.Z = flightSettingsLocked().ballRadius;
+        if (ghostOn_) {
+            ghost_ = FlyingBall{ball_->position, ball_->velocity, ball_->spin, ball_->magnusCoefficient};
+        }
     }
     return *ball_;
 }
@@ -207,6 +216,7 @@ void World::destroyBall() {
     std::shared_ptr<detail::BallState> destroyed;
     const std::lock_guard lock(mutex_);
     destroyed = std::move(ball_);
+    ghost_.reset();
 }
 
 void World::touchBall(std::uint8_t team, std::optional<Vector> velocity) {
@@ -216,9 +226,17 @@ void World::touchBall(std::uint8_t team, std::optional<Vector> velocity) {
     }
     {
         const auto state = detail::lockHandleState();
+        const Vector velocityBefore = ball_->velocity;
         ball_->hitTeam = team;
         if (velocity) {
             ball_->velocity = *velocity;
+            if (ghost_) {
+                ghost_->velocity = *velocity;
+            }
+        }
+        if (physics_) {
+            flight_.addEvent({0, now_, FlightEventKind::Touch, team, ball_->position, velocityBefore, ball_->velocity,
+                              ball_->magnusCoefficient, ball_->magnusCoefficient});
         }
     }
     const BallWrapper caller(ball_);
@@ -385,11 +403,25 @@ void World::advanceClock(double seconds) {
                                 std::to_string(static_cast<double>(now_) / kTicksPerSecond) + " s");
     }
     const std::int64_t target = now_ + *ticks;
-    while (!timers_.empty() && timers_.front().due <= target) {
+    // Ticks and timers in the order of their times; a tick goes before a timer due at its time.
+    for (;;) {
+        const std::int64_t timerDue = timers_.empty() ? INT64_MAX : timers_.front().due;
+        if (physics_ && ball_) {
+            const std::int64_t tick = nextGameTickAfter(now_);
+            if (tick <= target && tick <= timerDue) {
+                now_ = tick;
+                flyOneTickLocked();
+                continue;
+            }
+        }
+        if (timerDue > target) {
+            break;
+        }
         std::pop_heap(timers_.begin(), timers_.end(), firesAfter);
         Timer timer = std::move(timers_.back());
         timers_.pop_back();
         now_ = std::max(now_, timer.due);
+        const std::optional<BallBeforeFiring> before = ballBeforeFiringLocked();
         // Running from here until the callback is destroyed below (see runPostHooks).
         ++runningCallbacks_[timer.plugin];
         lock.unlock();
@@ -400,6 +432,9 @@ void World::advanceClock(double seconds) {
         destroyCallback(PluginCall{this, timer.plugin, timer.pluginName->c_str(), kTimerDestructor}, timer.callback);
         lock.lock();
         finishCallbackLocked(timer.plugin);
+        if (before) {
+            recordFiringLocked(*before);
+        }
     }
     now_ = std::max(now_, target);
 }

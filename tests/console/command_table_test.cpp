@@ -51,7 +51,7 @@ TEST_F(CommandTable, AWrongWordCountIsRefusedWithTheCommandsUsage) {
         {"remove", "usage: remove NAME"},
         {"trace", "usage: trace on|off"},
         {"expect velocity",
-         "usage: expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE"},
+         "usage: expect velocity|magnus|position|spin|ghost X Y Z | expect log TEXT | expect NAME VALUE"},
     };
     for (const auto& [line, usage] : cases) {
         EXPECT_EQ(refusal(interpreter, line), usage) << line;
