@@ -358,8 +358,10 @@ void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback,
         refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
         return;
     }
+    // A rehearsal's timers wait in a queue of their own, out of the game clock's sight.
+    const bool rehearsal = rehearsingHere();
     // A timer that never falls due waits past the latest tick the clock can reach.
-    Timer& timer = timers_.emplace_back();
+    Timer& timer = rehearsal ? rehearsalTimers_.emplace_back() : timers_.emplace_back();
     timer.due = delay && *delay <= kLatestTick - now_ ? now_ + *delay : INT64_MAX;
     if (setByAFiring && delay == 0) {
         timer.due = nextGameTickAfter(now_);
@@ -369,7 +371,9 @@ void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback,
     timer.pluginName = std::move(name);
     timer.game = game;
     timer.callback = std::move(callback);
-    std::push_heap(timers_.begin(), timers_.end(), firesAfter);
+    if (!rehearsal) {
+        std::push_heap(timers_.begin(), timers_.end(), firesAfter);
+    }
 }
 
 std::int64_t World::nextGameTickAfter(std::int64_t time) {
@@ -422,21 +426,27 @@ void World::advanceClock(double seconds) {
         timers_.pop_back();
         now_ = std::max(now_, timer.due);
         const std::optional<BallBeforeFiring> before = ballBeforeFiringLocked();
-        // Running from here until the callback is destroyed below (see runPostHooks).
-        ++runningCallbacks_[timer.plugin];
-        lock.unlock();
-        const PluginCall call{this, timer.plugin, timer.pluginName->c_str(), kTimerEntry};
-        if (const auto threw = callPlugin(call, [&timer] { timer.callback(timer.game); })) {
-            reportFailure(*timer.pluginName, "timer " + *threw);
-        }
-        destroyCallback(PluginCall{this, timer.plugin, timer.pluginName->c_str(), kTimerDestructor}, timer.callback);
-        lock.lock();
-        finishCallbackLocked(timer.plugin);
+        fireTimerLocked(lock, timer, true);
         if (before) {
             recordFiringLocked(*before);
         }
     }
     now_ = std::max(now_, target);
+}
+
+void World::fireTimerLocked(std::unique_lock<std::mutex>& lock, Timer& timer, bool call) {
+    // Running from here until the callback is destroyed (see runPostHooks).
+    ++runningCallbacks_[timer.plugin];
+    lock.unlock();
+    if (call) {
+        const PluginCall firing{this, timer.plugin, timer.pluginName->c_str(), kTimerEntry};
+        if (const auto threw = callPlugin(firing, [&timer] { timer.callback(timer.game); })) {
+            reportFailure(*timer.pluginName, "timer " + *threw);
+        }
+    }
+    destroyCallback(PluginCall{this, timer.plugin, timer.pluginName->c_str(), kTimerDestructor}, timer.callback);
+    lock.lock();
+    finishCallbackLocked(timer.plugin);
 }
 
 double World::gameTime() const {
@@ -472,6 +482,9 @@ std::optional<std::int64_t> World::runtimeClock() const {
 // --- The console log --------------------------------------------------------------------------
 
 void World::log(const detail::PluginScope& plugin, std::string text) {
+    if (rehearsingHere()) {
+        return;  // a rehearsal leaves the log as it was
+    }
     const std::lock_guard listening(listenerMutex_);
     LogLine line{plugin.name, std::move(text)};
     {
@@ -521,6 +534,9 @@ void World::setTraceListener(std::function<void(const std::string&)> listener) {
 }
 
 void World::trace(const std::string& call) {
+    if (rehearsingHere()) {
+        return;
+    }
     const std::lock_guard listening(listenerMutex_);
     if (traceListener_) {
         traceListener_(call);

@@ -127,6 +127,21 @@ public:
     // The recorded events numbered after `sequence` (0: all kept).
     std::vector<FlightEvent> flightEventsAfter(std::uint64_t sequence) const;
 
+    // --- Rehearsal ----------------------------------------------------------------------------
+    // What the plug-ins do to `count` touches by `team` of a ball with `velocity` and
+    // `magnusCoefficient`: each touch on a ball of its own, its post hooks run and the timers they
+    // set fired at once (and those the firings set, for a few rounds; any left are dropped unfired).
+    // It runs on a thread of its own and out of the session's sight: the ball, the game clock and
+    // its timers, the log, the trace and the flight stay as they were, and what a plug-in keeps per
+    // thread (such as its random generator's state) is that fresh thread's, not the game's. Returns
+    // each ball as the plug-ins left it. Another thread may drive the world meanwhile.
+    struct RehearsedBall {
+        Vector velocity;
+        Vector magnusCoefficient;
+    };
+    std::vector<RehearsedBall> rehearseTouches(std::uint8_t team, const Vector& velocity,
+                                               const Vector& magnusCoefficient, std::size_t count);
+
     // --- Events -------------------------------------------------------------------------------
     void addPostHook(PluginId plugin, std::string eventName, BallHook callback);
     // Runs every post hook of `eventName` in the order they were added, with `caller`. A hook added
@@ -223,6 +238,12 @@ private:
     };
     std::optional<BallBeforeFiring> ballBeforeFiringLocked() const;
     void recordFiringLocked(const BallBeforeFiring& before);
+    // Calls `timer`'s callback (unless `call` is false) and destroys it, with `lock` released
+    // meanwhile; returns with it held.
+    struct Timer;
+    void fireTimerLocked(std::unique_lock<std::mutex>& lock, Timer& timer, bool call);
+    // Whether the calling thread is this world's rehearsal (world_rehearsal.cpp).
+    bool rehearsingHere() const;
     // runPostHooks, entered with `lock` holding mutex_; returns with it held.
     void runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_view eventName,
                             const BallWrapper& caller);
@@ -277,6 +298,7 @@ private:
     // A binary heap under firesAfter, its first element the next to fire. Its storage is kept as
     // timers come and go, so setting and firing a timer allocates nothing once it has grown.
     std::vector<Timer> timers_;
+    std::vector<Timer> rehearsalTimers_;  // set during rehearseTouches, in the order set
     std::uint64_t nextTimerSequence_ = 0;
     std::int64_t now_ = 0;
     std::deque<LogLine> log_;
