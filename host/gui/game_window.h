@@ -40,6 +40,8 @@ public:
     // Called after each of the window's buttons is drawn, with the button's name (reload,
     // blue_touch, orange_touch), while it is Dear ImGui's last item.
     void onButtonDrawn(std::function<void(const std::string& name)> drawn) { buttonDrawn_ = std::move(drawn); }
+    // The velocity the touch buttons give the ball.
+    Vector touchVelocity() const { return {touchVelocity_[0], touchVelocity_[1], touchVelocity_[2]}; }
     // Shows a problem of the host's (a failed reload or save) with the log.
     void report(std::string problem);
 
