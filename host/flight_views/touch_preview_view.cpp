@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "flight_colours.h"
+#include "velocity_change.h"
 
 namespace host {
 namespace {
@@ -12,20 +13,6 @@ namespace {
 namespace colours = flight_colours;
 
 constexpr int kBins = 40;
-
-double length(const Vector& v) {
-    return std::sqrt(static_cast<double>(v.X) * v.X + static_cast<double>(v.Y) * v.Y + static_cast<double>(v.Z) * v.Z);
-}
-
-// The angle between two velocities, in degrees; 0 if either is still.
-double degreesBetween(const Vector& a, const Vector& b) {
-    const double lengths = length(a) * length(b);
-    if (lengths == 0.0) {
-        return 0.0;
-    }
-    const double dot = static_cast<double>(a.X) * b.X + static_cast<double>(a.Y) * b.Y + static_cast<double>(a.Z) * b.Z;
-    return std::acos(std::clamp(dot / lengths, -1.0, 1.0)) * 180.0 / 3.14159265358979323846;
-}
 
 bool isZero(const Vector& v) {
     return v.X == 0.0f && v.Y == 0.0f && v.Z == 0.0f;
@@ -80,12 +67,12 @@ struct Summary {
 
 Summary summarise(const TouchPreview& preview) {
     Summary summary;
-    const double before = length(preview.velocity);
+    const double before = speedOf(preview.velocity);
     for (const auto& ball : preview.after) {
         if (before > 0.0) {
-            summary.ratios.push_back(length(ball.velocity) / before);
+            summary.ratios.push_back(speedRatio(preview.velocity, ball.velocity));
         }
-        const double angle = degreesBetween(preview.velocity, ball.velocity);
+        const double angle = turnedDegrees(preview.velocity, ball.velocity);
         summary.largestAngle = std::max(summary.largestAngle, angle);
         summary.meanAngle += angle;
         if (!isZero(preview.magnusCoefficient) && isZero(ball.magnusCoefficient)) {
@@ -166,9 +153,9 @@ void drawTouchPreview(const TouchPreview& preview, ImVec2 size) {
     list.AddText({origin.x, origin.y + line}, colours::kText, text);
 
     // Both planes at one scale, reaching the fastest velocity there is.
-    double reach = length(preview.velocity);
+    double reach = speedOf(preview.velocity);
     for (const auto& ball : preview.after) {
-        reach = std::max(reach, length(ball.velocity));
+        reach = std::max(reach, speedOf(ball.velocity));
     }
     reach = std::max(reach, 1e-6);
     const float top = origin.y + 2.0f * line + 6.0f;
