@@ -107,7 +107,7 @@ TEST_F(CommandTable, HelpDescribesEveryCommandAndShowsOnesUsage) {
     }
     EXPECT_EQ(listed, names);
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
-    EXPECT_EQ(names.size(), 20u);
+    EXPECT_EQ(names.size(), 24u);
     out.str("");
     interpreter.execute("help panel");
     EXPECT_EQ(out.str(), "usage: panel png FILE\ndraw a picture\n");
