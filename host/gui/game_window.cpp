@@ -165,7 +165,7 @@ void GameWindow::drawLog() {
     const pluginsdk::World& world = session_.world();
     const std::deque<pluginsdk::LogLine> lines = world.recentLogLines();
     for (const pluginsdk::LogLine& line : lines) {
-        ImGui::Text("[%s] %s", line.pluginName.c_str(), line.text.c_str());
+        ImGui::TextWrapped("[%s] %s", line.pluginName.c_str(), line.text.c_str());
     }
     // Whole, wrapped at the log's width: a refused module's reason is often longer than a line.
     ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.4f, 0.4f, 1.0f));
