@@ -4,16 +4,19 @@
 // rendering only draws.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <string>
 
+#include "render_thread_pictures.h"
 #include "console/command_interpreter.h"
 #include "session/host_session.h"
 
 namespace host {
 
-// Adds the command to `interpreter`. `session` must outlive the interpreter.
-void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session);
+// Adds the command to `interpreter`, drawing with `pictures`. `session` must outlive the interpreter.
+void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session,
+                        std::shared_ptr<RenderThreadPictures> pictures);
 
 // Loads the module into `session`, writes the picture of its settings window to `file` and unloads
 // it. Returns the exit status: 0, or 1 with a message on `errors`.

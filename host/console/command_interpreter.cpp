@@ -17,6 +17,11 @@
 namespace host {
 namespace {
 
+using pluginsdk::detail::BallVector;
+
+// The longest `wait` while physics is on: each tick of it flies the ball, which takes time.
+constexpr float kLongestFlyingWait = 86'400.0f;
+
 Vector readVector(const ConsoleLine& line, std::size_t first) {
     return {readFloat(line[first], "X"), readFloat(line[first + 1], "Y"), readFloat(line[first + 2], "Z")};
 }
@@ -62,14 +67,25 @@ CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session)
     add("velocity", "velocity", "print the ball's velocity", {1}, HostThread::Game, &CommandInterpreter::velocity);
     add("magnus", "magnus [X Y Z]", "print the ball's Magnus coefficient, or set it", {1, 4}, HostThread::Game,
         &CommandInterpreter::magnus);
+    add("position", "position [X Y Z]", "print the ball's position, or set it (the ball flies while physics is on)",
+        {1, 4}, HostThread::Game, &CommandInterpreter::position);
+    add("spin", "spin [X Y Z]", "print the ball's spin in radians per second, or set it", {1, 4}, HostThread::Game,
+        &CommandInterpreter::spin);
+    add("physics", "physics on|off",
+        "fly the ball at each game tick, with the physics_* variables' gravity, drag, arena and bounce, or stop", {2},
+        HostThread::Game, &CommandInterpreter::physics);
+    add("ghost", "ghost [on|off]",
+        "keep a second ball that gets the host's touches but never the plug-in's changes, or drop it; alone, print it",
+        {1, 2}, HostThread::Game, &CommandInterpreter::ghost);
     add("remove", "remove NAME", "remove a console variable (to see what the plug-in does without it)", {2},
         HostThread::Game, &CommandInterpreter::remove);
     add("echo", "echo [TEXT]", "print TEXT", WordCounts::atLeast(1), HostThread::Console, &CommandInterpreter::echo);
     add("trace", "trace on|off", "print every SDK call the plug-in makes, with the values it sets, or stop", {2},
         HostThread::Game, &CommandInterpreter::trace);
     add("expect",
-        "expect velocity X Y Z | expect magnus X Y Z | expect log TEXT | expect NAME VALUE",
-        "fail unless the ball's vector or a variable is exactly that, or the plug-in logged TEXT since the last match",
+        "expect velocity|magnus|position|spin|ghost X Y Z | expect log TEXT | expect NAME VALUE",
+        "fail unless the ball's vector (the ghost's position) or a variable is exactly that, or the plug-in logged "
+        "TEXT since the last match",
         WordCounts::atLeast(3), HostThread::Game, &CommandInterpreter::expect);
 }
 
@@ -246,8 +262,7 @@ void CommandInterpreter::cvars(const ConsoleLine& /*line*/) {
 }
 
 void CommandInterpreter::ball(const ConsoleLine& line) {
-    const Vector velocity = readVector(line, 1);
-    session_.world().ensureBall().velocity = velocity;
+    session_.world().setBallVector(BallVector::Velocity, readVector(line, 1));
 }
 
 void CommandInterpreter::touch(const ConsoleLine& line) {
@@ -291,6 +306,11 @@ void CommandInterpreter::wait(const ConsoleLine& line) {
         throw HostError(quoted(line[1]) + " is not a time to wait (expected SECONDS, 0 or more)");
     }
     pluginsdk::World& world = session_.world();
+    if (seconds > kLongestFlyingWait && world.physics()) {
+        throw HostError(quoted(line[1]) + " is longer than a wait can be while physics is on: the ball flies tick by " +
+                        "tick, so one wait moves the clock at most " + pluginsdk::formatFloat(kLongestFlyingWait) +
+                        " s (a day)");
+    }
     if (!world.canAdvanceClock(static_cast<double>(seconds))) {
         throw HostError(quoted(line[1]) + " would take the game clock past its latest time, about 292,000 years (" +
                         "it is at " + pluginsdk::formatFloat(static_cast<float>(world.gameTime())) + " s)");
@@ -310,15 +330,59 @@ void CommandInterpreter::velocity(const ConsoleLine& /*line*/) {
 }
 
 void CommandInterpreter::magnus(const ConsoleLine& line) {
+    // The game gives a spinning ball a Magnus coefficient; setting one shows when the plug-in clears
+    // it.
+    printOrSet(line, BallVector::MagnusCoefficient);
+}
+
+void CommandInterpreter::position(const ConsoleLine& line) {
+    printOrSet(line, BallVector::Position);
+}
+
+void CommandInterpreter::spin(const ConsoleLine& line) {
+    printOrSet(line, BallVector::Spin);
+}
+
+void CommandInterpreter::printOrSet(const ConsoleLine& line, BallVector which) {
     if (line.size() == 4) {  // else 1
-        // The game gives a spinning ball a Magnus coefficient; setting one shows when the plug-in
-        // clears it.
-        const Vector coefficient = readVector(line, 1);
-        requireBall().magnusCoefficient = coefficient;
+        const Vector value = readVector(line, 1);
+        requireBall();
+        session_.world().setBallVector(which, value);
         return;
     }
-    const Vector coefficient = requireBall().magnusCoefficient;
-    session_.out() << "magnus " << pluginsdk::formatVector(coefficient) << '\n';
+    const Vector value = pluginsdk::detail::vectorOf(requireBall(), which);
+    session_.out() << line[0] << ' ' << pluginsdk::formatVector(value) << '\n';
+}
+
+void CommandInterpreter::physics(const ConsoleLine& line) {
+    session_.world().setPhysics(readSwitch(line));
+}
+
+void CommandInterpreter::ghost(const ConsoleLine& line) {
+    pluginsdk::World& world = session_.world();
+    if (line.size() == 2) {
+        world.setGhost(readSwitch(line));
+        return;
+    }
+    const pluginsdk::FlyingBall ghost = requireGhost();
+    session_.out() << "ghost position " << pluginsdk::formatVector(ghost.position) << " velocity "
+                   << pluginsdk::formatVector(ghost.velocity) << '\n';
+}
+
+bool CommandInterpreter::readSwitch(const ConsoleLine& line) const {
+    if (line[1] != "on" && line[1] != "off") {
+        throw usageError(line[0]);
+    }
+    return line[1] == "on";
+}
+
+pluginsdk::FlyingBall CommandInterpreter::requireGhost() {
+    const std::optional<pluginsdk::FlyingBall> ghost = session_.world().readGhost();
+    if (!ghost) {
+        throw HostError(session_.world().ghostOn() ? "there is no ghost: there is no ball (create one with 'ball VX VY VZ')"
+                                                   : "there is no ghost ('ghost on' makes one)");
+    }
+    return *ghost;
 }
 
 void CommandInterpreter::remove(const ConsoleLine& line) {
@@ -335,13 +399,20 @@ void CommandInterpreter::echo(const ConsoleLine& line) {
 
 void CommandInterpreter::expect(const ConsoleLine& line) {
     const std::string_view what = line[1];
-    if (what == "velocity" || what == "magnus") {
+    static const std::pair<std::string_view, BallVector> kVectors[] = {{"velocity", BallVector::Velocity},
+                                                                       {"magnus", BallVector::MagnusCoefficient},
+                                                                       {"position", BallVector::Position},
+                                                                       {"spin", BallVector::Spin},
+                                                                       {"ghost", BallVector::Position}};
+    const auto vector = std::find_if(std::begin(kVectors), std::end(kVectors),
+                                     [what](const auto& named) { return named.first == what; });
+    if (vector != std::end(kVectors)) {
         if (line.size() != 5) {
             throw HostError("usage: expect " + std::string(what) + " X Y Z");
         }
         const Vector wanted = readVector(line, 2);
-        const pluginsdk::detail::BallState& ball = requireBall();
-        const Vector found = what == "velocity" ? ball.velocity : ball.magnusCoefficient;
+        const Vector found = what == "ghost" ? requireGhost().position
+                                             : pluginsdk::detail::vectorOf(requireBall(), vector->second);
         if (!sameVector(wanted, found)) {
             throw HostError("expected " + std::string(what) + " " + pluginsdk::formatVector(wanted) + ", found " +
                             pluginsdk::formatVector(found));
@@ -416,13 +487,11 @@ void CommandInterpreter::variable(const ConsoleLine& line) {
 }
 
 void CommandInterpreter::trace(const ConsoleLine& line) {
-    if (line[1] == "on") {
+    if (readSwitch(line)) {
         std::ostream& out = session_.out();
         session_.world().setTraceListener([&out](const std::string& call) { out << "[trace] " << call << '\n'; });
-    } else if (line[1] == "off") {
-        session_.world().setTraceListener(nullptr);
     } else {
-        throw usageError(line[0]);
+        session_.world().setTraceListener(nullptr);
     }
 }
 

@@ -107,6 +107,10 @@ private:
     void destroy(const ConsoleLine& line);
     void velocity(const ConsoleLine& line);
     void magnus(const ConsoleLine& line);
+    void position(const ConsoleLine& line);
+    void spin(const ConsoleLine& line);
+    void physics(const ConsoleLine& line);
+    void ghost(const ConsoleLine& line);
     void remove(const ConsoleLine& line);
     void echo(const ConsoleLine& line);
     void expect(const ConsoleLine& line);
@@ -115,6 +119,11 @@ private:
 
     void expectLog(std::string_view text);
     pluginsdk::detail::BallState& requireBall();
+    pluginsdk::FlyingBall requireGhost();
+    // `NAME` prints the ball's vector, `NAME X Y Z` sets it (on the ghost too).
+    void printOrSet(const ConsoleLine& line, pluginsdk::detail::BallVector which);
+    // The second word: true for "on", false for "off"; refuses anything else with the usage.
+    bool readSwitch(const ConsoleLine& line) const;
     // The one line a person at a terminal sees after a touch: the ball's velocity now, and whether
     // the plug-in scheduled a response (`timersBefore` were pending before the touch).
     void confirmTouch(std::uint8_t team, std::size_t timersBefore);

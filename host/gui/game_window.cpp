@@ -8,22 +8,33 @@
 
 #include <imgui.h>
 
+#include "flight_views/velocity_change.h"
+
 namespace host {
 namespace {
 
 // Ten seconds of history at thirty samples a second.
 constexpr double kSampleStep = 1.0 / 30.0;
-constexpr std::size_t kShownTouches = 6;
-
-float speedOf(const Vector& velocity) {
-    return std::sqrt(velocity.X * velocity.X + velocity.Y * velocity.Y + velocity.Z * velocity.Z);
-}
+constexpr std::size_t kShownTouches = 8;  // touches and firings
 
 std::string describe(const Vector& velocity) {
     char text[96];
     std::snprintf(text, sizeof text, "(%.1f, %.1f, %.1f)", static_cast<double>(velocity.X),
                   static_cast<double>(velocity.Y), static_cast<double>(velocity.Z));
     return text;
+}
+
+// The Magnus coefficient across a firing: what a switched-off team's touch does is clear it.
+const char* spinAfter(const pluginsdk::FlightEvent& event) {
+    if (event.spinCleared()) {
+        return "cleared";
+    }
+    const Vector& before = event.magnusBefore;
+    return before.X == 0.0f && before.Y == 0.0f && before.Z == 0.0f ? "none to clear" : "kept";
+}
+
+const char* teamName(std::uint8_t team) {
+    return team == 0 ? "blue  " : team == 1 ? "orange" : "other ";
 }
 
 }  // namespace
@@ -37,9 +48,13 @@ void GameWindow::advance(double seconds) {
     }
     collectFailures();
     const auto ball = world.readBall();
-    const float speed = ball ? speedOf(ball->velocity) : 0.0f;
-    if (!touches_.empty() && ball) {
-        touches_.back().after = ball->velocity;
+    const auto speed = static_cast<float>(ball ? speedOf(ball->velocity) : 0.0);
+    for (pluginsdk::FlightEvent& event : world.flightEventsAfter(lastEvent_)) {
+        lastEvent_ = event.sequence;
+        events_.push_back(event);
+        if (events_.size() > kShownTouches) {
+            events_.pop_front();
+        }
     }
     untilNextSample_ -= seconds;
     while (untilNextSample_ <= 0.0) {
@@ -77,10 +92,6 @@ void GameWindow::touch(int team) {
         touch();
     }
     collectFailures();
-    touches_.push_back({team, given, given});
-    if (touches_.size() > kShownTouches) {
-        touches_.pop_front();
-    }
 }
 
 void GameWindow::draw() {
@@ -124,7 +135,7 @@ void GameWindow::drawn(const std::string& name) {
 void GameWindow::drawSpeedPlot() {
     const auto ball = session_.world().readBall();
     char overlay[64];
-    std::snprintf(overlay, sizeof overlay, "speed %.1f", ball ? static_cast<double>(speedOf(ball->velocity)) : 0.0);
+    std::snprintf(overlay, sizeof overlay, "speed %.1f", ball ? speedOf(ball->velocity) : 0.0);
     ImGui::Text("Ball speed, last %.0f s", static_cast<double>(speeds_.size()) * kSampleStep);
     ImGui::PlotLines("##speed", speeds_.data(), static_cast<int>(speeds_.size()), static_cast<int>(nextSpeed_),
                      overlay, 0.0f, FLT_MAX, ImVec2(ImGui::GetContentRegionAvail().x, 140.0f));
@@ -132,10 +143,18 @@ void GameWindow::drawSpeedPlot() {
 
 void GameWindow::drawTouches() {
     ImGui::Separator();
-    ImGui::TextUnformatted("Touches: the velocity the car gave -> the ball's velocity now");
-    for (const Touch& touch : touches_) {
-        const char* team = touch.team == 0 ? "blue  " : "orange";
-        ImGui::Text("%s %s -> %s", team, describe(touch.given).c_str(), describe(touch.after).c_str());
+    ImGui::TextUnformatted("Touches, and what the plug-in did to the ball 0.01 s later");
+    for (const pluginsdk::FlightEvent& event : events_) {
+        const double seconds = static_cast<double>(event.time) / pluginsdk::World::kTicksPerSecond;
+        if (event.kind == pluginsdk::FlightEventKind::Touch) {
+            ImGui::Text("%8.2f s  %s touch, gives %s", seconds, teamName(event.team),
+                        describe(event.velocityAfter).c_str());
+        } else {
+            ImGui::Text("%8.2f s  plug-in: speed x%.3f, turned %.1f deg, spin %s", seconds,
+                        speedRatio(event.velocityBefore, event.velocityAfter),
+                        turnedDegrees(event.velocityBefore, event.velocityAfter),
+                        spinAfter(event));
+        }
     }
 }
 
@@ -146,7 +165,7 @@ void GameWindow::drawLog() {
     const pluginsdk::World& world = session_.world();
     const std::deque<pluginsdk::LogLine> lines = world.recentLogLines();
     for (const pluginsdk::LogLine& line : lines) {
-        ImGui::Text("[%s] %s", line.pluginName.c_str(), line.text.c_str());
+        ImGui::TextWrapped("[%s] %s", line.pluginName.c_str(), line.text.c_str());
     }
     // Whole, wrapped at the log's width: a refused module's reason is often longer than a line.
     ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.4f, 0.4f, 1.0f));

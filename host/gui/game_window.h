@@ -1,6 +1,7 @@
 // The live window's game controls: the module's state and a button to reload it, buttons that make a blue or an orange car touch the ball, the
-// ball's speed over time as a plot, the last touches and the plug-in's log (with any plug-in
-// callback that threw).
+// ball's speed over time as a plot, the last touches and what each firing of the plug-in did (speed
+// after / before, the angle turned, whether the spin was cleared) and the plug-in's log (with any
+// plug-in callback that threw).
 //
 // The game clock follows real time: the host advances it by each frame's duration, so a touch's
 // delayed response fires 10 ms later, in the next frame or so. The plug-in reads its settings
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "bakkesmod/wrappers/vector.h"
+#include "pluginsdk/flight_record.h"
 #include "session/host_session.h"
 
 namespace host {
@@ -40,16 +42,12 @@ public:
     // Called after each of the window's buttons is drawn, with the button's name (reload,
     // blue_touch, orange_touch), while it is Dear ImGui's last item.
     void onButtonDrawn(std::function<void(const std::string& name)> drawn) { buttonDrawn_ = std::move(drawn); }
+    // The velocity the touch buttons give the ball.
+    Vector touchVelocity() const { return {touchVelocity_[0], touchVelocity_[1], touchVelocity_[2]}; }
     // Shows a problem of the host's (a failed reload or save) with the log.
     void report(std::string problem);
 
 private:
-    struct Touch {
-        int team;
-        Vector given;  // the velocity the car gave the ball
-        Vector after;  // the ball's velocity now, or when the next touch came
-    };
-
     void touch(int team);
     void drawn(const std::string& name);
     // Plug-in callbacks that threw are shown with the log.
@@ -60,7 +58,9 @@ private:
 
     HostSession& session_;
     float touchVelocity_[3] = {1000.0f, -500.0f, 200.0f};
-    std::deque<Touch> touches_;
+    // The last touches and firings of the plug-in, from the world's record of the flight.
+    std::deque<pluginsdk::FlightEvent> events_;
+    std::uint64_t lastEvent_ = 0;
     // The ball's speed, sampled at a fixed step of game time, as a ring buffer.
     std::array<float, 300> speeds_{};
     std::size_t nextSpeed_ = 0;

@@ -14,6 +14,7 @@
 #include <backends/imgui_impl_glfw.h>
 #include <backends/imgui_impl_opengl3.h>
 
+#include "arena_window.h"
 #include "config/settings_autosave.h"
 #include "game_window.h"
 #include "session/module_watcher.h"
@@ -116,7 +117,7 @@ public:
     LiveWindow(GLFWwindow* window, HostSession& session, ImGuiContext* context, const GuiOptions& options,
                std::ostream& errors)
         : window_(window), session_(session), context_(context), errors_(errors), backends_(window), game_(session),
-          gameClock_(session) {
+          arena_(session), gameClock_(session) {
         openSettingsWindow();
         game_.onReload([this] { reloadRequested_ = true; });
         if (options.watch) {
@@ -202,6 +203,7 @@ private:
             }
         }
         game_.draw();
+        arena_.draw(game_.touchVelocity());
         if (layout_) {
             if (const auto problem = layout_->endFrame()) {
                 report("cannot write the layout: " + *problem);
@@ -281,6 +283,7 @@ private:
     std::ostream& errors_;
     ImGuiBackends backends_;
     GameWindow game_;
+    ArenaWindow arena_;
     // Declared after the game window: the game thread's tick stops before the window goes.
     const GameThreadClock gameClock_;
     std::optional<SettingsWindow> settings_;

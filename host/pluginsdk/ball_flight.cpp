@@ -1,19 +1,23 @@
 #include "ball_flight.h"
 
+#include <algorithm>
+
 namespace pluginsdk {
 namespace {
 
-// One axis of the arena: the ball's centre stays between `low` and `high`.
+// One axis of the arena: the ball's centre stays between `low` and `high`. A mirrored travel longer
+// than the arena (a ball set far outside it, or faster than the arena is wide in one tick) stops at
+// the opposite face, so that no position, however wild, is thrown further out by each bounce.
 void bounce(float& position, float& velocity, float low, float high, float restitution) {
     if (position < low) {
         const float past = low - position;
-        position = low + past * restitution;
+        position = std::min(low + past * restitution, high);
         if (velocity < 0.0f) {
             velocity = -velocity * restitution;
         }
     } else if (position > high) {
         const float past = position - high;
-        position = high - past * restitution;
+        position = std::max(high - past * restitution, low);
         if (velocity > 0.0f) {
             velocity = -velocity * restitution;
         }

@@ -196,9 +196,18 @@ std::optional<detail::BallState> World::readBall() const {
 
 detail::BallState& World::ensureBall() {
     const std::lock_guard lock(mutex_);
+    return ensureBallLocked();
+}
+
+detail::BallState& World::ensureBallLocked() {
     if (!ball_) {
         ball_ = std::make_shared<detail::BallState>();
         ball_->world = weak_from_this();
+        // A new ball rests on the centre spot, as at a kick-off.
+        ball_->position.Z = flightSettingsLocked().ballRadius;
+        if (ghostOn_) {
+            ghost_ = FlyingBall{ball_->position, ball_->velocity, ball_->spin, ball_->magnusCoefficient};
+        }
     }
     return *ball_;
 }
@@ -207,6 +216,7 @@ void World::destroyBall() {
     std::shared_ptr<detail::BallState> destroyed;
     const std::lock_guard lock(mutex_);
     destroyed = std::move(ball_);
+    ghost_.reset();
 }
 
 void World::touchBall(std::uint8_t team, std::optional<Vector> velocity) {
@@ -216,9 +226,17 @@ void World::touchBall(std::uint8_t team, std::optional<Vector> velocity) {
     }
     {
         const auto state = detail::lockHandleState();
+        const Vector velocityBefore = ball_->velocity;
         ball_->hitTeam = team;
         if (velocity) {
             ball_->velocity = *velocity;
+            if (ghost_) {
+                ghost_->velocity = *velocity;
+            }
+        }
+        if (physics_) {
+            flight_.addEvent({0, now_, FlightEventKind::Touch, team, ball_->position, velocityBefore, ball_->velocity,
+                              ball_->magnusCoefficient, ball_->magnusCoefficient});
         }
     }
     const BallWrapper caller(ball_);
@@ -340,8 +358,10 @@ void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback,
         refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
         return;
     }
+    // A rehearsal's timers wait in a queue of their own, out of the game clock's sight.
+    const bool rehearsal = rehearsingHere();
     // A timer that never falls due waits past the latest tick the clock can reach.
-    Timer& timer = timers_.emplace_back();
+    Timer& timer = rehearsal ? rehearsalTimers_.emplace_back() : timers_.emplace_back();
     timer.due = delay && *delay <= kLatestTick - now_ ? now_ + *delay : INT64_MAX;
     if (setByAFiring && delay == 0) {
         timer.due = nextGameTickAfter(now_);
@@ -351,7 +371,9 @@ void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback,
     timer.pluginName = std::move(name);
     timer.game = game;
     timer.callback = std::move(callback);
-    std::push_heap(timers_.begin(), timers_.end(), firesAfter);
+    if (!rehearsal) {
+        std::push_heap(timers_.begin(), timers_.end(), firesAfter);
+    }
 }
 
 std::int64_t World::nextGameTickAfter(std::int64_t time) {
@@ -385,23 +407,46 @@ void World::advanceClock(double seconds) {
                                 std::to_string(static_cast<double>(now_) / kTicksPerSecond) + " s");
     }
     const std::int64_t target = now_ + *ticks;
-    while (!timers_.empty() && timers_.front().due <= target) {
+    // Ticks and timers in the order of their times; a tick goes before a timer due at its time.
+    for (;;) {
+        const std::int64_t timerDue = timers_.empty() ? INT64_MAX : timers_.front().due;
+        if (physics_ && ball_) {
+            const std::int64_t tick = nextGameTickAfter(now_);
+            if (tick <= target && tick <= timerDue) {
+                now_ = tick;
+                flyOneTickLocked();
+                continue;
+            }
+        }
+        if (timerDue > target) {
+            break;
+        }
         std::pop_heap(timers_.begin(), timers_.end(), firesAfter);
         Timer timer = std::move(timers_.back());
         timers_.pop_back();
         now_ = std::max(now_, timer.due);
-        // Running from here until the callback is destroyed below (see runPostHooks).
-        ++runningCallbacks_[timer.plugin];
-        lock.unlock();
-        const PluginCall call{this, timer.plugin, timer.pluginName->c_str(), kTimerEntry};
-        if (const auto threw = callPlugin(call, [&timer] { timer.callback(timer.game); })) {
-            reportFailure(*timer.pluginName, "timer " + *threw);
+        const std::optional<BallBeforeFiring> before = ballBeforeFiringLocked();
+        fireTimerLocked(lock, timer, true);
+        if (before) {
+            recordFiringLocked(*before);
         }
-        destroyCallback(PluginCall{this, timer.plugin, timer.pluginName->c_str(), kTimerDestructor}, timer.callback);
-        lock.lock();
-        finishCallbackLocked(timer.plugin);
     }
     now_ = std::max(now_, target);
+}
+
+void World::fireTimerLocked(std::unique_lock<std::mutex>& lock, Timer& timer, bool call) {
+    // Running from here until the callback is destroyed (see runPostHooks).
+    ++runningCallbacks_[timer.plugin];
+    lock.unlock();
+    if (call) {
+        const PluginCall firing{this, timer.plugin, timer.pluginName->c_str(), kTimerEntry};
+        if (const auto threw = callPlugin(firing, [&timer] { timer.callback(timer.game); })) {
+            reportFailure(*timer.pluginName, "timer " + *threw);
+        }
+    }
+    destroyCallback(PluginCall{this, timer.plugin, timer.pluginName->c_str(), kTimerDestructor}, timer.callback);
+    lock.lock();
+    finishCallbackLocked(timer.plugin);
 }
 
 double World::gameTime() const {
@@ -437,6 +482,9 @@ std::optional<std::int64_t> World::runtimeClock() const {
 // --- The console log --------------------------------------------------------------------------
 
 void World::log(const detail::PluginScope& plugin, std::string text) {
+    if (rehearsingHere()) {
+        return;  // a rehearsal leaves the log as it was
+    }
     const std::lock_guard listening(listenerMutex_);
     LogLine line{plugin.name, std::move(text)};
     {
@@ -486,6 +534,9 @@ void World::setTraceListener(std::function<void(const std::string&)> listener) {
 }
 
 void World::trace(const std::string& call) {
+    if (rehearsingHere()) {
+        return;
+    }
     const std::lock_guard listening(listenerMutex_);
     if (traceListener_) {
         traceListener_(call);

@@ -29,6 +29,8 @@
 #include <vector>
 
 #include "bakkesmod/sdk_export.h"
+#include "ball_flight.h"
+#include "flight_record.h"
 #include "world_types.h"
 
 // The handles the world passes to plug-in callbacks. The world only names them here: the handles
@@ -95,9 +97,50 @@ public:
     detail::BallState& ensureBall();
     // Destroys the ball; handles to it test false from now on.
     void destroyBall();
-    // A car of `team` touches the ball: sets the hit team, then the velocity if one is given, then
-    // runs the touch event's post hooks with the ball. The ball must exist.
+    // A car of `team` touches the ball: sets the hit team, then the velocity if one is given (on the
+    // ghost too), then runs the touch event's post hooks with the ball. The ball must exist.
     void touchBall(std::uint8_t team, std::optional<Vector> velocity);
+
+    // --- The ball's flight --------------------------------------------------------------------
+    // Physics is off by default, and then nothing moves the ball but touches and plug-ins. While it
+    // is on, each game tick (120 a second) flies the ball, and the ghost, by one step of
+    // ball_flight.h, with the settings of the host's console variables physics_* (registered the
+    // first time it is switched on, never saved to the settings file), and the world records the
+    // flight (flight_record.h). Switching it on starts a new record; switching it off keeps it.
+    static constexpr char kPhysicsVariablePrefix[] = "physics_";
+    void setPhysics(bool on);
+    bool physics() const;
+    // The ghost: while it is on, a second ball that starts as a copy of the ball and then receives
+    // what the host does to the ball (setBallVector, and the touches' velocities) but never what a
+    // plug-in does, and is never handed to one: the flight the ball would have had without the
+    // plug-ins. It exists while it is on and there is a ball.
+    void setGhost(bool on);
+    bool ghostOn() const;
+    std::optional<FlyingBall> readGhost() const;
+    // The host sets one of the ball's vectors, on the ball (created if there is none) and on the
+    // ghost alike.
+    void setBallVector(detail::BallVector which, const Vector& value);
+    // The physics_* settings as they are now (the defaults before physics was first switched on).
+    FlightSettings flightSettings() const;
+    // A copy of the record from game time `since` (microseconds) on.
+    FlightRecord flightRecord(std::int64_t since) const;
+    // The recorded events numbered after `sequence` (0: all kept).
+    std::vector<FlightEvent> flightEventsAfter(std::uint64_t sequence) const;
+
+    // --- Rehearsal ----------------------------------------------------------------------------
+    // What the plug-ins do to `count` touches by `team` of a ball with `velocity` and
+    // `magnusCoefficient`: each touch on a ball of its own, its post hooks run and the timers they
+    // set fired at once (and those the firings set, for a few rounds; any left are dropped unfired).
+    // It runs on a thread of its own and out of the session's sight: the ball, the game clock and
+    // its timers, the log, the trace and the flight stay as they were, and what a plug-in keeps per
+    // thread (such as its random generator's state) is that fresh thread's, not the game's. Returns
+    // each ball as the plug-ins left it. Another thread may drive the world meanwhile.
+    struct RehearsedBall {
+        Vector velocity;
+        Vector magnusCoefficient;
+    };
+    std::vector<RehearsedBall> rehearseTouches(std::uint8_t team, const Vector& velocity,
+                                               const Vector& magnusCoefficient, std::size_t count);
 
     // --- Events -------------------------------------------------------------------------------
     void addPostHook(PluginId plugin, std::string eventName, BallHook callback);
@@ -184,6 +227,23 @@ private:
     // A callback of `plugin` has returned and whatever of it was to be destroyed is destroyed;
     // with mutex_ held.
     void finishCallbackLocked(PluginId plugin);
+    detail::BallState& ensureBallLocked();
+    // The flight's share of the world (world_flight.cpp), with mutex_ held.
+    FlightSettings flightSettingsLocked() const;
+    void flyOneTickLocked();
+    // A timer of a plug-in fires while physics is on: what it did to the ball is recorded.
+    struct BallBeforeFiring {
+        std::shared_ptr<detail::BallState> ball;
+        detail::BallState state;
+    };
+    std::optional<BallBeforeFiring> ballBeforeFiringLocked() const;
+    void recordFiringLocked(const BallBeforeFiring& before);
+    // Calls `timer`'s callback (unless `call` is false) and destroys it, with `lock` released
+    // meanwhile; returns with it held.
+    struct Timer;
+    void fireTimerLocked(std::unique_lock<std::mutex>& lock, Timer& timer, bool call);
+    // Whether the calling thread is this world's rehearsal (world_rehearsal.cpp).
+    bool rehearsingHere() const;
     // runPostHooks, entered with `lock` holding mutex_; returns with it held.
     void runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_view eventName,
                             const BallWrapper& caller);
@@ -238,6 +298,7 @@ private:
     // A binary heap under firesAfter, its first element the next to fire. Its storage is kept as
     // timers come and go, so setting and firing a timer allocates nothing once it has grown.
     std::vector<Timer> timers_;
+    std::vector<Timer> rehearsalTimers_;  // set during rehearseTouches, in the order set
     std::uint64_t nextTimerSequence_ = 0;
     std::int64_t now_ = 0;
     std::deque<LogLine> log_;
@@ -247,6 +308,12 @@ private:
     std::function<void(const std::string&)> traceListener_;  // under listenerMutex_
     std::atomic<bool> tracing_{false};                         // whether traceListener_ is set
     std::optional<std::int64_t> runtimeClock_;
+    bool physics_ = false;
+    // The physics_* variables, in the order of FlightSettings' fields, once physics was switched on.
+    std::vector<std::shared_ptr<detail::ConsoleVariable>> physicsVariables_;
+    bool ghostOn_ = false;
+    std::optional<FlyingBall> ghost_;  // with ghostOn_ and a ball
+    FlightRecorder flight_;
     std::function<void(detail::ConsoleVariable&)> registrationListener_;
 };
 

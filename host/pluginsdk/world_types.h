@@ -1,8 +1,8 @@
 // The state behind the SDK's handles. Host code includes this; plug-ins never see it.
 //
 // Threads: the fields of BallState and ConsoleVariable that change (velocity, Magnus coefficient,
-// hit team; value, number, writes) are read and written under detail::lockHandleState() by every
-// handle and world operation. Host code that touches them directly does so on its own thread
+// position, spin, hit team; value, number, writes) are read and written under
+// detail::lockHandleState() by every handle and world operation. Host code that touches them directly does so on its own thread
 // while no plug-in code runs elsewhere, or copies them with World::readBall.
 #pragma once
 
@@ -23,11 +23,34 @@ namespace pluginsdk::detail {
 struct BallState {
     Vector velocity;
     Vector magnusCoefficient;
+    // Where the ball is and how it spins (radians per second about each axis): they change only
+    // while the world's physics is on (World::setPhysics), which flies the ball by them.
+    Vector position;
+    Vector spin;
     std::uint8_t hitTeam = 0;
     // The world the ball is in, set when it is made, so that its handles can trace what a plug-in
     // sets on it. Weak: the world owns the ball.
     std::weak_ptr<World> world;
 };
+
+// The ball's vectors, for code that handles them alike.
+enum class BallVector { Velocity, Position, Spin, MagnusCoefficient };
+
+// `ball`'s vector `which`: of a BallState, or of anything with the same four members.
+template <typename Ball>
+auto& vectorOf(Ball& ball, BallVector which) {
+    switch (which) {
+    case BallVector::Velocity:
+        return ball.velocity;
+    case BallVector::Position:
+        return ball.position;
+    case BallVector::Spin:
+        return ball.spin;
+    case BallVector::MagnusCoefficient:
+        break;
+    }
+    return ball.magnusCoefficient;
+}
 
 struct ConsoleVariable {
     std::string name;

@@ -22,4 +22,9 @@ void SessionPictures::writeSettingsWindow(LoadedPlugin& /*plugin*/, const std::s
     throw HostError(kNoPictures);
 }
 
+void SessionPictures::writeWindow(int /*width*/, int /*height*/, const std::function<void()>& /*drawContent*/,
+                                  const std::string& /*path*/) {
+    throw HostError(kNoPictures);
+}
+
 }  // namespace host

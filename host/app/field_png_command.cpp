@@ -1,0 +1,59 @@
+#include "field_png_command.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "console/console_numbers.h"
+#include "flight_views/field_view.h"
+#include "host_error.h"
+#include "pluginsdk/world.h"
+#include "printable_text.h"
+
+namespace host {
+namespace {
+
+// The record from `seconds` before the game clock's time; all of it without `seconds`.
+pluginsdk::FlightRecord recordOf(const pluginsdk::World& world, const ConsoleLine& line) {
+    if (line.size() < 4) {
+        return world.flightRecord(std::numeric_limits<std::int64_t>::min());
+    }
+    const float seconds = readFloat(line[3], "SECONDS");
+    if (!(seconds >= 0.0f) || std::isinf(seconds)) {
+        throw HostError(quoted(line[3]) + " is not a length of game time (expected SECONDS, 0 or more)");
+    }
+    // In double: a span longer than the clock's range (1e30 s) is simply all of it.
+    const double since = world.gameTime() - static_cast<double>(seconds);
+    if (since <= 0.0) {
+        return world.flightRecord(std::numeric_limits<std::int64_t>::min());
+    }
+    return world.flightRecord(std::llround(since * static_cast<double>(pluginsdk::World::kTicksPerSecond)));
+}
+
+}  // namespace
+
+void addFieldPngCommand(CommandInterpreter& interpreter, HostSession& session,
+                        std::shared_ptr<RenderThreadPictures> pictures) {
+    interpreter.addCommand(
+        "field", "field png FILE [SECONDS]",
+        "draw the arena from above and from the side with the ball's path over the last SECONDS (default: since "
+        "physics was switched on), its ghost's, the touches and the plug-in's firings, to a PNG file",
+        WordCounts::atLeast(1),
+        [&interpreter, &session, pictures = std::move(pictures)](const ConsoleLine& line) {
+            SessionPictures::require();
+            if (line.size() < 3 || line.size() > 4 || line[1] != "png") {
+                throw interpreter.usageError("field");
+            }
+            const pluginsdk::World& world = session.world();
+            const pluginsdk::FlightRecord record = recordOf(world, line);
+            if (!world.physics() && record.samples.empty()) {
+                throw HostError("the ball has not flown: physics is off ('physics on' flies it)");
+            }
+            pictures->get().writeWindow(static_cast<int>(kFieldViewWidth), static_cast<int>(kFieldViewHeight),
+                                        [&record] { drawFieldView(record, ImVec2(kFieldViewWidth, kFieldViewHeight)); },
+                                        std::string(line[2]));
+        },
+        HostThread::Render);
+}
+
+}  // namespace host

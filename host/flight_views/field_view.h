@@ -1,0 +1,23 @@
+// The arena with the ball's flight in it, drawn with Dear ImGui into the current window: from above
+// (the arena's length across, its width up) and from the side (length across, height up), one
+// scale for both. The ball's path is a bright line, the ghost's a faint one beside it; each touch is
+// a dot in its team's colour, each firing of a plug-in a ring, and a firing that cleared the Magnus
+// coefficient a cross. The console's `field png` and the live window draw the same views.
+//
+// Threads: the thread that builds the Dear ImGui frame.
+#pragma once
+
+#include <imgui.h>
+
+#include "pluginsdk/flight_record.h"
+
+namespace host {
+
+// A size that shows both views of the default arena, with the legend, at a readable scale.
+inline constexpr float kFieldViewWidth = 1000.0f;
+inline constexpr float kFieldViewHeight = 1060.0f;
+
+// Draws `record` in a box of `size` at the window's cursor, and moves the cursor past it.
+void drawFieldView(const pluginsdk::FlightRecord& record, ImVec2 size);
+
+}  // namespace host
