@@ -238,8 +238,19 @@ void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
             ::pause();
         }
     }
-    writeText("quorvel-host: a plug-in call did not return within the plug-in timeout (--plugin-timeout), "
-              "and its thread could not tell where it is\n");
+    // What the watch knows without the thread: the call it is in. (Under ThreadSanitizer a thread
+    // that never calls into the runtime never takes a signal.)
+    const pluginsdk::PluginCall* call = pluginsdk::innermostCallOf(thread);
+    char plugin[128];
+    char entryPoint[64];
+    copyPrintable(plugin, sizeof plugin, call != nullptr ? call->pluginName : "a plug-in");
+    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "call");
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "quorvel-host: the plug-in %s did not return from its %s within %g s (--plugin-timeout); its thread "
+                  "could not tell where it is\nquorvel-host: exits with status %d (a plug-in hung)\n",
+                  plugin, entryPoint, pluginTimeoutSeconds, kPluginHungStatus);
+    writeText(line);
     ::_exit(kPluginHungStatus);
 }
 
