@@ -21,6 +21,8 @@ namespace {
 struct ThreadCalls {
     std::uint64_t thread = 0;
     std::atomic<std::uint64_t> outermostCall{0};  // 0 while no plug-in call runs
+    // Released by the owning thread once the call it points to is filled in, so the watch reads
+    // the call whole.
     std::atomic<const PluginCall*> innermostCall{nullptr};
     std::uint64_t callsMade = 0;
     int depth = 0;
@@ -92,7 +94,7 @@ PluginCallScope::PluginCallScope(const PluginCall& call) : call_(call) {
     if (calls == nullptr) [[unlikely]] {
         calls = &registerThread();
     }
-    calls->innermostCall.store(&call_, std::memory_order_relaxed);
+    calls->innermostCall.store(&call_, std::memory_order_release);
     if (calls->depth++ == 0) {
         calls->outermostCall.store(++calls->callsMade, std::memory_order_relaxed);
     }
@@ -108,7 +110,7 @@ void observePluginCalls(PluginCallObserver callObserver) {
 PluginCallScope::~PluginCallScope() {
     innermostCall = call_.outer;
     ThreadCalls* calls = threadCalls;
-    calls->innermostCall.store(call_.outer, std::memory_order_relaxed);
+    calls->innermostCall.store(call_.outer, std::memory_order_release);
     if (--calls->depth == 0) {
         calls->outermostCall.store(0, std::memory_order_relaxed);
     }
@@ -129,7 +131,7 @@ const PluginCall* innermostCallOf(std::uint64_t thread) {
     const std::lock_guard lock(everyThreadMutex);
     for (const ThreadCalls* calls = everyThread; calls != nullptr; calls = calls->next) {
         if (calls->thread == thread) {
-            return calls->innermostCall.load(std::memory_order_relaxed);
+            return calls->innermostCall.load(std::memory_order_acquire);
         }
     }
     return nullptr;
