@@ -4,7 +4,8 @@
 #   cmake -DPACKAGE_DIR=... -DNAME=Quorvel-VERSION-win64 -DUNPACKED=folder -DOBJDUMP=...
 #         -P check_windows_package.cmake
 #
-# The zip is at most 4 MB and unpacks to at most 8 MB; it holds the binaries, the runtime DLLs,
+# The zip is at most 4 MB and unpacks to at most 10 MB (the host with its validator and flight
+# pictures unpacks to about 8.1 MB); it holds the binaries, the runtime DLLs,
 # the scenarios and the players' guide; no binary keeps debug information or a link time; the
 # guide is plain ASCII text in Windows lines (as Notepad shows it), names the panel's four settings,
 # says that the zip does not load into the game and what a build for the game needs; SHA256SUMS
@@ -12,7 +13,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(zipLimit 4000000)
-set(unpackedLimit 8000000)
+set(unpackedLimit 10000000)
 set(failures "")
 macro(fail text)
   list(APPEND failures "${text}")
