@@ -9,7 +9,6 @@
 namespace host {
 namespace {
 
-constexpr std::size_t kPreviewTouches = 2'000;
 // Without a ball: a firm touch.
 constexpr Vector kFirmTouch{1000.0f, -500.0f, 200.0f};
 

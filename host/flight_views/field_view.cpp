@@ -92,64 +92,68 @@ void drawView(ImDrawList& list, const View& view, ImVec2 size, const FlightRecor
     }
 }
 
-// The legend's entries, left to right, each a mark and its name.
-void drawLegend(ImDrawList& list, ImVec2 at) {
-    const float mid = at.y + ImGui::GetTextLineHeight() / 2.0f;
+// The legend's entries, left to right, each a mark and its name, on as many lines as `width` needs.
+// Returns the height it took.
+float drawLegend(ImDrawList& list, ImVec2 at, float width) {
+    const float line = ImGui::GetTextLineHeightWithSpacing();
     float x = at.x;
-    const auto label = [&](const char* text) {
-        list.AddText({x, at.y}, colours::kText, text);
-        x += ImGui::CalcTextSize(text).x + 18.0f;
+    float y = at.y;
+    // An entry's mark is drawn in a box `markWidth` wide, centred on the text's middle.
+    const auto entry = [&](float markWidth, const char* text, const auto& mark) {
+        const float entryWidth = markWidth + ImGui::CalcTextSize(text).x + 18.0f;
+        if (x > at.x && x + entryWidth > at.x + width) {
+            x = at.x;
+            y += line;
+        }
+        mark(x, y + ImGui::GetTextLineHeight() / 2.0f);
+        list.AddText({x + markWidth, y}, colours::kText, text);
+        x += entryWidth;
     };
-    list.AddLine({x, mid}, {x + 24.0f, mid}, colours::kBall, 1.5f);
-    x += 30.0f;
-    label("ball");
-    list.AddLine({x, mid}, {x + 24.0f, mid}, colours::kGhost, 2.0f);
-    x += 30.0f;
-    label("ghost (no plug-in)");
-    list.AddCircleFilled({x + 5.0f, mid}, 5.0f, colours::kBlue);
-    x += 14.0f;
-    label("blue touch");
-    list.AddCircleFilled({x + 5.0f, mid}, 5.0f, colours::kOrange);
-    x += 14.0f;
-    label("orange touch");
-    list.AddCircle({x + 8.0f, mid}, 8.0f, colours::kFiring, 0, 1.5f);
-    x += 22.0f;
-    label("plug-in fired");
-    drawCross(list, {x + 6.0f, mid}, 6.0f, colours::kSpinCleared);
-    x += 18.0f;
-    label("spin cleared");
+    entry(30.0f, "ball", [&](float left, float mid) { list.AddLine({left, mid}, {left + 24.0f, mid}, colours::kBall, 1.5f); });
+    entry(30.0f, "ghost (no plug-in)",
+          [&](float left, float mid) { list.AddLine({left, mid}, {left + 24.0f, mid}, colours::kGhost, 2.0f); });
+    entry(14.0f, "blue touch", [&](float left, float mid) { list.AddCircleFilled({left + 5.0f, mid}, 5.0f, colours::kBlue); });
+    entry(14.0f, "orange touch",
+          [&](float left, float mid) { list.AddCircleFilled({left + 5.0f, mid}, 5.0f, colours::kOrange); });
+    entry(22.0f, "plug-in fired",
+          [&](float left, float mid) { list.AddCircle({left + 8.0f, mid}, 8.0f, colours::kFiring, 0, 1.5f); });
+    entry(18.0f, "spin cleared",
+          [&](float left, float mid) { drawCross(list, {left + 6.0f, mid}, 6.0f, colours::kSpinCleared); });
+    return y - at.y + line;
 }
 
 }  // namespace
 
-void drawFieldView(const FlightRecord& record, ImVec2 size) {
+FieldViewBox drawFieldView(const FlightRecord& record, ImVec2 size) {
     const pluginsdk::FlightSettings& arena = record.settings;
     const float line = ImGui::GetTextLineHeightWithSpacing();
     const float gap = 8.0f;
-    // The legend, the time line, and a gap between the views.
-    const float textHeight = 2.0f * line + 2.0f * gap;
+    ImDrawList& list = *ImGui::GetWindowDrawList();
+    const ImVec2 origin = ImGui::GetCursorScreenPos();
+    const float legendHeight = drawLegend(list, origin, size.x);
+
     const float length = std::max(2.0f * arena.arenaY, 1.0f);
     const float width = std::max(2.0f * arena.arenaX, 1.0f);
     const float height = std::max(arena.arenaHeight, 1.0f);
-    const float scale = std::max(0.0f, std::min(size.x / length, (size.y - textHeight) / (width + height)));
-
-    ImDrawList& list = *ImGui::GetWindowDrawList();
-    const ImVec2 origin = ImGui::GetCursorScreenPos();
-    drawLegend(list, origin);
-
     char span[128];
     std::snprintf(span, sizeof span, "game time %.2f s to %.2f s; arena %.0f x %.0f x %.0f", record.start / 1e6,
                   record.now / 1e6, static_cast<double>(width), static_cast<double>(length),
                   static_cast<double>(height));
-    list.AddText({origin.x, origin.y + line}, colours::kText, span);
+    // Wrapped where the view is narrow.
+    list.AddText(ImGui::GetFont(), ImGui::GetFontSize(), {origin.x, origin.y + legendHeight}, colours::kText, span,
+                 nullptr, size.x);
+    const float spanHeight = ImGui::CalcTextSize(span, nullptr, false, size.x).y - ImGui::GetTextLineHeight() + line;
 
-    const float aboveTop = origin.y + 2.0f * line + gap;
+    // Below the legend and the time line, with a gap between the views.
+    const float aboveTop = origin.y + legendHeight + spanHeight + gap;
+    const float scale = std::max(0.0f, std::min(size.x / length, (origin.y + size.y - aboveTop - gap) / (width + height)));
     const View above{{origin.x, aboveTop}, scale, arena.arenaY, arena.arenaX, true};
     drawView(list, above, {length * scale, width * scale}, record, "from above");
     const View side{{origin.x, aboveTop + width * scale + gap}, scale, arena.arenaY, arena.arenaHeight, false};
     drawView(list, side, {length * scale, height * scale}, record, "from the side");
 
     ImGui::Dummy(size);
+    return {above.topLeft, {above.topLeft.x + length * scale, above.topLeft.y + width * scale}};
 }
 
 }  // namespace host

@@ -17,7 +17,14 @@ namespace host {
 inline constexpr float kFieldViewWidth = 1000.0f;
 inline constexpr float kFieldViewHeight = 1060.0f;
 
-// Draws `record` in a box of `size` at the window's cursor, and moves the cursor past it.
-void drawFieldView(const pluginsdk::FlightRecord& record, ImVec2 size);
+// Where the view from above was drawn, in screen pixels.
+struct FieldViewBox {
+    ImVec2 min;
+    ImVec2 max;
+};
+
+// Draws `record` in a box of `size` at the window's cursor, and moves the cursor past it. The legend
+// takes as many lines as the width needs.
+FieldViewBox drawFieldView(const pluginsdk::FlightRecord& record, ImVec2 size);
 
 }  // namespace host

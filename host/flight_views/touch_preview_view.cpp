@@ -6,6 +6,7 @@
 
 #include "flight_colours.h"
 #include "velocity_change.h"
+#include "velocity_plane.h"
 
 namespace host {
 namespace {
@@ -18,41 +19,16 @@ bool isZero(const Vector& v) {
     return v.X == 0.0f && v.Y == 0.0f && v.Z == 0.0f;
 }
 
-void arrow(ImDrawList& list, ImVec2 from, ImVec2 to, ImU32 colour) {
-    list.AddLine(from, to, colour, 2.0f);
-    const float dx = to.x - from.x;
-    const float dy = to.y - from.y;
-    const float norm = std::sqrt(dx * dx + dy * dy);
-    if (norm < 1.0f) {
-        return;
-    }
-    const float ux = dx / norm;
-    const float uy = dy / norm;
-    list.AddTriangleFilled(to, {to.x - 12.0f * ux + 5.0f * uy, to.y - 12.0f * uy - 5.0f * ux},
-                           {to.x - 12.0f * ux - 5.0f * uy, to.y - 12.0f * uy + 5.0f * ux}, colour);
-}
-
-// One plane of velocities: `across` and `up` pick the components, as in the field view (y across;
-// x up from above, z up from the side).
+// One plane of velocities: every velocity after as a faint dot, the velocity before as an arrow.
 void drawPlane(ImDrawList& list, ImVec2 topLeft, float side, const TouchPreview& preview, bool fromAbove,
                const char* title, double reach) {
-    const ImVec2 bottomRight{topLeft.x + side, topLeft.y + side};
-    list.AddRectFilled(topLeft, bottomRight, colours::kPitch);
-    list.AddRect(topLeft, bottomRight, colours::kArena);
-    const ImVec2 centre{topLeft.x + side / 2.0f, topLeft.y + side / 2.0f};
-    list.AddLine({topLeft.x, centre.y}, {bottomRight.x, centre.y}, colours::kArena);
-    list.AddLine({centre.x, topLeft.y}, {centre.x, bottomRight.y}, colours::kArena);
-    list.AddText({topLeft.x + 6.0f, topLeft.y + 4.0f}, colours::kText, title);
-    const float scale = static_cast<float>(0.45 * side / reach);
-    const auto at = [&](const Vector& v) {
-        return ImVec2{centre.x + v.Y * scale, centre.y - (fromAbove ? v.X : v.Z) * scale};
-    };
+    const VelocityPlane plane(list, topLeft, side, fromAbove, title, reach);
     const ImU32 team = colours::team(preview.team);
     const ImU32 faint = (team & ~IM_COL32_A_MASK) | IM_COL32(0, 0, 0, 110);
     for (const auto& ball : preview.after) {
-        list.AddCircleFilled(at(ball.velocity), 1.8f, faint, 6);
+        list.AddCircleFilled(plane.at(ball.velocity), 1.8f, faint, 6);
     }
-    arrow(list, centre, at(preview.velocity), colours::kBall);
+    plane.arrow(preview.velocity, colours::kBall);
 }
 
 struct Summary {
@@ -126,8 +102,15 @@ void drawHistogram(ImDrawList& list, ImVec2 topLeft, ImVec2 size, const Summary&
     list.AddText({topLeft.x + 4.0f, plotBottom + 3.0f}, colours::kText, text);
     std::snprintf(text, sizeof text, "%.3f", high);
     list.AddText({bottomRight.x - ImGui::CalcTextSize(text).x - 4.0f, plotBottom + 3.0f}, colours::kText, text);
+    // Beside the title where there is room, else between the axis's ends.
     std::snprintf(text, sizeof text, "tallest bar: %d touches", tallest);
-    list.AddText({bottomRight.x - ImGui::CalcTextSize(text).x - 6.0f, topLeft.y + 4.0f}, colours::kText, text);
+    const float titleEnd = topLeft.x + 6.0f + ImGui::CalcTextSize("speed after / speed before").x + 12.0f;
+    const float textX = bottomRight.x - ImGui::CalcTextSize(text).x - 6.0f;
+    if (textX > titleEnd) {
+        list.AddText({textX, topLeft.y + 4.0f}, colours::kText, text);
+    } else {
+        list.AddText({topLeft.x + (size.x - ImGui::CalcTextSize(text).x) / 2.0f, plotBottom + 3.0f}, colours::kText, text);
+    }
 }
 
 }  // namespace
@@ -138,34 +121,38 @@ void drawTouchPreview(const TouchPreview& preview, ImVec2 size) {
     const float line = ImGui::GetTextLineHeightWithSpacing();
     const Summary summary = summarise(preview);
 
+    // The two lines of text, wrapped at the width where it is narrow.
+    const auto addText = [&](float y, const char* text) {
+        list.AddText(ImGui::GetFont(), ImGui::GetFontSize(), {origin.x, y}, colours::kText, text, nullptr, size.x);
+        return y + ImGui::CalcTextSize(text, nullptr, false, size.x).y + (line - ImGui::GetTextLineHeight());
+    };
     char text[256];
     std::snprintf(text, sizeof text, "%zu touches by team %u (%s) of a ball with velocity (%g, %g, %g)",
                   preview.after.size(), static_cast<unsigned>(preview.team),
                   preview.team == 0 ? "blue" : preview.team == 1 ? "orange" : "other",
                   static_cast<double>(preview.velocity.X), static_cast<double>(preview.velocity.Y),
                   static_cast<double>(preview.velocity.Z));
-    list.AddText(origin, colours::kText, text);
+    float y = addText(origin.y, text);
     std::snprintf(text, sizeof text,
                   "speed after / before: mean %.3f, %.3f to %.3f; direction turned by %.2f deg on average, at most "
                   "%.2f; spin cleared in %zu",
                   summary.mean, summary.lowest, summary.highest, summary.meanAngle, summary.largestAngle,
                   summary.spinCleared);
-    list.AddText({origin.x, origin.y + line}, colours::kText, text);
+    y = addText(y, text);
 
     // Both planes at one scale, reaching the fastest velocity there is.
     double reach = speedOf(preview.velocity);
     for (const auto& ball : preview.after) {
         reach = std::max(reach, speedOf(ball.velocity));
     }
-    reach = std::max(reach, 1e-6);
-    const float top = origin.y + 2.0f * line + 6.0f;
-    const float histogramHeight = 170.0f;
+    const float top = y + 6.0f;
+    const float histogramHeight = std::min(170.0f, 0.3f * size.y);
     const float gap = 10.0f;
     const float side =
         std::max(0.0f, std::min((size.x - gap) / 2.0f, size.y - (top - origin.y) - gap - histogramHeight));
     drawPlane(list, {origin.x, top}, side, preview, true, "from above (y across, x up)", reach);
     drawPlane(list, {origin.x + side + gap, top}, side, preview, false, "from the side (y across, z up)", reach);
-    drawHistogram(list, {origin.x, top + side + gap}, {2.0f * side + gap, histogramHeight}, summary,
+    drawHistogram(list, {origin.x, top + side + gap}, {size.x, histogramHeight}, summary,
                   colours::team(preview.team));
     ImGui::Dummy(size);
 }

@@ -6,6 +6,7 @@
 // Threads: the thread that builds the Dear ImGui frame.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct TouchPreview {
     Vector magnusCoefficient;  // likewise
     std::vector<pluginsdk::World::RehearsedBall> after;
 };
+
+// How many touches a preview makes: enough for the spread's shape to show.
+inline constexpr std::size_t kPreviewTouches = 2'000;
 
 // A size that shows the view at a readable scale.
 inline constexpr float kTouchPreviewWidth = 900.0f;

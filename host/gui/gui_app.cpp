@@ -17,6 +17,8 @@
 #include "arena_window.h"
 #include "config/settings_autosave.h"
 #include "game_window.h"
+#include "log_window.h"
+#include "preview_window.h"
 #include "session/module_watcher.h"
 #include "host_error.h"
 #include "platform/files.h"
@@ -117,7 +119,7 @@ public:
     LiveWindow(GLFWwindow* window, HostSession& session, ImGuiContext* context, const GuiOptions& options,
                std::ostream& errors)
         : window_(window), session_(session), context_(context), errors_(errors), backends_(window), game_(session),
-          arena_(session), gameClock_(session) {
+          arena_(session), preview_(session), log_(session), gameClock_(session) {
         openSettingsWindow();
         game_.onReload([this] { reloadRequested_ = true; });
         if (options.watch) {
@@ -129,11 +131,13 @@ public:
         if (!options.layoutFile.empty()) {
             layout_.emplace(options.layoutFile);
             session_.world().setTraceListener([this](const std::string& call) { layout_->sdkCall(call); });
-            game_.onButtonDrawn([this](const std::string& name) {
+            const DrawnItem drawn = [this](const std::string& name, ImVec2 min, ImVec2 max, const std::string& text) {
                 if (layout_) {
-                    layout_->addLastItem(name);
+                    layout_->add(name, min, max, text);
                 }
-            });
+            };
+            game_.onItemDrawn(drawn);
+            arena_.onItemDrawn(drawn);
         }
         screenshotFile_ = options.screenshotFile;
         showModuleState();
@@ -185,6 +189,7 @@ private:
         }
 
         game_.advance(static_cast<double>(ImGui::GetIO().DeltaTime));
+        log_.collectFailures();
         if (settings_) {
             ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f), ImGuiCond_FirstUseEver);
             ImGui::SetNextWindowSize(ImVec2(static_cast<float>(SettingsWindow::kDefaultWidth),
@@ -202,8 +207,10 @@ private:
                 report(std::string(error.what()) + "; the panel is not drawn until the module is reloaded");
             }
         }
+        preview_.draw(game_.touchVelocity());
+        arena_.draw();
         game_.draw();
-        arena_.draw(game_.touchVelocity());
+        log_.draw();
         if (layout_) {
             if (const auto problem = layout_->endFrame()) {
                 report("cannot write the layout: " + *problem);
@@ -247,9 +254,11 @@ private:
         try {
             session_.reload();
             session_.out() << "quorvel-host: reloaded " << printable(session_.modulePath()) << '\n' << std::flush;
+            log_.note("reloaded " + session_.modulePath());
         } catch (const HostError& error) {
             report("reload: " + std::string(error.what()));
         }
+        preview_.moduleChanged();
         openSettingsWindow();
         showModuleState();
     }
@@ -270,7 +279,7 @@ private:
     void report(const std::string& problem) {
         session_.out() << std::flush;
         errors_ << "quorvel-host: " << printable(problem) << '\n' << std::flush;
-        game_.report(problem);
+        log_.report(problem);
     }
 
     void showModuleState() {
@@ -284,6 +293,8 @@ private:
     ImGuiBackends backends_;
     GameWindow game_;
     ArenaWindow arena_;
+    PreviewWindow preview_;
+    LogWindow log_;
     // Declared after the game window: the game thread's tick stops before the window goes.
     const GameThreadClock gameClock_;
     std::optional<SettingsWindow> settings_;
@@ -322,7 +333,7 @@ int runGui(HostSession& session, const GuiOptions& options, std::ostream& errors
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
     const std::unique_ptr<GLFWwindow, WindowDestroyer> window(
-        glfwCreateWindow(1040, 660, "Quorvel - stand-in host", nullptr, nullptr));
+        glfwCreateWindow(1280, 760, "Quorvel - stand-in host", nullptr, nullptr));
     if (!window) {
         errors << "quorvel-host: gui cannot open an OpenGL 3 window: " << glfwProblem() << '\n';
         return 1;

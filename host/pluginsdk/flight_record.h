@@ -22,6 +22,7 @@ namespace pluginsdk {
 struct FlightSample {
     std::int64_t time = 0;  // game time, in microseconds
     Vector ball;
+    Vector ballVelocity;    // after the tick: what the speed plot shows
     Vector ghost;           // meaningful only with hasGhost
     bool hasGhost = false;
 };

@@ -128,7 +128,7 @@ void World::flyOneTickLocked() {
     flyOneTick(ball, settings);
     ball_->position = ball.position;
     ball_->velocity = ball.velocity;
-    FlightSample sample{now_, ball.position, {}, false};
+    FlightSample sample{now_, ball.position, ball.velocity, {}, false};
     if (ghost_) {
         flyOneTick(*ghost_, settings);
         sample.ghost = ghost_->position;

@@ -31,8 +31,11 @@ void WidgetLayoutLog::settleLookup() {
     pendingVariable_.clear();
 }
 
-void WidgetLayoutLog::addLastItem(const std::string& name) {
-    widgets_[name] = {ImGui::GetItemRectMin(), ImGui::GetItemRectMax()};
+void WidgetLayoutLog::add(const std::string& name, ImVec2 min, ImVec2 max, const std::string& text) {
+    widgets_[name] = {min, max};
+    if (!text.empty()) {
+        texts_[name] = text;
+    }
 }
 
 void WidgetLayoutLog::beginPanel() {
@@ -59,10 +62,14 @@ std::optional<std::string> WidgetLayoutLog::endFrame() {
             continue;
         }
         char line[256];
-        std::snprintf(line, sizeof line, "%s %.1f %.1f %.1f %.1f\n", name.c_str(), static_cast<double>(rect.min.x),
+        std::snprintf(line, sizeof line, "%s %.1f %.1f %.1f %.1f", name.c_str(), static_cast<double>(rect.min.x),
                       static_cast<double>(rect.min.y), static_cast<double>(rect.max.x),
                       static_cast<double>(rect.max.y));
         text += line;
+        if (const auto shown = texts_.find(name); shown != texts_.end()) {
+            text += ' ' + shown->second;
+        }
+        text += '\n';
     }
     if (text == written_ || path_.empty()) {
         return std::nullopt;

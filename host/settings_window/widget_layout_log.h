@@ -3,9 +3,10 @@
 // click on a panel's widgets: one line per widget,
 // "NAME X0 Y0 X1 Y1", in window pixels from the top left. The host's own widgets are named for
 // what they do (reload, blue_touch, orange_touch); the plug-in's widgets by the console variable
-// the plug-in looked up just before drawing each (variable:quorvel_factor). One more line,
-// "panel_item_width W", gives the width of the panel's widget frames: a slider's track starts at
-// its widget's left edge and is that wide, a check box's square is as wide as it is tall.
+// the plug-in looked up just before drawing each (variable:quorvel_factor). A line of text the
+// host drew follows its rectangle with what it says ("last_touch_row X0 Y0 X1 Y1 TEXT"). One more
+// line, "panel_item_width W", gives the width of the panel's widget frames: a slider's track starts
+// at its widget's left edge and is that wide, a check box's square is as wide as it is tall.
 //
 // The plug-in's widgets are found through the host's side of the drawing: a panel looks each
 // variable up through the host right after drawing the widget before, so at each lookup the
@@ -38,9 +39,12 @@ public:
     void sdkCall(const std::string& call);
 
     // Starts a frame's layout afresh.
-    void beginFrame() { widgets_.clear(); }
-    // Records the last item drawn (ImGui's) under `name`.
-    void addLastItem(const std::string& name);
+    void beginFrame() {
+        widgets_.clear();
+        texts_.clear();
+    }
+    // Records something the host drew under `name`, with the text it shows if it is a line of text.
+    void add(const std::string& name, ImVec2 min, ImVec2 max, const std::string& text = {});
     // Around the plug-in's drawing of its panel.
     void beginPanel();
     void endPanel();
@@ -61,6 +65,7 @@ private:
     std::string path_;
     const std::thread::id frameThread_ = std::this_thread::get_id();
     std::map<std::string, Rect> widgets_;
+    std::map<std::string, std::string> texts_;  // by widget name, for those that are text
     bool inPanel_ = false;
     std::string pendingVariable_;
     unsigned int itemAtLookup_ = 0;

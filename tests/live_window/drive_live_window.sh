@@ -112,6 +112,11 @@ orange_touch_logs() {
 ticked() {
   "$probe" "$work/shot.png" $(square "$1")
 }
+# arena_pixels R G B: the number of pixels of that colour in the arena seen from above, in the last
+# picture: white is the ball and its path, orange an orange touch's mark. (The view's text is greyer.)
+arena_pixels() {
+  "$probe" "$work/shot.png" $(rect arena_above) "$@"
+}
 stop_host() {
   kill -TERM "$host_pid"
   # Up to 60 s for the host to save and exit; past that, what each of its threads waits in.
@@ -142,6 +147,9 @@ case "$scenario" in
     [ "$orange" -ge 10 ] || fail "the orange box does not look ticked ($orange check-mark pixels)"
     [ "$blue" -eq 0 ] || fail "the blue box looks ticked ($blue check-mark pixels)"
     grep -q '^quorvel_enabled_blue' "$work/host.cfg" && fail "the blue switch, never changed, was saved"
+    # Nobody touched the ball: the arena shows neither a ball nor a touch.
+    [ "$(arena_pixels 255 255 255)" -eq 0 ] || fail "the arena shows a ball, yet nobody touched one"
+    [ "$(arena_pixels 255 150 40)" -eq 0 ] || fail "the arena shows an orange touch, yet there was none"
     ;;
   orange_touch)
     # Switched off, a touch leaves the speed alone and logs nothing.
@@ -150,8 +158,14 @@ case "$scenario" in
     grep -q 'Quorvel' "$work/out" && fail "a touch by a switched-off team logged something"
     tick_orange
     orange_touch_logs
+    # The touch list's newest row is the response, with its speed ratio.
+    wait_for "$work/layout" '^last_touch_row [0-9. ]+ s  plug-in: speed x[0-9]+\.[0-9]{3}, turned '
     stop_host
     [ "$(grep -c '^\[Quorvel\] Trajectory zero$' "$work/out")" = 1 ] || fail "expected one response to one touch"
+    # The ball flew, and both touches are marked where they happened.
+    ball=$(arena_pixels 255 255 255) marks=$(arena_pixels 255 150 40)
+    [ "$ball" -ge 20 ] || fail "the arena shows no ball in flight ($ball white pixels)"
+    [ "$marks" -ge 20 ] || fail "the arena shows no orange touch ($marks orange pixels)"
     ;;
   factor_slider)
     read -r x0 y0 x1 y1 <<<"$(rect variable:quorvel_factor)"

@@ -1,10 +1,11 @@
-// Counts the pixels of a Dear ImGui check mark inside a rectangle of a PNG picture: a ticked check
-// box shows dozens of them, an empty one none.
+// Counts the pixels of one colour inside a rectangle of a PNG picture: by default a Dear ImGui
+// check mark's, of which a ticked check box shows dozens and an empty one none.
 //
-//   screenshot_probe FILE X0 Y0 X1 Y1     prints the count
+//   screenshot_probe FILE X0 Y0 X1 Y1 [R G B]     prints the count
 //
 // A check mark is drawn in the default dark style's CheckMark colour (0.26, 0.59, 0.98), opaque;
-// no other part of an idle check box comes near it.
+// no other part of an idle check box comes near it. Pixels within 24 of the colour in each channel
+// count.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -13,8 +14,8 @@
 #include <stb_image.h>
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: screenshot_probe FILE X0 Y0 X1 Y1\n");
+    if (argc != 6 && argc != 9) {
+        std::fprintf(stderr, "usage: screenshot_probe FILE X0 Y0 X1 Y1 [R G B]\n");
         return 2;
     }
     int width = 0;
@@ -29,7 +30,12 @@ int main(int argc, char** argv) {
     const int y0 = std::atoi(argv[3]);
     const int x1 = std::atoi(argv[4]);
     const int y1 = std::atoi(argv[5]);
-    const int mark[3] = {66, 150, 250};
+    int mark[3] = {66, 150, 250};
+    if (argc == 9) {
+        for (int c = 0; c < 3; ++c) {
+            mark[c] = std::atoi(argv[6 + c]);
+        }
+    }
     int count = 0;
     for (int y = std::max(y0, 0); y < std::min(y1, height); ++y) {
         for (int x = std::max(x0, 0); x < std::min(x1, width); ++x) {
