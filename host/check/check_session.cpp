@@ -12,11 +12,6 @@ CheckSession::CheckSession(const CheckOptions& options, std::ostream& out, bool 
     threads_.run(HostThread::Render, [this] { layout_ = std::make_unique<WidgetLayoutLog>(""); });
     // The module's clock from the seed: the same seed, the same deflections.
     world_->setRuntimeClock(static_cast<std::int64_t>(options.seed % 2'000'000'000));
-    world_->setLogListener([this](const pluginsdk::LogLine& line) {
-        if (trace_) {
-            out_ << '[' << line.pluginName << "] " << line.text << '\n';
-        }
-    });
     world_->setFailureListener([this](const std::string& failure) {
         const std::lock_guard lock(failuresMutex_);
         failures_.push_back(failure);
@@ -35,11 +30,22 @@ void CheckSession::listen() {
             sdkCallObserver_(call);
         }
     });
+    // A log line is an SDK call as well, which the trace leaves out (a transcript shows the line
+    // itself); whoever observes the calls sees it.
+    world_->setLogListener([this](const pluginsdk::LogLine& line) {
+        if (trace_) {
+            out_ << '[' << line.pluginName << "] " << line.text << '\n';
+        }
+        if (sdkCallObserver_) {
+            sdkCallObserver_("log " + line.text);
+        }
+    });
 }
 
 void CheckSession::onSdkCall(std::function<void(const std::string& call)> observer) {
     // Replaced while no listener runs, so that no call is traced halfway through.
     world_->setTraceListener(nullptr);
+    world_->setLogListener(nullptr);
     sdkCallObserver_ = std::move(observer);
     listen();
 }
@@ -55,6 +61,7 @@ CheckSession::~CheckSession() {
         // What went wrong was the check's to say; the session goes all the same.
     }
     world_->setTraceListener(nullptr);
+    world_->setLogListener(nullptr);
 }
 
 LoadedPlugin& CheckSession::plugin() {

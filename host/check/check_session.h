@@ -85,7 +85,7 @@ private:
     std::unique_ptr<WidgetLayoutLog> layout_;
     bool trace_;
     std::string panelImbalance_;  // render thread, read once it is idle
-    std::function<void(const std::string&)> sdkCallObserver_;  // under the world's trace lock
+    std::function<void(const std::string&)> sdkCallObserver_;  // under the world's listener lock
     HostThreads threads_;  // last: its threads stop before anything they use goes
 };
 

@@ -48,6 +48,7 @@
 #define DEFECT_INFINITE_VELOCITY 28
 #define DEFECT_FOREIGN_THREAD 29
 #define DEFECT_NONDETERMINISTIC 30
+#define DEFECT_FOREIGN_THREAD_LOG 31
 
 #define FAKE_MODULE_HAS_PANEL                                                                       \
     (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || \
@@ -183,6 +184,9 @@ public:
         std::thread([console = cvarManagerShared] {
             console->registerCvar("fake_from_my_thread", "0", "", true, false, 0, false, 0, false);
         }).join();
+#elif FAKE_MODULE_DEFECT == DEFECT_FOREIGN_THREAD_LOG
+        // Only a log line, from a thread of its own: the host's trace does not show it.
+        std::thread([console = cvarManagerShared] { console->log("from my own thread"); }).join();
 #elif FAKE_MODULE_DEFECT == DEFECT_NONDETERMINISTIC
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
             "Function TAGame.Ball_TA.OnCarTouch", [this](BallWrapper, void*, std::string) {
