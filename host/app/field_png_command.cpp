@@ -34,26 +34,20 @@ pluginsdk::FlightRecord recordOf(const pluginsdk::World& world, const ConsoleLin
 
 void addFieldPngCommand(CommandInterpreter& interpreter, HostSession& session,
                         std::shared_ptr<RenderThreadPictures> pictures) {
-    interpreter.addCommand(
-        "field", "field png FILE [SECONDS]",
+    addPictureCommand(
+        interpreter, "field", "field png FILE [SECONDS]",
         "draw the arena from above and from the side with the ball's path over the last SECONDS (default: since "
         "physics was switched on), its ghost's, the touches and the plug-in's firings, to a PNG file",
-        WordCounts::atLeast(1),
-        [&interpreter, &session, pictures = std::move(pictures)](const ConsoleLine& line) {
-            SessionPictures::require();
-            if (line.size() < 3 || line.size() > 4 || line[1] != "png") {
-                throw interpreter.usageError("field");
-            }
+        {3, 4}, std::move(pictures), [&session](const ConsoleLine& line, SessionPictures& drawing) {
             const pluginsdk::World& world = session.world();
             const pluginsdk::FlightRecord record = recordOf(world, line);
             if (!world.physics() && record.samples.empty()) {
                 throw HostError("the ball has not flown: physics is off ('physics on' flies it)");
             }
-            pictures->get().writeWindow(static_cast<int>(kFieldViewWidth), static_cast<int>(kFieldViewHeight),
-                                        [&record] { drawFieldView(record, ImVec2(kFieldViewWidth, kFieldViewHeight)); },
-                                        std::string(line[2]));
-        },
-        HostThread::Render);
+            drawing.writeWindow(static_cast<int>(kFieldViewWidth), static_cast<int>(kFieldViewHeight),
+                                [&record] { drawFieldView(record, ImVec2(kFieldViewWidth, kFieldViewHeight)); },
+                                std::string(line[2]));
+        });
 }
 
 }  // namespace host

@@ -34,28 +34,22 @@ TouchPreview previewOf(const pluginsdk::World& world, const ConsoleLine& line) {
 
 void addPreviewPngCommand(CommandInterpreter& interpreter, HostSession& session,
                           std::shared_ptr<RenderThreadPictures> pictures) {
-    interpreter.addCommand(
-        "preview", "preview png FILE [TEAM [VX VY VZ]]",
+    addPictureCommand(
+        interpreter, "preview", "preview png FILE [TEAM [VX VY VZ]]",
         "draw what the loaded plug-in does to 2,000 touches by TEAM (default 1, orange) of the ball as it is (or "
         "of that velocity), to a PNG file; the session stays as it was",
-        WordCounts::atLeast(1),
-        [&interpreter, &session, pictures = std::move(pictures)](const ConsoleLine& line) {
-            SessionPictures::require();
-            if ((line.size() != 3 && line.size() != 4 && line.size() != 7) || line[1] != "png") {
-                throw interpreter.usageError("preview");
-            }
+        {3, 4, 7}, std::move(pictures), [&session](const ConsoleLine& line, SessionPictures& drawing) {
             session.plugin();  // throws if none is loaded: there is nothing to preview
             pluginsdk::World& world = session.world();
             TouchPreview preview = previewOf(world, line);
             preview.after = world.rehearseTouches(preview.team, preview.velocity, preview.magnusCoefficient,
                                                   kPreviewTouches);
-            pictures->get().writeWindow(static_cast<int>(kTouchPreviewWidth), static_cast<int>(kTouchPreviewHeight),
-                                        [&preview] {
-                                            drawTouchPreview(preview, ImVec2(kTouchPreviewWidth, kTouchPreviewHeight));
-                                        },
-                                        std::string(line[2]));
-        },
-        HostThread::Render);
+            drawing.writeWindow(static_cast<int>(kTouchPreviewWidth), static_cast<int>(kTouchPreviewHeight),
+                                [&preview] {
+                                    drawTouchPreview(preview, ImVec2(kTouchPreviewWidth, kTouchPreviewHeight));
+                                },
+                                std::string(line[2]));
+        });
 }
 
 }  // namespace host

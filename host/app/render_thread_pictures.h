@@ -1,11 +1,14 @@
-// The console's pictures (`panel png`, `field png`) share one SessionPictures, so a script that
-// takes many pays the renderer's set-up once. It belongs to the render thread, the one that builds
-// the settings window's frames: it is made, drawn and destroyed there (its OpenGL context is
-// current on it).
+// The console's pictures (`panel png`, `field png`, `preview png`) share one SessionPictures, so a
+// script that takes many pays the renderer's set-up once. It belongs to the render thread, the one
+// that builds the settings window's frames: it is made, drawn and destroyed there (its OpenGL
+// context is current on it).
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 
+#include "console/command_interpreter.h"
 #include "rendering/session_pictures.h"
 #include "session/host_session.h"
 
@@ -36,5 +39,13 @@ private:
     HostSession& session_;
     std::unique_ptr<SessionPictures> pictures_;
 };
+
+// Adds the picture command `NAME png FILE ...` to `interpreter`: a build that cannot draw says so
+// before it judges the line; a line whose second word is not `png`, or whose number of words
+// `words` does not allow, is a usage error. `draw` runs on the render thread with the line and
+// the shared pictures.
+void addPictureCommand(CommandInterpreter& interpreter, const std::string& name, const std::string& usage,
+                       const std::string& description, WordCounts words, std::shared_ptr<RenderThreadPictures> pictures,
+                       std::function<void(const ConsoleLine& line, SessionPictures& pictures)> draw);
 
 }  // namespace host
