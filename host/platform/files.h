@@ -19,7 +19,7 @@ namespace host {
 
 // Replaces the file at `path` with `bytes`, creating it if it is missing. Throws HostError ("cannot
 // write FILE: REASON", the reason in the system's words); the temporary file is removed then and the
-// old file, if any, is untouched.
+// old file, if any, is untouched. A device, pipe or socket at `path` is written into, not replaced.
 void writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // An exclusive lock between processes, on the lock file `path` (made if missing, left in place),

@@ -48,13 +48,39 @@ bool writeAll(int descriptor, std::string_view bytes) {
     return true;
 }
 
+// Writes into what is at `path` as it is: a device, a pipe or a socket is not a file to replace.
+// A pipe nobody reads is refused at once (ENXIO) rather than waited on.
+void writeInto(const std::string& path, std::string_view bytes) {
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        fail(path, errno);
+    }
+    // Opened; from here a reader that is slow is waited for, as by any writer.
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    const bool blocking = flags >= 0 && ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0;
+    const bool written = blocking && writeAll(descriptor, bytes);
+    const int writeError = errno;
+    const bool closed = ::close(descriptor) == 0;
+    const int closeError = errno;
+    if (!written || !closed) {
+        fail(path, !written ? writeError : closeError);
+    }
+}
+
 }  // namespace
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
-    // Refused up front: rename() would replace an empty directory with the file on some systems.
     struct stat target {};
-    if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
-        fail(path, EISDIR);
+    if (::stat(path.c_str(), &target) == 0) {
+        // Refused up front: rename() would replace an empty directory with the file on some systems.
+        if (S_ISDIR(target.st_mode)) {
+            fail(path, EISDIR);
+        }
+        // Renamed over, a device would be gone (as root, /dev/full or /dev/null itself).
+        if (!S_ISREG(target.st_mode)) {
+            writeInto(path, bytes);
+            return;
+        }
     }
     const std::string folder = folderOf(path);
     std::string temporary = (folder == "/" ? std::string() : folder) + "/.quorvel-write-XXXXXX";

@@ -9,6 +9,8 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 
+#include <thread>
+
 #include "file_size_limit.h"
 #endif
 
@@ -97,6 +99,31 @@ TEST_F(AtomicFile, AWriteCutShortLeavesTheOldFileByteForByte) {
 
     EXPECT_EQ(message, "cannot write " + target.string() + ": File too large");
     EXPECT_EQ(quorvel_test::readWholeFile(target), old);
+    EXPECT_EQ(strayFiles(target), 0u);
+}
+
+// A pipe (like a device) is written into, never replaced by a file; one nobody reads is refused
+// rather than waited on for ever.
+TEST_F(AtomicFile, APipeInTheTargetsPlaceIsWrittenIntoAndStaysAPipe) {
+    const fs::path target = folder / "pipe";
+    ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+    const std::string message = refusal(target, "nobody reads");
+    EXPECT_EQ(message, "cannot write " + target.string() + ": No such device or address");
+
+    std::string received;
+    std::thread reader([&] { received = quorvel_test::readWholeFile(target); });
+    // The reader may not have opened its end yet: the write is refused until it has.
+    for (bool written = false; !written;) {
+        try {
+            host::writeFileAtomically(target.string(), "through the pipe");
+            written = true;
+        } catch (const host::HostError&) {
+            std::this_thread::yield();
+        }
+    }
+    reader.join();
+    EXPECT_EQ(received, "through the pipe");
+    EXPECT_TRUE(fs::is_fifo(target));
     EXPECT_EQ(strayFiles(target), 0u);
 }
 
