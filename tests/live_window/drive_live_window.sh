@@ -21,7 +21,8 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-live-window.XXXXXX")
 xvfb_pid= host_pid=
 cleanup() {
-  [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null || true
+  # A host still running here has failed the test already; one that hangs must not hang the test.
+  [ -n "$host_pid" ] && kill -KILL "$host_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$work"
