@@ -7,17 +7,24 @@ namespace {
 
 // One axis of the arena: the ball's centre stays between `low` and `high`. A mirrored travel longer
 // than the arena (a ball set far outside it, or faster than the arena is wide in one tick) stops at
-// the opposite face, so that no position, however wild, is thrown further out by each bounce.
+// the face the ball crossed: it stays on the side it came from, and no position, however wild, is
+// thrown further out by each bounce.
 void bounce(float& position, float& velocity, float low, float high, float restitution) {
     if (position < low) {
         const float past = low - position;
-        position = std::min(low + past * restitution, high);
+        position = low + past * restitution;
+        if (!(position <= high)) {
+            position = low;
+        }
         if (velocity < 0.0f) {
             velocity = -velocity * restitution;
         }
     } else if (position > high) {
         const float past = position - high;
-        position = std::max(high - past * restitution, low);
+        position = high - past * restitution;
+        if (!(position >= low)) {
+            position = high;
+        }
         if (velocity > 0.0f) {
             velocity = -velocity * restitution;
         }

@@ -10,8 +10,9 @@
 //
 // then off each face of a box arena (floor z = 0, walls x = +-arenaX and y = +-arenaY, ceiling
 // z = arenaHeight), the ball of `ballRadius` bounces: the part of the tick's travel past the face is
-// mirrored back, shortened by the restitution, and the velocity across the face is reversed and
-// multiplied by it.
+// mirrored back, shortened by the restitution (a ball so far past the face that the mirror would
+// carry it beyond the opposite one is put on the face it crossed), and the velocity across the face
+// is reversed and multiplied by it.
 #pragma once
 
 #include "bakkesmod/sdk_export.h"

@@ -1,5 +1,5 @@
 // The ball's flight in the world: the integrator against its closed form, a bounce that keeps the
-// height it should, and the order of ticks and timers.
+// height it should, a ball set far outside the arena, and the order of ticks and timers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,6 +71,20 @@ TEST_F(WorldFlight, ABounceWithRestitutionOneKeepsTheHeight) {
     const double impactSpeed = std::sqrt(2.0 * settings.gravity * (dropped - settings.ballRadius));
     EXPECT_LE(highest->ball.Z, dropped);
     EXPECT_GE(highest->ball.Z, dropped - impactSpeed * pluginsdk::kFlightTickSeconds);
+}
+
+// A ball put far beyond a face comes back onto that face, on its own side of the arena (the
+// mirror of its travel would carry it past the opposite face).
+TEST_F(WorldFlight, ABallFarBeyondAFaceComesBackOntoThatFace) {
+    const float inside = 4096.0f - 92.75f;
+    for (const float x : {99999.0f, -99999.0f}) {
+        world->setBallVector(BallVector::Position, {x, 0.0f, 100.0f});
+        world->advanceClock(0.01);  // one tick
+        EXPECT_EQ(world->readBall()->position.X, x > 0.0f ? inside : -inside) << x;
+    }
+    world->setBallVector(BallVector::Position, {0.0f, 0.0f, 1e30f});
+    world->advanceClock(0.01);  // one tick
+    EXPECT_EQ(world->readBall()->position.Z, 2044.0f - 92.75f);
 }
 
 // A timer due at the same microsecond as a tick sees the ball that tick has moved.
