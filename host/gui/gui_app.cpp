@@ -138,6 +138,7 @@ public:
             };
             game_.onItemDrawn(drawn);
             arena_.onItemDrawn(drawn);
+            log_.onItemDrawn(drawn);
         }
         screenshotFile_ = options.screenshotFile;
         showModuleState();

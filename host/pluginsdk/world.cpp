@@ -492,8 +492,8 @@ void World::log(const detail::PluginScope& plugin, std::string text) {
         if (log_.size() == kRecentLogLines) {
             log_.pop_front();
         }
+        line.number = ++loggedLineCount_;
         log_.push_back(line);
-        ++loggedLineCount_;
     }
     if (logListener_) {
         logListener_(line);

@@ -46,6 +46,7 @@ inline constexpr char kCarTouchEvent[] = "Function TAGame.Ball_TA.OnCarTouch";
 struct LogLine {
     std::string pluginName;
     std::string text;
+    std::uint64_t number = 0;  // its place among every line the world was given: the first is 1
 };
 
 class PLUGINSDK_API World : public std::enable_shared_from_this<World> {

@@ -4,9 +4,11 @@
 #   drive_live_window.sh SCENARIO HOST PROBE [THREADS]
 #
 # SCENARIO: orange_box, orange_touch, factor_slider, reload or watch. HOST is quorvel-host, PROBE the
-# screenshot probe, THREADS the host's thread arrangement (one, the default, or separate). Widget positions come from the window's own layout file (gui --layout); the
-# outcome is read from what the host gives anyway: the plug-in's log lines on standard output, the
-# saved settings after exit, and the picture of the window as it closed (gui --screenshot).
+# screenshot probe, THREADS the host's thread arrangement (one, the default, or separate). Widget
+# positions come from the window's own layout file (gui --layout), which also has the lines of text
+# the window shows, its log's among them; the outcome is read from what the host gives anyway: the
+# plug-in's log lines on standard output, the saved settings after exit, the layout, and the picture
+# of the window as it closed (gui --screenshot).
 # Exit status 77 (skipped) when Xvfb or xdotool is missing.
 set -euo pipefail
 scenario=$1 host=$2 probe=$3 threads=${4:-one}
@@ -105,9 +107,15 @@ tick_orange() {
   # Saved shortly after the change.
   wait_for "$work/host.cfg" '^quorvel_enabled_orange 1$'
 }
+# orange_touch_logs [N]: touches, then waits for the plug-in's Nth answer (the first by default).
 orange_touch_logs() {
+  local answers=${1:-1}
   click $(center_of "$(rect orange_touch)")
-  wait_for "$work/out" '^\[Quorvel\] Trajectory zero$'
+  for _ in $(seq 300); do
+    [ "$(grep -c '^\[Quorvel\] Trajectory zero$' "$work/out")" -ge "$answers" ] && return 0
+    sleep 0.1
+  done
+  fail "waited in vain for the plug-in's answer number $answers"
 }
 # ticked NAME: the number of check-mark pixels in the check box's square in the last picture.
 ticked() {
@@ -201,6 +209,7 @@ case "$scenario" in
     ;;
   watch)
     tick_orange
+    orange_touch_logs 1
     # Written over in place, in two steps, as a copy or a build does: the host must neither crash
     # nor load the half-written file, and says why the garbage does not load.
     head -c 1000 "$(dirname "$host")/Quorvel.so" >"$module"
@@ -208,12 +217,19 @@ case "$scenario" in
     echo "not a module" >"$module"
     wait_for "$work/err" "^quorvel-host: reload: cannot load '$module'"
     grep -q '^quorvel-host: reloaded' "$work/out" && fail "a file that is not a module was taken as reloaded"
+    # The plug-in that works stays loaded and answers.
+    orange_touch_logs 2
     cp "$(dirname "$host")/Quorvel.so" "$module"
     wait_for "$work/out" '^quorvel-host: reloaded '
     # The new build answers touches with the values kept in the host.
-    orange_touch_logs
+    orange_touch_logs 3
     stop_host
     grep -qx 'quorvel_enabled_orange 1' "$work/host.cfg" || fail "the orange switch was not kept"
+    # The window's log lists them in the order they happened (a file seen half written may be
+    # refused twice in a row).
+    shown=$(grep '^log_line_' "$work/layout" | cut -d ' ' -f 6- | sed -E 's/^(error: reload|reloaded)[: ].*/\1/' | uniq)
+    [ "$shown" = $'[Quorvel] Trajectory zero\nerror: reload\n[Quorvel] Trajectory zero\nreloaded\n[Quorvel] Trajectory zero' ] ||
+      fail "the log window lists, in this order: $shown"
     ;;
   *)
     fail "unknown scenario"
