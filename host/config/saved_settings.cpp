@@ -1,5 +1,6 @@
 #include "saved_settings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <sstream>
 #include <variant>
 
+#include "close_names.h"
 #include "printable_text.h"
 #include "platform/files.h"
 #include "pluginsdk/console_variable.h"
@@ -91,12 +93,54 @@ SavedSettings::SavedSettings(std::string path, std::ostream& warnings) : path_(s
 }
 
 void SavedSettings::applyTo(pluginsdk::detail::ConsoleVariable& variable) {
-    if (const std::optional<SettingsFile::Setting> saved = file_.find(variable.name)) {
-        if (const auto refused = pluginsdk::setVariableText(variable, saved->value)) {
-            warnings_ << printable(path_) << ':' << saved->line << ": warning: " << printable(*refused) << '\n';
+    // Set line by line, as the console would: a refused line leaves the value as it was, so the
+    // last line the variable accepts wins.
+    std::vector<SettingsFile::Setting> refused;
+    std::vector<int> accepted;
+    for (SettingsFile::Setting& saved : file_.settings()) {
+        if (saved.name != variable.name) {
+            continue;
+        }
+        if (pluginsdk::setVariableText(variable, saved.value)) {
+            refused.push_back(std::move(saved));
+        } else {
+            accepted.push_back(saved.line);
         }
     }
+    std::map<int, std::string> warnings;  // by line
+    for (const SettingsFile::Setting& saved : refused) {
+        // Refused again by a copy of the variable as it ended, so the message says what it holds.
+        pluginsdk::detail::ConsoleVariable copy = variable;
+        warnings[saved.line] = pluginsdk::setVariableText(copy, saved.value).value_or("");
+    }
+    for (std::size_t i = 0; i + 1 < accepted.size(); ++i) {
+        warnings[accepted[i]] = variable.name + " is set again on line " + std::to_string(accepted.back()) +
+                                ", which wins; the line is kept as it is";
+    }
+    for (const auto& [line, warning] : warnings) {
+        warnings_ << printable(path_) << ':' << line << ": warning: " << printable(warning) << '\n';
+    }
     known_[variable.name] = valueOf(variable);
+}
+
+void SavedSettings::reportNamesCloseTo(const std::vector<std::string>& registered,
+                                       const std::vector<std::string>& allNames, const std::string& pluginName) {
+    if (registered.empty()) {
+        return;
+    }
+    for (const SettingsFile::Setting& saved : file_.settings()) {
+        if (closeNamesReported_.count(saved.line) != 0 ||
+            std::find(allNames.begin(), allNames.end(), saved.name) != allNames.end()) {
+            continue;
+        }
+        if (const std::optional<std::string> meant = closeName(saved.name, registered)) {
+            closeNamesReported_.insert(saved.line);
+            warnings_ << printable(path_) << ':' << saved.line << ": warning: the plug-in " << printable(pluginName)
+                      << " has no variable " << printable(saved.name) << "; did you mean " << printable(*meant)
+                      << "? The line "
+                      << "is kept as it is\n";
+        }
+    }
 }
 
 std::optional<std::string> SavedSettings::save(const Variables& variables) {

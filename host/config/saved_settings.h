@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,17 @@ public:
     const std::string& path() const { return path_; }
 
     // The host calls this when a plug-in registers a variable that did not exist: a saved value
-    // replaces the default (the default stays the default). A saved value the variable refuses is
-    // reported on `warnings` and the default stays.
+    // replaces the default (the default stays the default). Of several lines for the name, the last
+    // one whose value the variable accepts wins. Each line the variable refuses, and each line a
+    // later one overrides, is reported on `warnings`; with none accepted the default stays.
     void applyTo(pluginsdk::detail::ConsoleVariable& variable);
+
+    // [loader thread, after a load] The variables the plug-in `pluginName` just registered: each
+    // line whose name is none of the world's variables (`allNames`) but close to one of these
+    // (close_names.h) is reported on `warnings`, once a session, naming the likely variable. The
+    // line stays as it is: it may be another plug-in's.
+    void reportNamesCloseTo(const std::vector<std::string>& registered, const std::vector<std::string>& allNames,
+                            const std::string& pluginName);
 
     using Variables = std::vector<std::shared_ptr<pluginsdk::detail::ConsoleVariable>>;
 
@@ -55,6 +64,7 @@ private:
     // Each variable's value as this session took it from the file, or last saved it; one not here
     // started at its default.
     std::map<std::string, std::string> known_;
+    std::set<int> closeNamesReported_;  // by line
 };
 
 }  // namespace host

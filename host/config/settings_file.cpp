@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <variant>
 
 namespace host {
@@ -29,6 +28,12 @@ int hexDigit(char c) {
     }
     return -1;
 }
+
+// A line like an INI file's `name = value` is a mistake the reader is told about, not a value.
+constexpr char kNoEquals[] = "expected NAME VALUE, with no '=' between them";
+
+// What some editors write before the first line of a UTF-8 file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 struct Blank {};
 struct Parsed {
@@ -105,6 +110,9 @@ std::variant<Blank, Parsed, Unreadable> parseLine(std::string_view line) {
     if (std::any_of(parsed.name.begin(), parsed.name.end(), [](char c) { return isControl(c) || c == '"'; })) {
         return Unreadable{"\"" + parsed.name + "\" is not a variable name (expected NAME VALUE)"};
     }
+    if (parsed.name.find('=') != std::string::npos) {
+        return Unreadable{"\"" + parsed.name + "\" is not a variable name (" + kNoEquals + ")"};
+    }
     while (at < line.size() && isSpace(line[at])) {
         ++at;
     }
@@ -137,6 +145,9 @@ std::variant<Blank, Parsed, Unreadable> parseLine(std::string_view line) {
         --end;
     }
     parsed.value = std::string(line.substr(at, end - at));
+    if (parsed.value.front() == '=') {
+        return Unreadable{parsed.name + "'s value starts with '=' (" + kNoEquals + "; quote a value that starts with it)"};
+    }
     if (std::any_of(parsed.value.begin(), parsed.value.end(), [](char c) { return isControl(c) && c != '\t'; })) {
         return Unreadable{parsed.name + "'s value holds a control character; write it quoted, with an escape"};
     }
@@ -144,7 +155,7 @@ std::variant<Blank, Parsed, Unreadable> parseLine(std::string_view line) {
 }
 
 bool canBeBare(const std::string& value) {
-    return !value.empty() && value.front() != '"' && value.front() != '#' &&
+    return !value.empty() && value.front() != '"' && value.front() != '#' && value.front() != '=' &&
            std::none_of(value.begin(), value.end(), [](char c) { return isControl(c) || c == ' '; });
 }
 
@@ -179,7 +190,10 @@ std::string formatSettingLine(const std::string& name, const std::string& value)
 SettingsFile SettingsFile::parse(std::string_view contents, const std::string& fileName,
                                  std::vector<std::string>& warnings) {
     SettingsFile file;
-    std::map<std::string, int> firstLine;
+    if (contents.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        file.byteOrderMark_ = true;
+        contents.remove_prefix(kByteOrderMark.size());
+    }
     int number = 0;
     while (!contents.empty()) {
         ++number;
@@ -196,42 +210,46 @@ SettingsFile SettingsFile::parse(std::string_view contents, const std::string& f
         if (const auto* unreadable = std::get_if<Unreadable>(&parsed)) {
             warn(unreadable->why);
         } else if (const auto* setting = std::get_if<Parsed>(&parsed)) {
-            const auto [earlier, first] = firstLine.emplace(setting->name, number);
-            if (first) {
-                line.name = setting->name;
-                line.value = setting->value;
-                line.comment = setting->comment;
-            } else {
-                warn(setting->name + " is already set on line " + std::to_string(earlier->second));
-            }
+            line.name = setting->name;
+            line.value = setting->value;
+            line.comment = setting->comment;
         }
         file.lines_.push_back(std::move(line));
     }
     return file;
 }
 
-std::optional<SettingsFile::Setting> SettingsFile::find(const std::string& name) const {
+std::vector<SettingsFile::Setting> SettingsFile::settings() const {
+    std::vector<Setting> settings;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].name) {
+            settings.push_back({*lines_[i].name, lines_[i].value, static_cast<int>(i + 1)});
+        }
+    }
+    return settings;
+}
+
+std::optional<SettingsFile::Setting> SettingsFile::find(const std::string& name) const {
+    for (std::size_t i = lines_.size(); i-- > 0;) {
         if (lines_[i].name == name) {
-            return Setting{lines_[i].value, static_cast<int>(i + 1)};
+            return Setting{name, lines_[i].value, static_cast<int>(i + 1)};
         }
     }
     return std::nullopt;
 }
 
 void SettingsFile::set(const std::string& name, const std::string& value) {
-    for (Line& line : lines_) {
-        if (line.name == name) {
-            line.value = value;
-            line.text = formatSettingLine(name, value) + (line.comment.empty() ? "" : " " + line.comment);
-            return;
-        }
+    const auto last = std::find_if(lines_.rbegin(), lines_.rend(), [&name](const Line& line) { return line.name == name; });
+    if (last == lines_.rend()) {
+        lines_.push_back({formatSettingLine(name, value), name, value, {}});
+        return;
     }
-    lines_.push_back({formatSettingLine(name, value), name, value, {}});
+    last->value = value;
+    last->text = formatSettingLine(name, value) + (last->comment.empty() ? "" : " " + last->comment);
 }
 
 std::string SettingsFile::text() const {
-    std::string text;
+    std::string text(byteOrderMark_ ? kByteOrderMark : std::string_view());
     for (const Line& line : lines_) {
         text += line.text;
         text += '\n';

@@ -1,5 +1,7 @@
 #include "host_session.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace host {
@@ -46,8 +48,31 @@ void HostSession::load() {
     });
 }
 
+namespace {
+
+std::vector<std::string> variableNames(const pluginsdk::World& world) {
+    std::vector<std::string> names;
+    for (const auto& variable : world.variables()) {
+        names.push_back(variable->name);
+    }
+    return names;
+}
+
+}  // namespace
+
 void HostSession::loadHere(CheckedModule module) {
+    const std::vector<std::string> before = variableNames(*world_);
     plugin_ = LoadedPlugin::load(std::move(module), world_);
+    if (savedSettings_ != nullptr) {
+        // The names the plug-in registered are known only now: a saved line close to one of them
+        // is probably meant for it.
+        const std::vector<std::string> after = variableNames(*world_);
+        std::vector<std::string> registered;
+        std::copy_if(after.begin(), after.end(), std::back_inserter(registered), [&before](const std::string& name) {
+            return std::find(before.begin(), before.end(), name) == before.end();
+        });
+        savedSettings_->reportNamesCloseTo(registered, after, plugin_->name());
+    }
 }
 
 // Unloads the plug-in, if one is loaded, on the loader thread. The unload always completes; what the

@@ -76,6 +76,59 @@ TEST(SavedSettings, ARegisteredVariableTakesItsSavedValueAndKeepsItsDefault) {
     EXPECT_EQ(registerNumber(*world, "quorvel_factor", "1")->value, "0.5");
 }
 
+// A correction written below a refused line wins; a refused line never hides a good one, and says
+// what the variable ended with. A save then rewrites the last line, which wins from then on.
+TEST(SavedSettings, TheLastLineTheVariableAcceptsWins) {
+    quorvel_test::ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    quorvel_test::writeWholeFile(path,
+                                 "quorvel_trajectory 1e40\n"
+                                 "quorvel_trajectory 20\n"
+                                 "quorvel_factor 0.5\n"
+                                 "quorvel_factor 0.25\n"
+                                 "quorvel_factor fast\n");
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    auto world = worldWith(settings);
+    EXPECT_EQ(registerNumber(*world, "quorvel_trajectory", "0")->value, "20");
+    const auto factor = registerNumber(*world, "quorvel_factor", "1");
+    EXPECT_EQ(factor->value, "0.25");
+    EXPECT_EQ(warnings.str(),
+              path + ":1: warning: \"1e40\" is too large for a float, so quorvel_trajectory stays \"20\"\n" + path +
+                  ":3: warning: quorvel_factor is set again on line 4, which wins; the line is kept as it is\n" + path +
+                  ":5: warning: quorvel_factor takes a finite number, not \"fast\"; it stays \"0.25\"\n");
+    ASSERT_FALSE(pluginsdk::setVariableText(*factor, "0.75"));
+    ASSERT_FALSE(settings.save(world->variables()));
+    EXPECT_EQ(quorvel_test::readWholeFile(path),
+              "quorvel_trajectory 1e40\nquorvel_trajectory 20\nquorvel_factor 0.5\nquorvel_factor 0.25\n"
+              "quorvel_factor 0.75\n");
+}
+
+// Once the plug-in has loaded, a line for a name it did not register but close to one it did is
+// named, once; a name of some other plug-in's is left alone.
+TEST(SavedSettings, ANameCloseToARegisteredOneIsNamedOnce) {
+    quorvel_test::ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    quorvel_test::writeWholeFile(path,
+                                 "quorvel_enabeld_orange 1\n"
+                                 "QUORVEL_FACTOR 0.5\n"
+                                 "quorvel_factor 0.5\n"
+                                 "other_plugin_gain 3\n"
+                                 "quorvel_fact 2\n");
+    std::ostringstream warnings;
+    SavedSettings settings(path, warnings);
+    const std::vector<std::string> registered = {"quorvel_enabled_orange", "quorvel_factor"};
+    settings.reportNamesCloseTo(registered, registered, "Quorvel");
+    settings.reportNamesCloseTo(registered, registered, "Quorvel");
+    EXPECT_EQ(warnings.str(),
+              path + ":1: warning: the plug-in Quorvel has no variable quorvel_enabeld_orange; did you mean "
+                     "quorvel_enabled_orange? The line is kept as it is\n" +
+                  path + ":2: warning: the plug-in Quorvel has no variable QUORVEL_FACTOR; did you mean quorvel_factor? "
+                         "The line is kept as it is\n" +
+                  path + ":5: warning: the plug-in Quorvel has no variable quorvel_fact; did you mean quorvel_factor? "
+                         "The line is kept as it is\n");
+}
+
 TEST(SavedSettings, WarningsShowTheFilesControlCharactersEscaped) {
     quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");

@@ -48,12 +48,12 @@ TEST(SettingsFile, LinesThatCannotBeReadAreNamedSkippedAndKept) {
         "hex \"\\x4\"\n"
         "bad\"name 1\n"
         "control a\x01" "b\n"
-        "twice 1\n"
-        "twice 2\n"
+        "= x\n"
+        "ini = style\n"
         "fine 3";
     std::vector<std::string> warnings;
     const SettingsFile file = parse(text, warnings);
-    ASSERT_EQ(warnings.size(), 9u);
+    ASSERT_EQ(warnings.size(), 10u);
     EXPECT_EQ(warnings[0].rfind("host.cfg:1: warning: no_value has no value", 0), 0u) << warnings[0];
     EXPECT_EQ(warnings[1].rfind("host.cfg:2: warning: no_value_but_comment has no value", 0), 0u) << warnings[1];
     EXPECT_EQ(warnings[2].rfind("host.cfg:3: warning: the quoted value has no closing quote", 0), 0u) << warnings[2];
@@ -63,23 +63,32 @@ TEST(SettingsFile, LinesThatCannotBeReadAreNamedSkippedAndKept) {
     EXPECT_EQ(warnings[6].rfind("host.cfg:7: warning: \"bad\"name\" is not a variable name", 0), 0u) << warnings[6];
     EXPECT_EQ(warnings[7].rfind("host.cfg:8: warning: control's value holds a control character", 0), 0u)
         << warnings[7];
-    EXPECT_EQ(warnings[8].rfind("host.cfg:10: warning: twice is already set on line 9", 0), 0u) << warnings[8];
-    for (const char* name : {"no_value", "open", "extra", "escape", "hex", "control"}) {
+    EXPECT_EQ(warnings[8].rfind("host.cfg:9: warning: \"=\" is not a variable name (expected NAME VALUE, with no '='", 0),
+              0u)
+        << warnings[8];
+    EXPECT_EQ(warnings[9].rfind("host.cfg:10: warning: ini's value starts with '='", 0), 0u) << warnings[9];
+    for (const char* name : {"no_value", "open", "extra", "escape", "hex", "control", "=", "ini"}) {
         EXPECT_FALSE(file.find(name)) << name;
     }
-    EXPECT_EQ(file.find("twice")->value, "1");
+    EXPECT_EQ(file.settings().size(), 1u);
     EXPECT_EQ(file.find("fine")->value, "3");
     // Written back as they were; only the missing final line end is added.
     EXPECT_EQ(file.text(), text + "\n");
 }
 
-TEST(SettingsFile, SetRewritesOnlyTheLineOfThatVariable) {
+// The last line for a name is the one set; a byte-order mark before the first line (Notepad writes
+// one) is no part of it and stays.
+TEST(SettingsFile, SetRewritesOnlyTheLastLineOfThatVariable) {
     std::vector<std::string> warnings;
-    SettingsFile file = parse("# top\r\nquorvel_factor 0.5   # slower\nother_plugin_var  keep   me\n", warnings);
+    SettingsFile file = parse("\xEF\xBB\xBFquorvel_factor 2\r\nquorvel_factor 0.5   # slower\nother_plugin_var  keep   me\n",
+                              warnings);
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(file.settings().front().name, "quorvel_factor");
+    EXPECT_EQ(file.find("quorvel_factor")->line, 2);
     file.set("quorvel_factor", "0.25");
     file.set("quorvel_trajectory", "10");
     EXPECT_EQ(file.text(),
-              "# top\r\n"
+              "\xEF\xBB\xBFquorvel_factor 2\r\n"
               "quorvel_factor 0.25 # slower\n"
               "other_plugin_var  keep   me\n"
               "quorvel_trajectory 10\n");
@@ -89,7 +98,7 @@ TEST(SettingsFile, EveryValueReadsBackExactlyAsItWasSet) {
     const std::vector<std::string> values = {
         "0.100000001", "-0", "plain", "two words", " leading", "trailing ", "", "\"quoted\"", "say \"hi\"",
         "#hash", "a #b", "back\\slash", "tab\there", "line\nbreak", "cr\rhere", std::string("nul\0byte", 8),
-        "\x7f\x1b", "\xc3\xa9t\xc3\xa9", "\\x41", "ends with backslash\\"};
+        "\x7f\x1b", "\xc3\xa9t\xc3\xa9", "\\x41", "ends with backslash\\", "=", "= x"};
     SettingsFile file;
     for (std::size_t i = 0; i < values.size(); ++i) {
         file.set(std::string("v").append(std::to_string(i)), values[i]);

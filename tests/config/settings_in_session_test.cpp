@@ -92,3 +92,25 @@ TEST(SettingsInSession, AFailedSaveAtUnloadIsAnErrorAndTheModuleIsUnloadedAllThe
     }
     EXPECT_FALSE(run.session.loaded());
 }
+
+// The names a loaded plug-in registers decide which saved lines look misspelt: said once, after the
+// load, and not again at a reload; the file keeps the line.
+TEST(SettingsInSession, AMisspeltNameIsNamedOnceThePluginHasLoaded) {
+    quorvel_test::ScratchFolder folder;
+    const std::string path = folder.file("host.cfg");
+    const std::string text = "\xEF\xBB\xBFquorvel_enabeld_orange 1\nquorvel_factor 0.5\n";
+    quorvel_test::writeWholeFile(path, text);
+    SessionWithSettings run(path);
+    EXPECT_EQ(run.warnings.str(), "");
+    run.console.execute("load");
+    run.console.execute("expect quorvel_factor 0.5");
+    const std::string warned = run.warnings.str();
+    EXPECT_NE(warned.find(path + ":1: warning: the plug-in Quorvel has no variable quorvel_enabeld_orange; did you "
+                                 "mean quorvel_enabled_orange?"),
+              std::string::npos)
+        << warned;
+    run.console.execute("reload");
+    run.console.execute("unload");
+    EXPECT_EQ(run.warnings.str(), warned);
+    EXPECT_EQ(quorvel_test::readWholeFile(path), text);
+}
