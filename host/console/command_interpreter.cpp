@@ -11,6 +11,7 @@
 #include "line_reader.h"
 #include "platform/process.h"
 #include "pluginsdk/console_variable.h"
+#include "pluginsdk/handle_state_lock.h"
 #include "pluginsdk/number_text.h"
 #include "printable_text.h"
 
@@ -44,9 +45,12 @@ CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session)
     add("quit", "quit", "leave the console, as the end of input does", {1}, HostThread::Console,
         &CommandInterpreter::quit);
     add("exit", "exit", "leave the console, the same as quit", {1}, HostThread::Console, &CommandInterpreter::quit);
-    add("clock", "clock SECONDS",
-        "from now on the C runtime clock the plug-in reads returns SECONDS since 1970 (this fixes its random seed)",
-        {2}, HostThread::Game, &CommandInterpreter::clock);
+    add("clock", "clock [SECONDS]",
+        "from now on the C runtime clock the plug-in reads returns SECONDS since 1970 (this fixes its random seed); "
+        "alone, say what it returns",
+        {1, 2}, HostThread::Game, &CommandInterpreter::clock);
+    add("time", "time", "print the game time: the seconds the game clock has moved since the session began", {1},
+        HostThread::Game, &CommandInterpreter::time);
     add("load", "load", "load the plug-in module the way the game's host does", {1}, HostThread::Loader,
         &CommandInterpreter::load);
     add("unload", "unload", "unload the plug-in module (saving the settings, if a file is kept)", {1},
@@ -169,11 +173,16 @@ void CommandInterpreter::help(const ConsoleLine& line) {
     std::ostream& out = session_.out();
     if (line.size() == 2) {
         const auto command = commands_.find(line[1]);
-        if (command == commands_.end()) {
-            throw HostError("there is no command " + quoted(line[1]) + " ('help' lists them)");
+        if (command != commands_.end()) {
+            out << "usage: " << command->second.usage << '\n' << command->second.description << '\n';
+            return;
         }
-        out << "usage: " << command->second.usage << '\n' << command->second.description << '\n';
-        return;
+        if (const auto variable = session_.world().findVariable(std::string(line[1]))) {
+            describeVariable(*variable);
+            return;
+        }
+        throw HostError("there is no command or console variable " + quoted(line[1]) +
+                        " ('help' lists the commands, 'cvars' the variables)");
     }
     const std::vector<CompletionWords::Command> commands = commandUsages();
     std::size_t width = 4;  // "NAME"
@@ -188,6 +197,29 @@ void CommandInterpreter::help(const ConsoleLine& line) {
         row(command.name, commands_.find(command.name)->second.description);
     }
     row("NAME", "print the console variable NAME; 'NAME VALUE' sets it");
+}
+
+// `help NAME` for a console variable: how to set it, what it is for, and what it holds.
+void CommandInterpreter::describeVariable(const pluginsdk::detail::ConsoleVariable& shared) {
+    pluginsdk::detail::ConsoleVariable variable;
+    {
+        const auto state = pluginsdk::detail::lockHandleState();  // another thread may be setting it
+        variable = shared;
+    }
+    std::ostream& out = session_.out();
+    out << "usage: " << printable(variable.name) << " [VALUE]\n"
+        << "console variable: " << printable(variable.description) << '\n'
+        << "value " << quoted(variable.value) << ", default " << quoted(variable.defaultValue);
+    if (variable.numeric) {
+        out << "; a finite number";
+        if (variable.hasMin) {
+            out << ", at least " << pluginsdk::formatFloat(variable.min);
+        }
+        if (variable.hasMax) {
+            out << ", at most " << pluginsdk::formatFloat(variable.max);
+        }
+    }
+    out << '\n';
 }
 
 void CommandInterpreter::quit(const ConsoleLine& /*line*/) {
@@ -207,8 +239,28 @@ void CommandInterpreter::startAtTerminal() {
 }
 
 void CommandInterpreter::clock(const ConsoleLine& line) {
-    session_.world().setRuntimeClock(readInteger(line[1], "SECONDS since 1970-01-01 UTC", std::numeric_limits<std::int64_t>::min(),
-                                std::numeric_limits<std::int64_t>::max()));
+    pluginsdk::World& world = session_.world();
+    if (line.size() == 1) {
+        if (const std::optional<std::int64_t> fixed = world.runtimeClock()) {
+            session_.out() << "clock " << *fixed << ": the C runtime clock the plug-in reads returns " << *fixed
+                           << " s since 1970-01-01 UTC\n";
+        } else {
+            session_.out() << "clock not fixed: the C runtime clock the plug-in reads returns the real time ('clock "
+                              "SECONDS' fixes it)\n";
+        }
+        return;
+    }
+    world.setRuntimeClock(readInteger(line[1], "SECONDS since 1970-01-01 UTC", std::numeric_limits<std::int64_t>::min(),
+                                      std::numeric_limits<std::int64_t>::max()));
+}
+
+void CommandInterpreter::time(const ConsoleLine& /*line*/) {
+    // Exactly, from the clock's whole microseconds: no float rounds it.
+    const std::int64_t ticks = session_.world().gameTicks();
+    const std::int64_t perSecond = pluginsdk::World::kTicksPerSecond;
+    std::string fraction = std::to_string(perSecond + ticks % perSecond).substr(1);
+    fraction.erase(fraction.find_last_not_of('0') + 1);
+    session_.out() << "game time " << ticks / perSecond << (fraction.empty() ? "" : "." + fraction) << " s\n";
 }
 
 void CommandInterpreter::load(const ConsoleLine& /*line*/) {

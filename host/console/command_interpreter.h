@@ -94,8 +94,10 @@ private:
     void add(const std::string& name, const std::string& usage, const std::string& description, WordCounts wordCounts,
              HostThread owner, void (CommandInterpreter::*member)(const ConsoleLine&));
     void help(const ConsoleLine& line);
+    void describeVariable(const pluginsdk::detail::ConsoleVariable& variable);
     void quit(const ConsoleLine& line);
     void clock(const ConsoleLine& line);
+    void time(const ConsoleLine& line);
     void load(const ConsoleLine& line);
     void unload(const ConsoleLine& line);
     void reload(const ConsoleLine& line);

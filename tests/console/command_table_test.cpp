@@ -32,8 +32,8 @@ protected:
 TEST_F(CommandTable, AWrongWordCountIsRefusedWithTheCommandsUsage) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"help me now", "usage: help [COMMAND]"},
-        {"clock", "usage: clock SECONDS"},
-        {"clock 1 2", "usage: clock SECONDS"},
+        {"clock 1 2", "usage: clock [SECONDS]"},
+        {"time now", "usage: time"},
         {"load now", "usage: load"},
         {"unload now", "usage: unload"},
         {"info now", "usage: info"},
@@ -107,11 +107,34 @@ TEST_F(CommandTable, HelpDescribesEveryCommandAndShowsOnesUsage) {
     }
     EXPECT_EQ(listed, names);
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
-    EXPECT_EQ(names.size(), 24u);
+    EXPECT_EQ(names.size(), 25u);
     out.str("");
     interpreter.execute("help panel");
     EXPECT_EQ(out.str(), "usage: panel png FILE\ndraw a picture\n");
-    EXPECT_EQ(refusal(interpreter, "help nothing"), "there is no command \"nothing\" ('help' lists them)");
+    EXPECT_EQ(refusal(interpreter, "help nothing"),
+              "there is no command or console variable \"nothing\" ('help' lists the commands, 'cvars' the variables)");
+}
+
+// What the console holds, asked for: a variable through help, the game time, the module's clock.
+TEST_F(CommandTable, HelpDescribesAVariableAndTimeAndClockSayWhatTheyHold) {
+    interpreter.execute("load");
+    interpreter.execute("quorvel_factor 0.5");
+    interpreter.execute("clock");
+    interpreter.execute("clock 7");
+    interpreter.execute("clock");
+    interpreter.execute("help quorvel_factor");
+    interpreter.execute("wait 1.25");
+    interpreter.execute("time");
+    interpreter.execute("wait 0.000001");
+    interpreter.execute("time");
+    EXPECT_EQ(out.str(),
+              "clock not fixed: the C runtime clock the plug-in reads returns the real time ('clock SECONDS' fixes it)\n"
+              "clock 7: the C runtime clock the plug-in reads returns 7 s since 1970-01-01 UTC\n"
+              "usage: quorvel_factor [VALUE]\n"
+              "console variable: Controls how much the ball is slowed\n"
+              "value \"0.5\", default \"1\"; a finite number\n"
+              "game time 1.25 s\n"
+              "game time 1.250001 s\n");
 }
 
 }  // namespace
