@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "flight_colours.h"
+#include "pluginsdk/number_text.h"
 #include "velocity_change.h"
 #include "velocity_plane.h"
 
@@ -19,46 +21,75 @@ bool isZero(const Vector& v) {
     return v.X == 0.0f && v.Y == 0.0f && v.Z == 0.0f;
 }
 
+bool isFinite(const Vector& v) {
+    return std::isfinite(v.X) && std::isfinite(v.Y) && std::isfinite(v.Z);
+}
+
+// A ratio as a reader takes it in: three decimals, or the size of a huge one.
+std::string ratioText(double ratio) {
+    char text[32];
+    std::snprintf(text, sizeof text, std::fabs(ratio) < 1e5 ? "%.3f" : "%.3g", ratio);
+    return text;
+}
+
 // One plane of velocities: every velocity after as a faint dot, the velocity before as an arrow.
+// A velocity that is not finite has no place in it.
 void drawPlane(ImDrawList& list, ImVec2 topLeft, float side, const TouchPreview& preview, bool fromAbove,
                const char* title, double reach) {
     const VelocityPlane plane(list, topLeft, side, fromAbove, title, reach);
     const ImU32 team = colours::team(preview.team);
     const ImU32 faint = (team & ~IM_COL32_A_MASK) | IM_COL32(0, 0, 0, 110);
     for (const auto& ball : preview.after) {
-        list.AddCircleFilled(plane.at(ball.velocity), 1.8f, faint, 6);
+        if (isFinite(ball.velocity)) {
+            list.AddCircleFilled(plane.at(ball.velocity), 1.8f, faint, 6);
+        }
     }
-    plane.arrow(preview.velocity, colours::kBall);
+    if (isFinite(preview.velocity)) {
+        plane.arrow(preview.velocity, colours::kBall);
+    }
 }
 
 struct Summary {
-    std::vector<double> ratios;  // speed after / speed before, where there was a speed before
+    std::vector<double> ratios;  // speed after / speed before, where both are finite and there was one
     double lowest = 0.0;
     double highest = 0.0;
     double mean = 0.0;
     double largestAngle = 0.0;
     double meanAngle = 0.0;
     std::size_t spinCleared = 0;
+    std::size_t notFinite = 0;    // touches after which the velocity was not finite
+    const char* undefined = nullptr;  // why no ratio or angle can be given, if none can
 };
 
 Summary summarise(const TouchPreview& preview) {
     Summary summary;
     const double before = speedOf(preview.velocity);
+    if (!isFinite(preview.velocity)) {
+        summary.undefined = "the velocity before is not finite";
+    } else if (before == 0.0) {
+        summary.undefined = "the ball was still";
+    }
     for (const auto& ball : preview.after) {
-        if (before > 0.0) {
-            summary.ratios.push_back(speedRatio(preview.velocity, ball.velocity));
-        }
-        const double angle = turnedDegrees(preview.velocity, ball.velocity);
-        summary.largestAngle = std::max(summary.largestAngle, angle);
-        summary.meanAngle += angle;
         if (!isZero(preview.magnusCoefficient) && isZero(ball.magnusCoefficient)) {
             ++summary.spinCleared;
         }
+        if (!isFinite(ball.velocity)) {
+            ++summary.notFinite;
+            continue;
+        }
+        if (summary.undefined != nullptr) {
+            continue;
+        }
+        summary.ratios.push_back(speedRatio(preview.velocity, ball.velocity));
+        const double angle = turnedDegrees(preview.velocity, ball.velocity);
+        summary.largestAngle = std::max(summary.largestAngle, angle);
+        summary.meanAngle += angle;
     }
-    if (!preview.after.empty()) {
-        summary.meanAngle /= static_cast<double>(preview.after.size());
+    if (summary.undefined == nullptr && summary.ratios.empty() && !preview.after.empty()) {
+        summary.undefined = "no velocity after is finite";
     }
     if (!summary.ratios.empty()) {
+        summary.meanAngle /= static_cast<double>(summary.ratios.size());
         const auto [lowest, highest] = std::minmax_element(summary.ratios.begin(), summary.ratios.end());
         summary.lowest = *lowest;
         summary.highest = *highest;
@@ -70,16 +101,40 @@ Summary summarise(const TouchPreview& preview) {
     return summary;
 }
 
+std::string summaryLine(const Summary& summary) {
+    std::string text;
+    if (summary.undefined != nullptr) {
+        text = std::string("speed after / before and the direction turned: not defined, as ") + summary.undefined;
+    } else {
+        char numbers[160];
+        std::snprintf(numbers, sizeof numbers, "; direction turned by %.2f deg on average, at most %.2f",
+                      summary.meanAngle, summary.largestAngle);
+        text = "speed after / before: mean " + ratioText(summary.mean) + ", " + ratioText(summary.lowest) + " to " +
+               ratioText(summary.highest) + numbers;
+    }
+    text += "; spin cleared in " + std::to_string(summary.spinCleared);
+    if (summary.notFinite > 0) {
+        text += "; velocity after not finite in " + std::to_string(summary.notFinite) + " (not drawn)";
+    }
+    return text;
+}
+
 void drawHistogram(ImDrawList& list, ImVec2 topLeft, ImVec2 size, const Summary& summary, ImU32 colour) {
     const ImVec2 bottomRight{topLeft.x + size.x, topLeft.y + size.y};
     list.AddRectFilled(topLeft, bottomRight, colours::kPitch);
     list.AddRect(topLeft, bottomRight, colours::kArena);
     list.AddText({topLeft.x + 6.0f, topLeft.y + 4.0f}, colours::kText, "speed after / speed before");
     if (summary.ratios.empty()) {
+        if (summary.undefined != nullptr) {
+            const std::string why = std::string("nothing to show: ") + summary.undefined;
+            list.AddText({topLeft.x + 6.0f, topLeft.y + 4.0f + ImGui::GetTextLineHeightWithSpacing()}, colours::kText,
+                         why.c_str());
+        }
         return;
     }
-    // A little room either side, and some width even when every touch gave the same ratio.
-    const double spread = std::max(summary.highest - summary.lowest, 0.02);
+    // A little room either side, and some width even when every touch gave the same ratio, however
+    // large.
+    const double spread = std::max(summary.highest - summary.lowest, 0.02 * std::max(1.0, std::fabs(summary.highest)));
     const double low = summary.lowest - spread * 0.05;
     const double high = summary.highest + spread * 0.05;
     int counts[kBins] = {};
@@ -98,10 +153,10 @@ void drawHistogram(ImDrawList& list, ImVec2 topLeft, ImVec2 size, const Summary&
         list.AddRectFilled({left + 1.0f, plotBottom - height}, {left + barWidth - 1.0f, plotBottom}, colour);
     }
     char text[64];
-    std::snprintf(text, sizeof text, "%.3f", low);
-    list.AddText({topLeft.x + 4.0f, plotBottom + 3.0f}, colours::kText, text);
-    std::snprintf(text, sizeof text, "%.3f", high);
-    list.AddText({bottomRight.x - ImGui::CalcTextSize(text).x - 4.0f, plotBottom + 3.0f}, colours::kText, text);
+    list.AddText({topLeft.x + 4.0f, plotBottom + 3.0f}, colours::kText, ratioText(low).c_str());
+    const std::string highText = ratioText(high);
+    list.AddText({bottomRight.x - ImGui::CalcTextSize(highText.c_str()).x - 4.0f, plotBottom + 3.0f}, colours::kText,
+                 highText.c_str());
     // Beside the title where there is room, else between the axis's ends.
     std::snprintf(text, sizeof text, "tallest bar: %d touches", tallest);
     const float titleEnd = topLeft.x + 6.0f + ImGui::CalcTextSize("speed after / speed before").x + 12.0f;
@@ -115,6 +170,10 @@ void drawHistogram(ImDrawList& list, ImVec2 topLeft, ImVec2 size, const Summary&
 
 }  // namespace
 
+std::string touchPreviewSummary(const TouchPreview& preview) {
+    return summaryLine(summarise(preview));
+}
+
 void drawTouchPreview(const TouchPreview& preview, ImVec2 size) {
     ImDrawList& list = *ImGui::GetWindowDrawList();
     const ImVec2 origin = ImGui::GetCursorScreenPos();
@@ -126,24 +185,20 @@ void drawTouchPreview(const TouchPreview& preview, ImVec2 size) {
         list.AddText(ImGui::GetFont(), ImGui::GetFontSize(), {origin.x, y}, colours::kText, text, nullptr, size.x);
         return y + ImGui::CalcTextSize(text, nullptr, false, size.x).y + (line - ImGui::GetTextLineHeight());
     };
-    char text[256];
-    std::snprintf(text, sizeof text, "%zu touches by team %u (%s) of a ball with velocity (%g, %g, %g)",
-                  preview.after.size(), static_cast<unsigned>(preview.team),
-                  preview.team == 0 ? "blue" : preview.team == 1 ? "orange" : "other",
-                  static_cast<double>(preview.velocity.X), static_cast<double>(preview.velocity.Y),
-                  static_cast<double>(preview.velocity.Z));
-    float y = addText(origin.y, text);
-    std::snprintf(text, sizeof text,
-                  "speed after / before: mean %.3f, %.3f to %.3f; direction turned by %.2f deg on average, at most "
-                  "%.2f; spin cleared in %zu",
-                  summary.mean, summary.lowest, summary.highest, summary.meanAngle, summary.largestAngle,
-                  summary.spinCleared);
-    y = addText(y, text);
+    std::string text = std::to_string(preview.after.size()) + " touches by team " + std::to_string(preview.team) +
+                       (preview.team == 0 ? " (blue)" : preview.team == 1 ? " (orange)" : " (other)") +
+                       " of a ball with velocity (" + pluginsdk::formatFloat(preview.velocity.X) + ", " +
+                       pluginsdk::formatFloat(preview.velocity.Y) + ", " + pluginsdk::formatFloat(preview.velocity.Z) +
+                       ")";
+    float y = addText(origin.y, text.c_str());
+    y = addText(y, summaryLine(summary).c_str());
 
-    // Both planes at one scale, reaching the fastest velocity there is.
-    double reach = speedOf(preview.velocity);
+    // Both planes at one scale, reaching the fastest finite velocity there is.
+    double reach = isFinite(preview.velocity) ? speedOf(preview.velocity) : 0.0;
     for (const auto& ball : preview.after) {
-        reach = std::max(reach, speedOf(ball.velocity));
+        if (isFinite(ball.velocity)) {
+            reach = std::max(reach, speedOf(ball.velocity));
+        }
     }
     const float top = y + 6.0f;
     const float histogramHeight = std::min(170.0f, 0.3f * size.y);

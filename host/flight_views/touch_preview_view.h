@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <imgui.h>
@@ -32,5 +33,9 @@ inline constexpr float kTouchPreviewHeight = 700.0f;
 
 // Draws `preview` in a box of `size` at the window's cursor, and moves the cursor past it.
 void drawTouchPreview(const TouchPreview& preview, ImVec2 size);
+
+// The view's line of figures: speed after / before, the angle turned, spin cleared; or why there
+// are none (a still ball, a velocity that is not finite).
+std::string touchPreviewSummary(const TouchPreview& preview);
 
 }  // namespace host

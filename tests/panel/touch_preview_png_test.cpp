@@ -1,13 +1,16 @@
 // `preview png` runs the plug-in's own response thousands of times, yet the session goes on as if
-// it had not: the same script prints the same bytes with previews between its lines as without.
+// it had not: the same script prints the same bytes with previews between its lines as without. Its
+// figures say why where there are none.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/preview_png_command.h"
+#include "flight_views/touch_preview_view.h"
 #include "console/command_interpreter.h"
 #include "session/host_session.h"
 #include "whole_file.h"
@@ -46,3 +49,22 @@ TEST(TouchPreviewPng, AScriptPrintsTheSameWithPreviewsAsWithout) {
 }
 
 }  // namespace
+
+// Figures come only from finite velocities; where there are none the line says why, never "nan".
+TEST(TouchPreviewPng, TheFiguresSayWhyWhereAVelocityIsNotFinite) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    host::TouchPreview preview;
+    preview.velocity = {inf, 0.0f, 0.0f};
+    preview.after = {{{inf, 0.0f, 0.0f}, {}}, {{nan, 0.0f, 0.0f}, {}}};
+    EXPECT_EQ(host::touchPreviewSummary(preview),
+              "speed after / before and the direction turned: not defined, as the velocity before is not finite; spin "
+              "cleared in 0; velocity after not finite in 2 (not drawn)");
+    preview.velocity = {0.0f, 0.0f, 0.0f};
+    EXPECT_NE(host::touchPreviewSummary(preview).find("not defined, as the ball was still"), std::string::npos);
+    preview.velocity = {100.0f, 0.0f, 0.0f};
+    preview.after.push_back({{50.0f, 0.0f, 0.0f}, {}});
+    EXPECT_EQ(host::touchPreviewSummary(preview),
+              "speed after / before: mean 0.500, 0.500 to 0.500; direction turned by 0.00 deg on average, at most "
+              "0.00; spin cleared in 0; velocity after not finite in 2 (not drawn)");
+}
