@@ -37,7 +37,7 @@ void BM_FieldPng(benchmark::State& state) {
             pictures.writeWindow(static_cast<int>(host::kFieldViewWidth), static_cast<int>(host::kFieldViewHeight),
                                  [&record] {
                                      host::drawFieldView(record,
-                                                         ImVec2(host::kFieldViewWidth, host::kFieldViewHeight));
+                                                         ImVec2(host::kFieldViewWidth, host::kFieldViewHeight), {});
                                  },
                                  file);
         }

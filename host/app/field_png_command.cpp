@@ -30,6 +30,17 @@ pluginsdk::FlightRecord recordOf(const pluginsdk::World& world, const ConsoleLin
     return world.flightRecord(std::llround(since * static_cast<double>(pluginsdk::World::kTicksPerSecond)));
 }
 
+// What the picture says when the record has no tick in it.
+std::string whyEmpty(const pluginsdk::World& world, const ConsoleLine& line) {
+    if (!world.readBall()) {
+        return "No ball: 'ball VX VY VZ' makes one, and physics flies it.";
+    }
+    if (line.size() >= 4) {
+        return "The ball has not flown in the last " + printable(line[3]) + " s of game time.";
+    }
+    return "The ball has not flown yet: 'wait SECONDS' moves the game clock, and physics flies it.";
+}
+
 }  // namespace
 
 void addFieldPngCommand(CommandInterpreter& interpreter, HostSession& session,
@@ -44,8 +55,11 @@ void addFieldPngCommand(CommandInterpreter& interpreter, HostSession& session,
             if (!world.physics() && record.samples.empty()) {
                 throw HostError("the ball has not flown: physics is off ('physics on' flies it)");
             }
+            const std::string empty = whyEmpty(world, line);
             drawing.writeWindow(static_cast<int>(kFieldViewWidth), static_cast<int>(kFieldViewHeight),
-                                [&record] { drawFieldView(record, ImVec2(kFieldViewWidth, kFieldViewHeight)); },
+                                [&record, &empty] {
+                                    drawFieldView(record, ImVec2(kFieldViewWidth, kFieldViewHeight), empty);
+                                },
                                 std::string(line[2]));
         });
 }

@@ -1,11 +1,15 @@
 // The arena with the ball's flight in it, drawn with Dear ImGui into the current window: from above
 // (the arena's length across, its width up) and from the side (length across, height up), one
-// scale for both. The ball's path is a bright line, the ghost's a faint one beside it; each touch is
-// a dot in its team's colour, each firing of a plug-in a ring, and a firing that cleared the Magnus
-// coefficient a cross. The console's `field png` and the live window draw the same views.
+// scale for both, shown by a bar beside the first view's title. The ball's path is a bright line,
+// the ghost's a faint one beside it, and the ball where the path ends a white disc; each touch is a
+// dot in its team's colour, each firing of a plug-in a yellow ring, and a firing that cleared the
+// Magnus coefficient a cross. A legend above names them all. The console's `field png` and the live
+// window draw the same views.
 //
 // Threads: the thread that builds the Dear ImGui frame.
 #pragma once
+
+#include <string>
 
 #include <imgui.h>
 
@@ -24,7 +28,8 @@ struct FieldViewBox {
 };
 
 // Draws `record` in a box of `size` at the window's cursor, and moves the cursor past it. The legend
-// takes as many lines as the width needs.
-FieldViewBox drawFieldView(const pluginsdk::FlightRecord& record, ImVec2 size);
+// takes as many lines as the width needs. A record without a tick shows `whyEmpty` in the view from
+// above: the caller knows why there is nothing to draw.
+FieldViewBox drawFieldView(const pluginsdk::FlightRecord& record, ImVec2 size, const std::string& whyEmpty);
 
 }  // namespace host

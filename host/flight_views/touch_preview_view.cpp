@@ -187,7 +187,7 @@ void drawTouchPreview(const TouchPreview& preview, ImVec2 size) {
     };
     std::string text = std::to_string(preview.after.size()) + " touches by team " + std::to_string(preview.team) +
                        (preview.team == 0 ? " (blue)" : preview.team == 1 ? " (orange)" : " (other)") +
-                       " of a ball with velocity (" + pluginsdk::formatFloat(preview.velocity.X) + ", " +
+                       ", velocity before (" + pluginsdk::formatFloat(preview.velocity.X) + ", " +
                        pluginsdk::formatFloat(preview.velocity.Y) + ", " + pluginsdk::formatFloat(preview.velocity.Z) +
                        ")";
     float y = addText(origin.y, text.c_str());
@@ -205,8 +205,8 @@ void drawTouchPreview(const TouchPreview& preview, ImVec2 size) {
     const float gap = 10.0f;
     const float side =
         std::max(0.0f, std::min((size.x - gap) / 2.0f, size.y - (top - origin.y) - gap - histogramHeight));
-    drawPlane(list, {origin.x, top}, side, preview, true, "from above (y across, x up)", reach);
-    drawPlane(list, {origin.x + side + gap, top}, side, preview, false, "from the side (y across, z up)", reach);
+    drawPlane(list, {origin.x, top}, side, preview, true, "from above", reach);
+    drawPlane(list, {origin.x + side + gap, top}, side, preview, false, "from the side", reach);
     drawHistogram(list, {origin.x, top + side + gap}, {size.x, histogramHeight}, summary,
                   colours::team(preview.team));
     ImGui::Dummy(size);

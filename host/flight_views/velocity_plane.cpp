@@ -19,10 +19,24 @@ VelocityPlane::VelocityPlane(ImDrawList& list, ImVec2 topLeft, float side, bool 
     list.AddRect(topLeft, bottomRight, colours::kArena);
     list.AddLine({topLeft.x, centre_.y}, {bottomRight.x, centre_.y}, colours::kArena);
     list.AddLine({centre_.x, topLeft.y}, {centre_.x, bottomRight.y}, colours::kArena);
-    // Cut at the square's edge where the square is small.
+    // The names go on a layer of their own over what is drawn in the square, which cannot hide them.
+    list.ChannelsSplit(2);
+    list.ChannelsSetCurrent(1);
+    // Each axis named at its positive end: y at the right, x or z at the top, a line lower where the
+    // title reaches past the axis. Cut at the square's edge where the square is small.
     list.PushClipRect(topLeft, bottomRight, true);
     list.AddText({topLeft.x + 6.0f, topLeft.y + 4.0f}, colours::kText, title);
+    const float line = ImGui::GetTextLineHeight();
+    list.AddText({bottomRight.x - ImGui::CalcTextSize("y").x - 4.0f, centre_.y - line - 1.0f}, colours::kText, "y");
+    const bool underTitle = topLeft.x + 6.0f + ImGui::CalcTextSize(title).x + 12.0f > centre_.x;
+    list.AddText({centre_.x + 4.0f, topLeft.y + 4.0f + (underTitle ? line + 2.0f : 0.0f)}, colours::kText,
+                 fromAbove ? "x" : "z");
     list.PopClipRect();
+    list.ChannelsSetCurrent(0);
+}
+
+VelocityPlane::~VelocityPlane() {
+    list_.ChannelsMerge();
 }
 
 ImVec2 VelocityPlane::at(const Vector& velocity) const {

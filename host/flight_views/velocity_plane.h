@@ -13,9 +13,14 @@ namespace host {
 
 class VelocityPlane {
 public:
-    // Draws the square's background, axes and `title` at `topLeft`, `side` pixels wide; `reach`, a
-    // speed, reaches from the centre to 0.45 of the side.
+    // Draws the square's background, axes, their names and `title` at `topLeft`, `side` pixels wide;
+    // `reach`, a speed, reaches from the centre to 0.45 of the side.
     VelocityPlane(ImDrawList& list, ImVec2 topLeft, float side, bool fromAbove, const char* title, double reach);
+    // Until then, what is drawn in the square goes under the names (ImDrawList channels): one plane
+    // at a time.
+    ~VelocityPlane();
+    VelocityPlane(const VelocityPlane&) = delete;
+    VelocityPlane& operator=(const VelocityPlane&) = delete;
 
     // Where `velocity`'s tip is.
     ImVec2 at(const Vector& velocity) const;

@@ -36,7 +36,10 @@ void ArenaWindow::draw() {
         const float gap = ImGui::GetStyle().ItemSpacing.x;
         // The field takes half the width, the response and the speed the other half.
         const float fieldWidth = std::max(0.0f, (space.x - gap) / 2.0f);
-        const FieldViewBox above = drawFieldView(record, ImVec2(fieldWidth, space.y));
+        const FieldViewBox above =
+            drawFieldView(record, ImVec2(fieldWidth, space.y),
+                          world.readBall() ? "The ball has not flown in the last ten seconds."
+                                           : "No ball yet: Blue touch or Orange touch sends one flying.");
         if (drawn_) {
             drawn_("arena_above", above.min, above.max, {});
         }
