@@ -87,7 +87,7 @@ foreach(binary IN LISTS binaries)
 endforeach()
 
 # The players' guide: ASCII in Windows lines throughout, the version filled in, the panel's labels,
-# what the zip is not, and what a build for the game must do.
+# what the zip is not, what a build for the game must do, and where the host keeps the settings.
 if(EXISTS ${folder}/README.txt)
   # file(READ) as text would hide carriage returns; the bytes are read as hexadecimal pairs.
   file(READ ${folder}/README.txt bytes HEX)
@@ -102,7 +102,8 @@ if(EXISTS ${folder}/README.txt)
   file(READ ${folder}/README.txt guide)
   foreach(phrase "Active for blue team" "Active for orange team" "Speed Factor" "% Trajectory Alterable"
       "Quorvel.dll" "quorvel-host.exe run scenarios\\demo" "It does not load into the game"
-      "no floating-point contraction and no fast-math" "exports and the functions getPlugin and deleteMe")
+      "no floating-point contraction and no fast-math" "exports and the functions getPlugin and deleteMe"
+      "%APPDATA%\\quorvel\\host.cfg")
     string(FIND "${guide}" "${phrase}" at)
     if(at EQUAL -1)
       fail("README.txt does not mention '${phrase}'")
