@@ -137,8 +137,7 @@ void SavedSettings::reportNamesCloseTo(const std::vector<std::string>& registere
             closeNamesReported_.insert(saved.line);
             warnings_ << printable(path_) << ':' << saved.line << ": warning: the plug-in " << printable(pluginName)
                       << " has no variable " << printable(saved.name) << "; did you mean " << printable(*meant)
-                      << "? The line "
-                      << "is kept as it is\n";
+                      << "? The line is kept as it is\n";
         }
     }
 }

@@ -61,7 +61,7 @@ std::vector<std::string> variableNames(const pluginsdk::World& world) {
 }  // namespace
 
 void HostSession::loadHere(CheckedModule module) {
-    const std::vector<std::string> before = variableNames(*world_);
+    const std::vector<std::string> before = savedSettings_ != nullptr ? variableNames(*world_) : std::vector<std::string>();
     plugin_ = LoadedPlugin::load(std::move(module), world_);
     if (savedSettings_ != nullptr) {
         // The names the plug-in registered are known only now: a saved line close to one of them
