@@ -20,7 +20,7 @@ const Vector kFirmTouch{1000.0f, -500.0f, 200.0f};
 
 // Every plug-in call seen, with its thread.
 std::mutex seenMutex;
-std::vector<std::pair<std::string, std::thread::id>> seenCalls;
+std::vector<std::pair<pluginsdk::EntryPoint, std::thread::id>> seenCalls;
 
 void recordCall(const pluginsdk::PluginCall& call) {
     const std::lock_guard lock(seenMutex);
@@ -61,19 +61,17 @@ void checkThreads(const CheckOptions& options, std::ostream& out) {
     pluginsdk::observePluginCalls(nullptr);
     session.onSdkCall(nullptr);
 
-    const std::map<std::string, std::set<std::thread::id>> owners = {
-        {"static set-up", {loader}}, {"getPlugin", {loader}}, {"onLoad", {loader}}, {"onUnload", {loader}},
-        {"deleteMe", {loader}}, {"static clean-up", {loader}}, {"hook", {game}}, {"timer", {game}},
-        // A callback dropped at unload goes on the loader thread, one that has run on the game thread.
-        {"hook's destructor", {game, loader}}, {"timer's destructor", {game, loader}},
-        {"AttachImGuiContext", {render}}, {"GetDisplayName", {render}}, {"DrawSettingsPanel", {render}}};
+    using pluginsdk::CallingThread;
+    const std::map<CallingThread, std::set<std::thread::id>> owners = {
+        {CallingThread::Loader, {loader}}, {CallingThread::Game, {game}}, {CallingThread::Render, {render}},
+        {CallingThread::GameOrLoader, {game, loader}}};
     const std::map<std::thread::id, std::string> names = {{loader, "the loader thread"}, {game, "the game thread"},
                                                           {render, "the render thread"}};
     const std::lock_guard lock(seenMutex);
     for (const auto& [entry, thread] : seenCalls) {
-        const auto owner = owners.find(entry);
-        require(owner != owners.end() && owner->second.count(thread) == 1,
-                "the plug-in's " + entry + " ran on " + (names.count(thread) ? names.at(thread) : std::string("a thread not the host's")));
+        require(owners.at(pluginsdk::callingThread(entry)).count(thread) == 1,
+                std::string("the plug-in's ") + pluginsdk::entryPointName(entry) + " ran on " +
+                    (names.count(thread) ? names.at(thread) : std::string("a thread not the host's")));
     }
     require(strayCalls.empty(), "the plug-in called the SDK from a thread of its own, outside the host's calls: " +
                                     (strayCalls.empty() ? std::string() : strayCalls.front()));

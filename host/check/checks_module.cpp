@@ -59,7 +59,7 @@ void checkLoad(const CheckOptions& options, std::ostream& out) {
     // Asked again, the factory gives the object it gave.
     LoadedPlugin& plugin = session.plugin();
     std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* again = nullptr;
-    session.threads().run(HostThread::Loader, [&] { plugin.call("getPlugin", [&] { again = plugin.record().createFunction(); }); });
+    session.threads().run(HostThread::Loader, [&] { plugin.call(pluginsdk::EntryPoint::GetPlugin, [&] { again = plugin.record().createFunction(); }); });
     require(again != nullptr && again->get() == &plugin.plugin(), "getPlugin, called again, gives another object");
     session.unload();
 }

@@ -72,7 +72,7 @@ void checkPanel(const CheckOptions& options, std::ostream& out) {
     std::vector<std::string> names(3);
     for (std::string& name : names) {
         session.threads().run(HostThread::Render, [&] {
-            session.plugin().call("GetDisplayName", [&] { name = session.plugin().settingsWindow()->GetDisplayName(); });
+            session.plugin().call(pluginsdk::EntryPoint::GetDisplayName, [&] { name = session.plugin().settingsWindow()->GetDisplayName(); });
         });
     }
     require(names[0] == names[1] && names[1] == names[2], "GetDisplayName gives " + quoted(names[0]) + ", then " +

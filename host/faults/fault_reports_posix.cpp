@@ -119,7 +119,7 @@ void writeBareReport(const FaultRecord& record) {
     if (const pluginsdk::PluginCall* call = pluginsdk::currentPluginCall()) {
         record.inPluginCall = 1;
         copyPrintable(record.plugin, sizeof record.plugin, call->pluginName);
-        copyPrintable(record.entryPoint, sizeof record.entryPoint, call->entryPoint);
+        copyPrintable(record.entryPoint, sizeof record.entryPoint, pluginsdk::entryPointName(call->entryPoint));
     }
     unw_cursor_t cursor;
     if (unw_init_local2(&cursor, static_cast<unw_context_t*>(context), UNW_INIT_SIGNAL_FRAME) == 0) {
@@ -244,7 +244,7 @@ void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
     char plugin[128];
     char entryPoint[64];
     copyPrintable(plugin, sizeof plugin, call != nullptr ? call->pluginName : "a plug-in");
-    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "call");
+    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? pluginsdk::entryPointName(call->entryPoint) : "call");
     char line[512];
     std::snprintf(line, sizeof line,
                   "quorvel-host: the plug-in %s did not return from its %s within %g s (--plugin-timeout); its thread "

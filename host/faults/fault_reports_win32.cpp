@@ -76,7 +76,7 @@ void waitForTheFirstReport() {
     char plugin[128];
     char entryPoint[64];
     copyPrintable(plugin, sizeof plugin, call != nullptr ? call->pluginName : "");
-    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "");
+    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? pluginsdk::entryPointName(call->entryPoint) : "");
     char line[512];
     if (call != nullptr) {
         std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s crashed in its %s: %s\n", plugin, entryPoint, what);
@@ -141,13 +141,13 @@ void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
     char plugin[128];
     char entryPoint[64];
     copyPrintable(plugin, sizeof plugin, call != nullptr ? call->pluginName : "a plug-in");
-    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? call->entryPoint : "call");
+    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? pluginsdk::entryPointName(call->entryPoint) : "call");
     std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s did not return from its %s within %g s (--plugin-timeout)\n",
                   plugin, entryPoint, pluginTimeoutSeconds);
     writeText(line);
     // A thread stuck in a module's static set-up holds the system's loader lock, which naming or
     // unwinding a frame would wait for: only where it is, by address.
-    const bool inLoader = call != nullptr && std::strcmp(call->entryPoint, "static set-up") == 0;
+    const bool inLoader = call != nullptr && call->entryPoint == pluginsdk::EntryPoint::StaticSetUp;
     if (stopped && inLoader) {
         std::snprintf(line, sizeof line, "quorvel-host: its thread is at 0x%016llx, inside the system's loader\n",
                       static_cast<unsigned long long>(context.Rip));

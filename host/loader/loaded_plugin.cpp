@@ -22,9 +22,9 @@ std::string refusalText(const std::string& path, const std::string& problem) {
 // "STEP threw: WHAT", or nothing if it returned.
 template <typename Call>
 std::optional<std::string> guarded(pluginsdk::World* world, pluginsdk::PluginId plugin, const char* name,
-                                   const char* step, Call&& call) {
+                                   pluginsdk::EntryPoint step, Call&& call) {
     if (const auto threw = pluginsdk::callPlugin({world, plugin, name, step}, std::forward<Call>(call))) {
-        return std::string(step) + " " + *threw;
+        return std::string(pluginsdk::entryPointName(step)) + " " + *threw;
     }
     return std::nullopt;
 }
@@ -64,7 +64,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(CheckedModule module, const std
     const std::string& loadPath = loaded->module_->loadPath();
     // Before its record is read the plug-in is known by its file's name.
     const std::string fileName = std::filesystem::path(path).filename().string();
-    if (const auto threw = guarded(world.get(), 0, fileName.c_str(), "static set-up",
+    if (const auto threw = guarded(world.get(), 0, fileName.c_str(), pluginsdk::EntryPoint::StaticSetUp,
                                    [&] {
                                        loaded->library_ = DynamicLibrary::open(
                                            loadPath, openError, std::filesystem::path(path).parent_path().string());
@@ -89,7 +89,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(CheckedModule module, const std
 
     loaded->release_ = loaded->record_->releaseFunction;
     std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* instance = nullptr;
-    if (const auto threw = guarded(world.get(), 0, "plug-in", "getPlugin", [&] { instance = loaded->record_->createFunction(); })) {
+    if (const auto threw = guarded(world.get(), 0, "plug-in", pluginsdk::EntryPoint::GetPlugin, [&] { instance = loaded->record_->createFunction(); })) {
         refuse(path, "its " + *threw);
     }
     if (instance == nullptr || !*instance) {
@@ -105,7 +105,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(CheckedModule module, const std
     plugin.gameWrapperShared = loaded->game_;
 
     const VariableRollback variablesBefore(*world);
-    if (const auto threw = guarded(world.get(), loaded->scope_->id, loaded->record_->classNameText, "onLoad", [&] { plugin.onLoad(); })) {
+    if (const auto threw = guarded(world.get(), loaded->scope_->id, loaded->record_->classNameText, pluginsdk::EntryPoint::OnLoad, [&] { plugin.onLoad(); })) {
         // Its callbacks go before its variables: destroying a callback may release variable handles.
         world->dropPlugin(loaded->scope_->id);
         variablesBefore.restore(*world);
@@ -140,7 +140,7 @@ std::vector<std::string> LoadedPlugin::unload() {
 
     if (onLoadSucceeded_) {
         onLoadSucceeded_ = false;
-        note(guarded(world.get(), scope_ ? scope_->id : 0, record_->classNameText, "onUnload", [this] { plugin().onUnload(); }));
+        note(guarded(world.get(), scope_ ? scope_->id : 0, record_->classNameText, pluginsdk::EntryPoint::OnUnload, [this] { plugin().onUnload(); }));
     }
     // No callback of the plug-in may run once its object is gone, so its hooks and timers go
     // first, and its handles are cut off so that its destructors and its module's static clean-up
@@ -151,13 +151,13 @@ std::vector<std::string> LoadedPlugin::unload() {
     }
     if (instance_ != nullptr) {
         instance_ = nullptr;
-        note(guarded(world.get(), scope_ ? scope_->id : 0, record_->classNameText, "deleteMe", [this] { release_(); }));
+        note(guarded(world.get(), scope_ ? scope_->id : 0, record_->classNameText, pluginsdk::EntryPoint::DeleteMe, [this] { release_(); }));
     }
     dropCallbacks();
     record_ = nullptr;
     // The module's static clean-up runs here and releases its last references to the host's handles.
     {
-        const pluginsdk::PluginCallScope marked({world.get(), 0, "plug-in", "static clean-up"});
+        const pluginsdk::PluginCallScope marked({world.get(), 0, "plug-in", pluginsdk::EntryPoint::StaticCleanUp});
         library_.close();
     }
     module_.reset();

@@ -65,15 +65,15 @@ public:
     // The plug-in's settings side, or null if its class has none.
     BakkesMod::Plugin::PluginSettingsWindow* settingsWindow() const;
 
-    // Runs `code`, a call of the plug-in's `entryPoint` (a name that outlives the call), through the
-    // plug-in call boundary (pluginsdk/plugin_call.h). Throws HostError ("the plug-in NAME's ENTRY
-    // threw: WHAT") if it throws.
+    // Runs `code`, a call of the plug-in's `entryPoint`, through the plug-in call boundary
+    // (pluginsdk/plugin_call.h). Throws HostError ("the plug-in NAME's ENTRY threw: WHAT") if it
+    // throws.
     template <typename Code>
-    void call(const char* entryPoint, Code&& code) const {
+    void call(pluginsdk::EntryPoint entryPoint, Code&& code) const {
         const std::shared_ptr<pluginsdk::World> world = world_.lock();
         const pluginsdk::PluginCall marked{world.get(), scope_ ? scope_->id : 0, record_->classNameText, entryPoint};
         if (const auto threw = pluginsdk::callPlugin(marked, std::forward<Code>(code))) {
-            throw HostError("the plug-in " + name() + "'s " + entryPoint + " " + *threw);
+            throw HostError("the plug-in " + name() + "'s " + pluginsdk::entryPointName(entryPoint) + " " + *threw);
         }
     }
 

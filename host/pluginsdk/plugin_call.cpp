@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <iterator>
 #include <mutex>
 
 #if defined(_WIN32)
@@ -81,7 +82,38 @@ void giveAlternateSignalStack() {
     return *calls;
 }
 
+struct EntryPointFacts {
+    const char* name;
+    CallingThread thread;
+};
+
+// In the order of EntryPoint.
+constexpr EntryPointFacts kEntryPoints[] = {
+    {"static set-up", CallingThread::Loader},
+    {"getPlugin", CallingThread::Loader},
+    {"onLoad", CallingThread::Loader},
+    {"onUnload", CallingThread::Loader},
+    {"deleteMe", CallingThread::Loader},
+    {"static clean-up", CallingThread::Loader},
+    {"hook", CallingThread::Game},
+    {"timer", CallingThread::Game},
+    {"hook's destructor", CallingThread::GameOrLoader},
+    {"timer's destructor", CallingThread::GameOrLoader},
+    {"AttachImGuiContext", CallingThread::Render},
+    {"GetDisplayName", CallingThread::Render},
+    {"DrawSettingsPanel", CallingThread::Render},
+};
+static_assert(std::size(kEntryPoints) == static_cast<std::size_t>(EntryPoint::DrawSettingsPanel) + 1);
+
 }  // namespace
+
+const char* entryPointName(EntryPoint entryPoint) {
+    return kEntryPoints[static_cast<std::size_t>(entryPoint)].name;
+}
+
+CallingThread callingThread(EntryPoint entryPoint) {
+    return kEntryPoints[static_cast<std::size_t>(entryPoint)].thread;
+}
 
 const PluginCall* currentPluginCall() {
     return innermostCall;

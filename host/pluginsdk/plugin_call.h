@@ -10,6 +10,7 @@
 // a stack overflow in plug-in code can still be reported.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -20,11 +21,39 @@
 
 namespace pluginsdk {
 
+// Every way the host enters plug-in code. Each is named where the host reports on it ("its onLoad
+// threw", "crashed in its hook") and is called by one of the host's threads (--threads separate;
+// under --threads one every one of them is the host's one thread).
+enum class EntryPoint : std::uint8_t {
+    StaticSetUp,         // [loader thread] the module's static constructors, as it is opened
+    GetPlugin,           // [loader thread] the factory
+    OnLoad,              // [loader thread]
+    OnUnload,            // [loader thread]
+    DeleteMe,            // [loader thread] the release function
+    StaticCleanUp,       // [loader thread] the module's static destructors, as it is closed
+    Hook,                // [game thread] a hook's callback
+    Timer,               // [game thread] a timer's callback
+    HookDestructor,      // [game thread, or loader thread when the unload drops it]
+    TimerDestructor,     // [game thread, or loader thread when the unload drops it]
+    AttachImGuiContext,  // [render thread]
+    GetDisplayName,      // [render thread]
+    DrawSettingsPanel,   // [render thread]
+};
+
+// The host's threads that call into plug-ins.
+enum class CallingThread : std::uint8_t { Loader, Game, Render, GameOrLoader };
+
+// [any thread, also a signal handler] The name the reports use: "static set-up", "onLoad",
+// "hook's destructor", ...; a text that lives for the whole process.
+PLUGINSDK_API const char* entryPointName(EntryPoint entryPoint);
+// [any thread] Which of the host's threads calls it.
+PLUGINSDK_API CallingThread callingThread(EntryPoint entryPoint);
+
 struct PluginCall {
     World* world = nullptr;               // null for a plug-in whose world is gone
     PluginId plugin = 0;                  // 0 while the plug-in has no identity yet (its factory)
     const char* pluginName = "plug-in";   // the record's class name, or a file name before there is one
-    const char* entryPoint = "";          // "onLoad", "hook", "timer", ...
+    EntryPoint entryPoint = EntryPoint::OnLoad;
     const PluginCall* outer = nullptr;    // the call this one runs inside, on the same thread
 };
 

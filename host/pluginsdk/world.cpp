@@ -16,13 +16,6 @@
 namespace pluginsdk {
 namespace {
 
-// The entry points through which the world calls a plug-in: its hooks and timers, and the
-// destructors of their callbacks, which are the plug-in's code too.
-constexpr char kHookEntry[] = "hook";
-constexpr char kHookDestructor[] = "hook's destructor";
-constexpr char kTimerEntry[] = "timer";
-constexpr char kTimerDestructor[] = "timer's destructor";
-
 template <typename Callback>
 void destroyCallback(const PluginCall& call, Callback& callback) {
     const PluginCallScope marked(call);
@@ -86,10 +79,10 @@ void World::dropPlugin(PluginId id) {
     runningCallbacks_.erase(id);
     lock.unlock();
     for (Hook& hook : droppedHooks) {
-        destroyCallback(PluginCall{this, id, hook.pluginName->c_str(), kHookDestructor}, hook.callback);
+        destroyCallback(PluginCall{this, id, hook.pluginName->c_str(), EntryPoint::HookDestructor}, hook.callback);
     }
     for (Timer& timer : droppedTimers) {
-        destroyCallback(PluginCall{this, id, timer.pluginName->c_str(), kTimerDestructor}, timer.callback);
+        destroyCallback(PluginCall{this, id, timer.pluginName->c_str(), EntryPoint::TimerDestructor}, timer.callback);
     }
 }
 
@@ -289,7 +282,7 @@ void World::runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_v
         // on another thread waits for it (its code lives in the module).
         ++runningCallbacks_[plugin];
         lock.unlock();
-        const PluginCall call{this, plugin, hook->pluginName->c_str(), kHookEntry};
+        const PluginCall call{this, plugin, hook->pluginName->c_str(), EntryPoint::Hook};
         // The signature takes the name by value: this string is the call's own, moved in.
         if (const auto threw = callPlugin(call, [&] { hook->callback(caller, nullptr, std::string(eventName)); })) {
             reportFailure(*hook->pluginName, "hook for \"" + std::string(eventName) + "\" " + *threw);
@@ -302,7 +295,7 @@ void World::runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_v
             // The callback's destructor is the plug-in's code: run it unlocked, still counted as
             // running so that dropPlugin waits for it.
             lock.unlock();
-            destroyCallback(PluginCall{this, plugin, name->c_str(), kHookDestructor}, callback);
+            destroyCallback(PluginCall{this, plugin, name->c_str(), EntryPoint::HookDestructor}, callback);
             lock.lock();
         }
         finishCallbackLocked(plugin);
@@ -351,7 +344,7 @@ void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback,
     TimerCallback refused;
     const std::optional<std::int64_t> delay = delayTicks(delaySeconds);
     const PluginCall* caller = currentPluginCall();
-    const bool setByAFiring = caller != nullptr && caller->world == this && caller->entryPoint == kTimerEntry;
+    const bool setByAFiring = caller != nullptr && caller->world == this && caller->entryPoint == EntryPoint::Timer;
     const std::lock_guard lock(mutex_);
     std::shared_ptr<const std::string> name = pluginNameLocked(plugin);
     if (!name) {
@@ -439,12 +432,12 @@ void World::fireTimerLocked(std::unique_lock<std::mutex>& lock, Timer& timer, bo
     ++runningCallbacks_[timer.plugin];
     lock.unlock();
     if (call) {
-        const PluginCall firing{this, timer.plugin, timer.pluginName->c_str(), kTimerEntry};
+        const PluginCall firing{this, timer.plugin, timer.pluginName->c_str(), EntryPoint::Timer};
         if (const auto threw = callPlugin(firing, [&timer] { timer.callback(timer.game); })) {
             reportFailure(*timer.pluginName, "timer " + *threw);
         }
     }
-    destroyCallback(PluginCall{this, timer.plugin, timer.pluginName->c_str(), kTimerDestructor}, timer.callback);
+    destroyCallback(PluginCall{this, timer.plugin, timer.pluginName->c_str(), EntryPoint::TimerDestructor}, timer.callback);
     lock.lock();
     finishCallbackLocked(timer.plugin);
 }

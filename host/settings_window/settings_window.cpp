@@ -21,7 +21,7 @@ BakkesMod::Plugin::PluginSettingsWindow& requirePanel(LoadedPlugin& plugin) {
 
 std::string displayName(const LoadedPlugin& plugin, BakkesMod::Plugin::PluginSettingsWindow& panel) {
     std::string name;
-    plugin.call("GetDisplayName", [&] { name = panel.GetDisplayName(); });
+    plugin.call(pluginsdk::EntryPoint::GetDisplayName, [&] { name = panel.GetDisplayName(); });
     return name;
 }
 
@@ -31,7 +31,7 @@ std::string displayName(const LoadedPlugin& plugin, BakkesMod::Plugin::PluginSet
 SettingsWindow::SettingsWindow(LoadedPlugin& plugin, ImGuiContext* context)
     : plugin_(plugin), panel_(requirePanel(plugin)), title_(displayName(plugin, panel_)) {
     // The module's Dear ImGui has its own current-context pointer, empty until this call.
-    plugin_.call("AttachImGuiContext",
+    plugin_.call(pluginsdk::EntryPoint::AttachImGuiContext,
                  [this, context] { panel_.AttachImGuiContext(reinterpret_cast<std::uintptr_t>(context)); });
 }
 
@@ -39,7 +39,7 @@ SettingsWindow::~SettingsWindow() {
     // The module would otherwise keep pointing at the host's context after it is destroyed. A throw
     // here has nowhere to go but away: the window is closing whatever the plug-in says.
     try {
-        plugin_.call("AttachImGuiContext", [this] { panel_.AttachImGuiContext(0); });
+        plugin_.call(pluginsdk::EntryPoint::AttachImGuiContext, [this] { panel_.AttachImGuiContext(0); });
     } catch (const HostError&) {
     }
 }
@@ -54,7 +54,7 @@ void SettingsWindow::draw(const std::function<void(bool drawing)>& aroundPanel) 
         }
         const PanelStacks before = PanelStacks::now();
         try {
-            plugin_.call("DrawSettingsPanel", [this] { panel_.DrawSettingsPanel(); });
+            plugin_.call(pluginsdk::EntryPoint::DrawSettingsPanel, [this] { panel_.DrawSettingsPanel(); });
         } catch (const HostError& error) {
             problem = error;
         }

@@ -14,12 +14,12 @@ TEST(RuntimeClock, IsTheClockOfTheWorldWhosePluginCalls) {
     fixed->setRuntimeClock(1234);
     const std::time_t before = pluginsdk::pluginsdkModuleTime(nullptr);
     {
-        const pluginsdk::PluginCallScope call({fixed.get(), 1, "Quorvel", "onLoad"});
+        const pluginsdk::PluginCallScope call({fixed.get(), 1, "Quorvel", pluginsdk::EntryPoint::OnLoad});
         std::time_t stored = 0;
         EXPECT_EQ(pluginsdk::pluginsdkModuleTime(&stored), 1234);
         EXPECT_EQ(stored, 1234);
         {
-            const pluginsdk::PluginCallScope inner({real.get(), 2, "Other", "hook"});
+            const pluginsdk::PluginCallScope inner({real.get(), 2, "Other", pluginsdk::EntryPoint::Hook});
             EXPECT_GE(pluginsdk::pluginsdkModuleTime(nullptr), before);
         }
         EXPECT_EQ(pluginsdk::pluginsdkModuleTime(nullptr), 1234);
@@ -27,7 +27,7 @@ TEST(RuntimeClock, IsTheClockOfTheWorldWhosePluginCalls) {
     EXPECT_GE(pluginsdk::pluginsdkModuleTime(nullptr), before);
     EXPECT_EQ(pluginsdk::currentPluginCall(), nullptr);
     fixed->setRuntimeClock(std::nullopt);
-    const pluginsdk::PluginCallScope call({fixed.get(), 1, "Quorvel", "timer"});
+    const pluginsdk::PluginCallScope call({fixed.get(), 1, "Quorvel", pluginsdk::EntryPoint::Timer});
     EXPECT_GE(pluginsdk::pluginsdkModuleTime(nullptr), before);
 }
 
