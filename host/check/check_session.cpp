@@ -21,13 +21,16 @@ CheckSession::CheckSession(const CheckOptions& options, std::ostream& out, bool 
 
 // Every SDK call the plug-in makes: to the trace, to the panel's layout, to whoever observes.
 void CheckSession::listen() {
-    world_->setTraceListener([this](const std::string& call) {
+    world_->setTraceListener([this](const pluginsdk::SdkCall& call) {
+        if (call.kind == pluginsdk::SdkCall::Kind::Log) {
+            return;  // the log's listener below
+        }
         if (trace_) {
-            out_ << "[trace] " << call << '\n';
+            out_ << "[trace] " << pluginsdk::describe(call) << '\n';
         }
         layout_->sdkCall(call);
         if (sdkCallObserver_) {
-            sdkCallObserver_(call);
+            sdkCallObserver_(pluginsdk::describe(call));
         }
     });
     // A log line is an SDK call as well, which the trace leaves out (a transcript shows the line

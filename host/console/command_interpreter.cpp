@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "console_numbers.h"
 #include "line_reader.h"
@@ -95,6 +96,9 @@ CommandInterpreter::CommandInterpreter(HostSession& session) : session_(session)
 
 CommandInterpreter::~CommandInterpreter() {
     session_.setLogObserver(nullptr);
+    if (traceObserver_ != 0) {
+        session_.removeSdkCallObserver(traceObserver_);
+    }
 }
 
 WordCounts WordCounts::atLeast(std::size_t fewest) {
@@ -539,11 +543,18 @@ void CommandInterpreter::variable(const ConsoleLine& line) {
 }
 
 void CommandInterpreter::trace(const ConsoleLine& line) {
-    if (readSwitch(line)) {
+    const bool on = readSwitch(line);
+    if (traceObserver_ != 0) {
+        session_.removeSdkCallObserver(std::exchange(traceObserver_, 0));
+    }
+    if (on) {
         std::ostream& out = session_.out();
-        session_.world().setTraceListener([&out](const std::string& call) { out << "[trace] " << call << '\n'; });
-    } else {
-        session_.world().setTraceListener(nullptr);
+        traceObserver_ = session_.addSdkCallObserver([&out](const pluginsdk::SdkCall& call) {
+            // A line logged shows as itself, "[Name] TEXT".
+            if (call.kind != pluginsdk::SdkCall::Kind::Log) {
+                out << "[trace] " << pluginsdk::describe(call) << '\n';
+            }
+        });
     }
 }
 

@@ -139,6 +139,7 @@ private:
     };
     std::unordered_map<std::string, Command, NameHash, std::equal_to<>> commands_;
     UnmatchedLog unmatchedLog_;  // what `expect log` can still match
+    int traceObserver_ = 0;      // while `trace on`: the session's observer that prints the calls
     bool atTerminal_ = false;
     bool quitRequested_ = false;
 };

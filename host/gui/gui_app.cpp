@@ -130,7 +130,7 @@ public:
         }
         if (!options.layoutFile.empty()) {
             layout_.emplace(options.layoutFile);
-            session_.world().setTraceListener([this](const std::string& call) { layout_->sdkCall(call); });
+            layoutObserver_ = session_.addSdkCallObserver([this](const pluginsdk::SdkCall& call) { layout_->sdkCall(call); });
             const DrawnItem drawn = [this](const std::string& name, ImVec2 min, ImVec2 max, const std::string& text) {
                 if (layout_) {
                     layout_->add(name, min, max, text);
@@ -144,7 +144,7 @@ public:
         showModuleState();
     }
 
-    ~LiveWindow() { session_.world().setTraceListener(nullptr); }
+    ~LiveWindow() { stopLayout(); }
     LiveWindow(const LiveWindow&) = delete;
     LiveWindow& operator=(const LiveWindow&) = delete;
 
@@ -216,9 +216,7 @@ private:
             if (const auto problem = layout_->endFrame()) {
                 report("cannot write the layout: " + *problem);
                 failed_ = true;
-                // The trace's listener is done with it once replaced.
-                session_.world().setTraceListener(nullptr);
-                layout_.reset();
+                stopLayout();
             }
         }
 
@@ -277,6 +275,14 @@ private:
         }
     }
 
+    // The observer is done with the layout once removed.
+    void stopLayout() {
+        if (layoutObserver_ != 0) {
+            session_.removeSdkCallObserver(std::exchange(layoutObserver_, 0));
+        }
+        layout_.reset();
+    }
+
     void report(const std::string& problem) {
         session_.out() << std::flush;
         errors_ << "quorvel-host: " << printable(problem) << '\n' << std::flush;
@@ -302,6 +308,7 @@ private:
     std::optional<ModuleWatcher> watcher_;
     std::optional<SettingsAutosave> autosave_;
     std::optional<WidgetLayoutLog> layout_;
+    int layoutObserver_ = 0;  // the session's observer that hands the panel's lookups to layout_
     std::string screenshotFile_;
     bool reloadRequested_ = false;
     bool failed_ = false;

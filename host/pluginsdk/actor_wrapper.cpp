@@ -4,16 +4,15 @@
 
 #include "handle_census.h"
 #include "handle_state_lock.h"
-#include "number_text.h"
 #include "world.h"
 
 namespace {
 
-// What a plug-in sets on the ball is traced with its value ("setVelocity (1, 2, 3)"); while
-// nothing traces, no text is built.
-void traceWrite(const pluginsdk::detail::BallState& ball, const char* call, Vector value) {
+// What a plug-in sets on the ball is traced with its value; while nothing traces, no record is
+// made.
+void traceWrite(const pluginsdk::detail::BallState& ball, pluginsdk::SdkCall::Kind kind, Vector value) {
     if (const auto world = ball.world.lock(); world && world->tracing()) {
-        world->trace(call + pluginsdk::formatVector(value));
+        world->trace({.kind = kind, .vector = value});
     }
 }
 
@@ -55,7 +54,7 @@ Vector ActorWrapper::GetVelocity() const {
 
 void ActorWrapper::SetVelocity(Vector velocity) {
     if (const auto actor = actor_.lock()) {
-        traceWrite(*actor, "setVelocity ", velocity);
+        traceWrite(*actor, pluginsdk::SdkCall::Kind::SetVelocity, velocity);
         const auto state = pluginsdk::detail::lockHandleState();
         actor->velocity = velocity;
     }
@@ -79,7 +78,7 @@ std::uint8_t BallWrapper::GetHitTeamNum() const {
 
 void BallWrapper::SetMagnusCoefficient(Vector coefficient) {
     if (const auto ball = actor_.lock()) {
-        traceWrite(*ball, "setMagnusCoefficient ", coefficient);
+        traceWrite(*ball, pluginsdk::SdkCall::Kind::SetMagnusCoefficient, coefficient);
         const auto state = pluginsdk::detail::lockHandleState();
         ball->magnusCoefficient = coefficient;
     }

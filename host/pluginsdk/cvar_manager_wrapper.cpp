@@ -28,7 +28,7 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
         return CVarWrapper({});
     }
     if (world->tracing()) {
-        world->trace("registerCvar " + name + " \"" + defaultValue + "\"");
+        world->trace({.kind = pluginsdk::SdkCall::Kind::RegisterCvar, .name = name, .text = defaultValue});
     }
     return CVarWrapper(
         world->registerVariable(name, defaultValue, description, hasMin, min, hasMax, max, saveToConfig));
@@ -40,7 +40,7 @@ CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
         return CVarWrapper({});
     }
     if (world->tracing()) {
-        world->trace("getCvar " + name);
+        world->trace({.kind = pluginsdk::SdkCall::Kind::GetCvar, .name = name});
     }
     return CVarWrapper(world->findVariable(name));
 }

@@ -2,7 +2,6 @@
 // that the host can drop them all when it unloads the plug-in.
 #include "bakkesmod/wrappers/game_wrapper.h"
 
-#include "number_text.h"
 #include "world.h"
 
 GameWrapper::GameWrapper(std::shared_ptr<pluginsdk::detail::PluginScope> scope) : scope_(std::move(scope)) {}
@@ -33,7 +32,7 @@ void GameWrapper::HookEventWithCallerPost<BallWrapper>(
     std::string eventName, std::function<void(BallWrapper caller, void* params, std::string eventName)> callback) {
     if (const auto world = registrationWorld(scope_)) {
         if (world->tracing()) {
-            world->trace("hook post \"" + eventName + "\"");
+            world->trace({.kind = pluginsdk::SdkCall::Kind::HookPost, .name = eventName});
         }
         world->addPostHook(scope_->id, std::move(eventName), std::move(callback));
     }
@@ -42,7 +41,7 @@ void GameWrapper::HookEventWithCallerPost<BallWrapper>(
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float delaySeconds) {
     if (const auto world = registrationWorld(scope_)) {
         if (world->tracing()) {
-            world->trace("timeout " + pluginsdk::formatFloat(delaySeconds));
+            world->trace({.kind = pluginsdk::SdkCall::Kind::SetTimeout, .seconds = delaySeconds});
         }
         world->addTimer(scope_->id, this, std::move(callback), delaySeconds);
     }

@@ -479,6 +479,9 @@ void World::log(const detail::PluginScope& plugin, std::string text) {
         return;  // a rehearsal leaves the log as it was
     }
     const std::lock_guard listening(listenerMutex_);
+    if (traceListener_) {
+        traceListener_(SdkCall{.kind = SdkCall::Kind::Log, .text = text});
+    }
     LogLine line{plugin.name, std::move(text)};
     {
         const std::lock_guard lock(mutex_);
@@ -520,13 +523,13 @@ void World::setFailureListener(std::function<void(const std::string&)> listener)
     failureListener_ = std::move(listener);
 }
 
-void World::setTraceListener(std::function<void(const std::string&)> listener) {
+void World::setTraceListener(std::function<void(const SdkCall&)> listener) {
     const std::lock_guard listening(listenerMutex_);
     traceListener_ = std::move(listener);
     tracing_.store(static_cast<bool>(traceListener_), std::memory_order_release);
 }
 
-void World::trace(const std::string& call) {
+void World::trace(const SdkCall& call) {
     if (rehearsingHere()) {
         return;
     }

@@ -31,6 +31,7 @@
 #include "bakkesmod/sdk_export.h"
 #include "ball_flight.h"
 #include "flight_record.h"
+#include "sdk_call.h"
 #include "world_types.h"
 
 // The handles the world passes to plug-in callbacks. The world only names them here: the handles
@@ -208,15 +209,15 @@ public:
     std::optional<std::int64_t> runtimeClock() const;
 
     // --- Tracing ------------------------------------------------------------------------------
-    // The SDK calls that reach the world from plug-ins ("hook ...", "timeout ...", "registerCvar
-    // ...", "getCvar ...", and what they set on the ball: "setVelocity (X, Y, Z)",
-    // "setMagnusCoefficient (X, Y, Z)"), one line each, in the order they are made. Off while no
+    // The SDK calls that reach the world from plug-ins (sdk_call.h: hooks, timeouts, variables
+    // registered and looked up, what they set on the ball, lines logged), one record each, in the
+    // order they are made. A line logged reaches the trace before the log's listener. Off while no
     // listener is set.
-    void setTraceListener(std::function<void(const std::string&)> listener);
-    // Whether a listener is set: the SDK's handles build a call's text only then. A call traced
+    void setTraceListener(std::function<void(const SdkCall&)> listener);
+    // Whether a listener is set: the SDK's handles build a call's record only then. A call traced
     // while the listener is being replaced reaches the old one or the new one.
     bool tracing() const { return tracing_.load(std::memory_order_acquire); }
-    void trace(const std::string& call);
+    void trace(const SdkCall& call);
 
 private:
     World() = default;
@@ -306,7 +307,7 @@ private:
     std::uint64_t loggedLineCount_ = 0;
     std::function<void(const LogLine&)> logListener_;
     std::function<void(const std::string&)> failureListener_;
-    std::function<void(const std::string&)> traceListener_;  // under listenerMutex_
+    std::function<void(const SdkCall&)> traceListener_;  // under listenerMutex_
     std::atomic<bool> tracing_{false};                         // whether traceListener_ is set
     std::optional<std::int64_t> runtimeClock_;
     bool physics_ = false;

@@ -88,7 +88,9 @@ std::optional<std::string> HostSession::unloadPluginHere() {
         return std::nullopt;
     }
     const std::unique_ptr<LoadedPlugin> plugin = std::move(plugin_);
+    const pluginsdk::PluginId id = plugin->id();
     const std::vector<std::string> problems = plugin->unload();
+    lastUnloaded_ = UnloadedPlugin{id, plugin->refusedOnceCut()};
     if (problems.empty()) {
         return std::nullopt;
     }
@@ -137,6 +139,36 @@ LoadedPlugin& HostSession::plugin() {
 
 void HostSession::setLogObserver(std::function<void(const pluginsdk::LogLine&)> observer) {
     logObserver_ = std::move(observer);
+}
+
+int HostSession::addSdkCallObserver(SdkCallObserver observer) {
+    const int number = nextSdkCallObserver_++;
+    sdkCallObservers_.emplace(number, std::move(observer));
+    listenToSdkCalls();
+    return number;
+}
+
+void HostSession::removeSdkCallObserver(int observer) {
+    sdkCallObservers_.erase(observer);
+    listenToSdkCalls();
+}
+
+void HostSession::listenToSdkCalls() {
+    // The world traces only while it has a listener: none while nobody observes.
+    if (sdkCallObservers_.empty()) {
+        world_->setTraceListener(nullptr);
+        return;
+    }
+    // Each listener keeps the observers it was made with; the world swaps listeners between calls.
+    std::vector<SdkCallObserver> observers;
+    for (const auto& [number, observer] : sdkCallObservers_) {
+        observers.push_back(observer);
+    }
+    world_->setTraceListener([observers = std::move(observers)](const pluginsdk::SdkCall& call) {
+        for (const SdkCallObserver& observer : observers) {
+            observer(call);
+        }
+    });
 }
 
 std::vector<std::string> HostSession::takeCallbackFailures() {

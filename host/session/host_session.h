@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -75,6 +77,24 @@ public:
     // Plug-in callbacks that threw since the last call, as messages; clears them. Any thread.
     std::vector<std::string> takeCallbackFailures();
 
+    // Called with each SDK call the plug-in makes (pluginsdk/sdk_call.h), the lines it logs
+    // included, on the thread that makes it, one call at a time, until removed; it must not call
+    // the SDK itself. The number returned removes it. Any number of observers (the console's
+    // `trace`, the live window's layout, a check's records); add and remove them from the thread
+    // that drives the session, at any time: a call under way reaches the observers it began with.
+    using SdkCallObserver = std::function<void(const pluginsdk::SdkCall&)>;
+    int addSdkCallObserver(SdkCallObserver observer);
+    void removeSdkCallObserver(int observer);
+
+    // The plug-in unloaded last (by unload or reload): its identity in the world, and how many
+    // hooks and timers it tried to set once its unload had cut it off (from its destructors or its
+    // module's static clean-up), which the host refused. Nothing before the first unload.
+    struct UnloadedPlugin {
+        pluginsdk::PluginId id = 0;
+        std::uint32_t refusedOnceCut = 0;
+    };
+    std::optional<UnloadedPlugin> lastUnloaded() const { return lastUnloaded_; }
+
 private:
     // Unloads the module, then removes the copy it was loaded from, on the loader thread. Returns
     // what the plug-in did wrong on the way, or nothing.
@@ -82,6 +102,8 @@ private:
     // load() and unloadPlugin() on the thread that runs them.
     void loadHere(CheckedModule module);
     std::optional<std::string> unloadPluginHere();
+    // Gives the world a trace listener that calls the observers there are now, or none.
+    void listenToSdkCalls();
 
     std::string modulePath_;
     std::ostream& out_;
@@ -90,6 +112,9 @@ private:
     std::mutex failuresMutex_;
     std::vector<std::string> callbackFailures_;
     std::function<void(const pluginsdk::LogLine&)> logObserver_;
+    std::map<int, SdkCallObserver> sdkCallObservers_;
+    int nextSdkCallObserver_ = 1;
+    std::optional<UnloadedPlugin> lastUnloaded_;
     SavedSettings* savedSettings_ = nullptr;
     double pluginTimeout_ = 10.0;
     // Last: its threads stop before anything they might still use goes.

@@ -10,15 +10,14 @@ namespace host {
 
 WidgetLayoutLog::WidgetLayoutLog(std::string path) : path_(std::move(path)) {}
 
-void WidgetLayoutLog::sdkCall(const std::string& call) {
-    static const std::string lookup = "getCvar ";
+void WidgetLayoutLog::sdkCall(const pluginsdk::SdkCall& call) {
     // With separate threads the game thread's plug-in calls are traced too, while this thread
     // draws: they are not the panel's, and this log is this thread's alone.
-    if (std::this_thread::get_id() != frameThread_ || !inPanel_ || call.rfind(lookup, 0) != 0) {
+    if (std::this_thread::get_id() != frameThread_ || !inPanel_ || call.kind != pluginsdk::SdkCall::Kind::GetCvar) {
         return;
     }
     settleLookup();
-    pendingVariable_ = call.substr(lookup.size());
+    pendingVariable_ = call.name;
     itemAtLookup_ = ImGui::GetCurrentContext()->LastItemData.ID;
 }
 

@@ -23,7 +23,7 @@
 
 #include <imgui.h>
 
-#include "pluginsdk/world.h"
+#include "pluginsdk/sdk_call.h"
 
 namespace host {
 
@@ -35,8 +35,9 @@ public:
     WidgetLayoutLog& operator=(const WidgetLayoutLog&) = delete;
 
     // [any thread, as the world traces it] One SDK call a plug-in made (World::setTraceListener):
-    // whoever owns the world's trace hands each call on. Only this thread's calls in the panel count.
-    void sdkCall(const std::string& call);
+    // whoever owns the world's trace hands each call on. Only this thread's lookups in the panel
+    // count.
+    void sdkCall(const pluginsdk::SdkCall& call);
 
     // Starts a frame's layout afresh.
     void beginFrame() {

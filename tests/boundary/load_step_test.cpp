@@ -42,7 +42,7 @@ protected:
 
 TEST_F(LoadStep, HooksTheTouchBeforeRegisteringTheFourSettings) {
     std::vector<std::string> calls;
-    world->setTraceListener([&calls](const std::string& call) { calls.push_back(call); });
+    world->setTraceListener([&calls](const pluginsdk::SdkCall& call) { calls.push_back(pluginsdk::describe(call)); });
     load();
     EXPECT_EQ(calls, (std::vector<std::string>{
                          "hook post \"Function TAGame.Ball_TA.OnCarTouch\"",

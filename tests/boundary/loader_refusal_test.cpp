@@ -61,9 +61,9 @@ TEST(LoaderRefusalOfFiles, AFileThatIsNotAModule) {
 
 TEST(LoaderRefusalOfFiles, AThrowingLoadLeavesNoHookBehind) {
     const auto world = pluginsdk::World::create();
-    std::vector<std::string> calls;
+    std::vector<pluginsdk::SdkCall> calls;
     refusalOf(FAKE_MODULE_DIR "/throwing_load" MODULE_SUFFIX, world);
-    world->setTraceListener([&calls](const std::string& call) { calls.push_back(call); });
+    world->setTraceListener([&calls](const pluginsdk::SdkCall& call) { calls.push_back(call); });
     world->ensureBall();
     world->touchBall(0, std::nullopt);
     EXPECT_TRUE(calls.empty());

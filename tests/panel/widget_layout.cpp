@@ -5,12 +5,10 @@
 namespace quorvel_test {
 
 LayoutRecorder::LayoutRecorder(pluginsdk::World& world) : world_(world) {
-    world_.setTraceListener([this](const std::string& call) {
-        static const std::string lookup = "getCvar ";
-        if (call.rfind(lookup, 0) == 0) {
+    world_.setTraceListener([this](const pluginsdk::SdkCall& call) {
+        if (call.kind == pluginsdk::SdkCall::Kind::GetCvar) {
             const ImGuiContext& g = *ImGui::GetCurrentContext();
-            items_.push_back({call.substr(lookup.size()), g.LastItemData.ID,
-                              {g.LastItemData.Rect.Min, g.LastItemData.Rect.Max}});
+            items_.push_back({call.name, g.LastItemData.ID, {g.LastItemData.Rect.Min, g.LastItemData.Rect.Max}});
         }
     });
 }

@@ -29,8 +29,9 @@ TEST(SeparateThreads, EachCallOfThePlugInRunsOnTheThreadThatOwnsIt) {
     std::vector<std::string> calls;  // "THREAD: CALL"; the world calls its listener one call at a time
     std::ostringstream out;
     host::HostSession session(QUORVEL_MODULE_PATH, out, host::ThreadMode::Separate);
-    session.world().setTraceListener(
-        [&](const std::string& call) { calls.push_back(threadName(session.threads()) + ": " + call); });
+    session.addSdkCallObserver([&](const pluginsdk::SdkCall& call) {
+        calls.push_back(threadName(session.threads()) + ": " + pluginsdk::describe(call));
+    });
 
     session.load();
     session.threads().run(HostThread::Game, [&session] {

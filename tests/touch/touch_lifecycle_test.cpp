@@ -110,9 +110,9 @@ TEST(TouchResponseHandles, ReleasedWhenAnExceptionPassesThroughTheFiring) {
         std::vector<std::string> failures;
         module.world().setFailureListener([&failures](const std::string& failure) { failures.push_back(failure); });
         const std::string call = throwingCall;
-        module.world().setTraceListener([call](const std::string& traced) {
-            if (traced == call) {
-                throw std::runtime_error("host failure in " + traced);
+        module.world().setTraceListener([call](const pluginsdk::SdkCall& traced) {
+            if (pluginsdk::describe(traced) == call) {
+                throw std::runtime_error("host failure in " + call);
             }
         });
         module.world().setLogListener([call](const pluginsdk::LogLine&) {
