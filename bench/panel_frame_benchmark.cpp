@@ -11,19 +11,14 @@
 
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "module_session.h"
-#include "settings_window/host_imgui_context.h"
+#include "settings_window/headless_frames.h"
 #include "settings_window/settings_window.h"
 
 namespace quorvel_bench {
 namespace {
 
-// The frame as a host with no display builds it: a fixed display size and a built font atlas.
-void prepare(host::HostImGuiContext& imgui) {
-    ImGuiIO& io = imgui.io();
-    io.DisplaySize = ImVec2(500.0f, 200.0f);
-    io.DeltaTime = 1.0f / 60.0f;
-    io.Fonts->Build();
-}
+// The frames as a host with no display builds them.
+const ImVec2 kDisplaySize(500.0f, 200.0f);
 
 void placeWindow() {
     ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
@@ -32,23 +27,22 @@ void placeWindow() {
 
 // One frame each way. Kept out of line so an instruction counter (callgrind --toggle-collect) can
 // measure exactly one frame by its name.
-[[gnu::noinline]] void quorvelPanelFrame(host::SettingsWindow& window) {
-    ImGui::NewFrame();
-    placeWindow();
-    window.draw();
-    ImGui::Render();
+[[gnu::noinline]] void quorvelPanelFrame(host::HeadlessFrames& frames, host::SettingsWindow& window) {
+    frames.frame([&window] {
+        placeWindow();
+        window.draw();
+    });
 }
 
 void BM_PanelFrame_Quorvel(benchmark::State& state) {
     try {
         ModuleSession module(QUORVEL_MODULE_PATH);
-        auto imgui = std::make_unique<host::HostImGuiContext>();
-        prepare(*imgui);
-        auto window = std::make_unique<host::SettingsWindow>(module.session().plugin(), imgui->get());
+        auto frames = std::make_unique<host::HeadlessFrames>(kDisplaySize);
+        auto window = std::make_unique<host::SettingsWindow>(module.session().plugin(), frames->context());
         // The first frame creates the window; every later one is like the next.
-        quorvelPanelFrame(*window);
+        quorvelPanelFrame(*frames, *window);
         for (auto _ : state) {
-            quorvelPanelFrame(*window);
+            quorvelPanelFrame(*frames, *window);
         }
         window.reset();  // takes the context back from the plug-in before it goes
     } catch (const std::exception& error) {
@@ -101,11 +95,11 @@ void drawWidgetsDirectly(CVarManagerWrapper& manager) {
     ImGui::End();
 }
 
-[[gnu::noinline]] void directWidgetsFrame(CVarManagerWrapper& manager) {
-    ImGui::NewFrame();
-    placeWindow();
-    drawWidgetsDirectly(manager);
-    ImGui::Render();
+[[gnu::noinline]] void directWidgetsFrame(host::HeadlessFrames& frames, CVarManagerWrapper& manager) {
+    frames.frame([&manager] {
+        placeWindow();
+        drawWidgetsDirectly(manager);
+    });
 }
 
 void BM_PanelFrame_DirectWidgets(benchmark::State& state) {
@@ -113,11 +107,10 @@ void BM_PanelFrame_DirectWidgets(benchmark::State& state) {
         // Quorvel is loaded only for its settings and its manager handle; it draws nothing here.
         ModuleSession module(QUORVEL_MODULE_PATH);
         CVarManagerWrapper& manager = *module.session().plugin().plugin().cvarManagerShared;
-        host::HostImGuiContext imgui;
-        prepare(imgui);
-        directWidgetsFrame(manager);
+        host::HeadlessFrames frames(kDisplaySize);
+        directWidgetsFrame(frames, manager);
         for (auto _ : state) {
-            directWidgetsFrame(manager);
+            directWidgetsFrame(frames, manager);
         }
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());

@@ -6,7 +6,7 @@
 
 #include "headless_gl_context.h"
 #include "host_error.h"
-#include "settings_window/host_imgui_context.h"
+#include "settings_window/headless_frames.h"
 
 namespace host {
 namespace {
@@ -38,13 +38,13 @@ struct PictureRenderer::Parts {
             gl.makeCurrent();
         } catch (const HostError&) {
         }
-        ImGui::SetCurrentContext(imgui.get());
+        ImGui::SetCurrentContext(frames.context());
     }
 
     HeadlessGlContext gl{kLargestWidth, kLargestHeight};
-    HostImGuiContext imgui;
+    HeadlessFrames frames{ImVec2(static_cast<float>(kLargestWidth), static_cast<float>(kLargestHeight))};
     OpenGl3Renderer renderer;
-    // A frame that did not finish leaves the context mid-frame: the next picture starts afresh.
+    // A picture whose drawing threw: the next starts afresh, as if it were the first.
     bool broken = false;
 };
 
@@ -64,21 +64,17 @@ RgbImage PictureRenderer::render(int width, int height, const std::function<void
     }
     // Another GL or Dear ImGui context may have been made current since the last frame.
     parts_->gl.makeCurrent();
-    ImGui::SetCurrentContext(parts_->imgui.get());
-    ImGuiIO& io = parts_->imgui.io();
-    io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
-    io.DeltaTime = 1.0f / 60.0f;
+    HeadlessFrames& frames = parts_->frames;
+    ImGui::SetCurrentContext(frames.context());
+    frames.io().DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
     // The windows of the last picture are closed for one frame, an empty one, so that this picture
     // shows its windows as they open.
     if (ImGui::GetFrameCount() > 0) {
-        ImGui::NewFrame();
-        ImGui::Render();
+        frames.frame([] {});
     }
     parts_->broken = true;
     ImGui_ImplOpenGL3_NewFrame();
-    ImGui::NewFrame();
-    draw(parts_->imgui.get());
-    ImGui::Render();
+    frames.frame([&] { draw(frames.context()); });
     parts_->broken = false;
 
     // The picture is the bottom left of the off-screen surface, where OpenGL's rows start.

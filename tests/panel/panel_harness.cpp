@@ -16,12 +16,9 @@ const char* const kTitle = "Quorvel";
 }  // namespace
 
 PanelHarness::PanelHarness(bool attach)
-    : session_(QUORVEL_MODULE_PATH, log_), imgui_(std::make_unique<host::HostImGuiContext>()) {
+    : session_(QUORVEL_MODULE_PATH, log_), frames_(std::make_unique<host::HeadlessFrames>(ImVec2(500.0f, 200.0f))) {
     session_.load();
-    ImGuiIO& io = imgui_->io();
-    io.DisplaySize = ImVec2(500.0f, 200.0f);
-    io.DeltaTime = 1.0f / 60.0f;
-    io.Fonts->Build();
+    ImGuiIO& io = frames_->io();
     io.ClipboardUserData = this;
     io.SetClipboardTextFn = [](void* harness, const char* text) {
         // Dear ImGui ends logged lines with "\r\n" on Windows; the frames read the same everywhere.
@@ -34,14 +31,14 @@ PanelHarness::PanelHarness(bool attach)
         static_cast<PanelHarness*>(harness)->shownText_ = shown;
     };
     if (attach) {
-        window_ = std::make_unique<host::SettingsWindow>(session_.plugin(), imgui_->get());
+        window_ = std::make_unique<host::SettingsWindow>(session_.plugin(), frames_->context());
     }
     idleFrame();
 }
 
 PanelHarness::~PanelHarness() {
     window_.reset();
-    imgui_.reset();
+    frames_.reset();
     session_.unload();
 }
 
@@ -50,29 +47,25 @@ void PanelHarness::detach() {
 }
 
 PanelFrame PanelHarness::frame(ImVec2 mouse, bool buttonDown) {
-    ImGuiIO& io = imgui_->io();
-    io.MousePos = mouse;
-    io.MouseDown[0] = buttonDown;
-    ImGui::NewFrame();
-
-    LayoutRecorder recorder(world());
-    // Dear ImGui logs what it renders as text, and the window's End hands it over as clipboard text.
-    shownText_.clear();
-    ImGui::LogToClipboard();
-    ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
-    ImGui::SetNextWindowSize(io.DisplaySize);
-    if (window_) {
-        window_->draw();
-    } else {
-        ImGui::Begin(kTitle);
-        session_.plugin().settingsWindow()->DrawSettingsPanel();
-        ImGui::End();
-    }
     PanelFrame frame;
-    frame.text = shownText_;
-    frame.layout = recorder.finish(kTitle);
-
-    ImGui::Render();
+    frames_->frame([this, &frame] {
+        LayoutRecorder recorder(world());
+        // Dear ImGui logs what it renders as text, and the window's End hands it over as clipboard
+        // text.
+        shownText_.clear();
+        ImGui::LogToClipboard();
+        ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
+        ImGui::SetNextWindowSize(ImGui::GetIO().DisplaySize);
+        if (window_) {
+            window_->draw();
+        } else {
+            ImGui::Begin(kTitle);
+            session_.plugin().settingsWindow()->DrawSettingsPanel();
+            ImGui::End();
+        }
+        frame.text = shownText_;
+        frame.layout = recorder.finish(kTitle);
+    }, {mouse, buttonDown});
     return frame;
 }
 

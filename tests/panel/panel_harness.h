@@ -1,6 +1,6 @@
-// The module loaded into a host session, the host's Dear ImGui context with no renderer, and the
-// settings window built frame by frame with synthetic mouse input. Dear ImGui builds frames without
-// a backend once it has a display size and a font atlas.
+// The module loaded into a host session, the host's Dear ImGui frames without a display
+// (settings_window/headless_frames.h), and the settings window built frame by frame with synthetic
+// mouse input.
 //
 // The module is process-global: one harness at a time; it unloads the module when destroyed.
 #pragma once
@@ -13,7 +13,7 @@
 
 #include "pluginsdk/world_types.h"
 #include "session/host_session.h"
-#include "settings_window/host_imgui_context.h"
+#include "settings_window/headless_frames.h"
 #include "settings_window/settings_window.h"
 #include "widget_layout.h"
 
@@ -52,7 +52,7 @@ public:
 private:
     std::ostringstream log_;
     host::HostSession session_;
-    std::unique_ptr<host::HostImGuiContext> imgui_;
+    std::unique_ptr<host::HeadlessFrames> frames_;
     std::unique_ptr<host::SettingsWindow> window_;
     std::string shownText_;
 };

@@ -5,15 +5,14 @@
 #include <memory>
 
 #include "loader/loaded_plugin.h"
-#include "settings_window/host_imgui_context.h"
+#include "settings_window/headless_frames.h"
 #include "settings_window/settings_window.h"
 
 namespace quorvel_test {
 
 class RenderThreadFrames {
 public:
-    // The host's Dear ImGui context, ready to build frames without a backend.
-    RenderThreadFrames();
+    RenderThreadFrames() = default;
     ~RenderThreadFrames();
     RenderThreadFrames(const RenderThreadFrames&) = delete;
     RenderThreadFrames& operator=(const RenderThreadFrames&) = delete;
@@ -25,7 +24,7 @@ public:
     void frame();
 
 private:
-    host::HostImGuiContext context_;
+    host::HeadlessFrames frames_{ImVec2(500.0f, 200.0f)};
     std::unique_ptr<host::SettingsWindow> window_;
 };
 
