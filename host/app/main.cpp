@@ -18,11 +18,9 @@
 #include "gui/gui_app.h"
 #include "platform/process.h"
 #include "platform/files.h"
+#include "picture_commands/picture_commands.h"
 #include "session/host_session.h"
 #include "command_line.h"
-#include "field_png_command.h"
-#include "panel_png_command.h"
-#include "preview_png_command.h"
 
 namespace {
 
@@ -97,10 +95,7 @@ int runMode(const host::CommandLine& line, host::HostSession& session, host::Sav
         return host::runPanelPng(session, line.pngFile, std::cerr);
     }
     host::CommandInterpreter interpreter(session);
-    const auto pictures = std::make_shared<host::RenderThreadPictures>(session);
-    host::addPanelPngCommand(interpreter, session, pictures);
-    host::addFieldPngCommand(interpreter, session, pictures);
-    host::addPreviewPngCommand(interpreter, session, pictures);
+    host::addPictureCommands(interpreter, session);
     if (line.mode == host::Mode::Run) {
         return host::runScripts(interpreter, line.files, std::cout, std::cerr);
     }

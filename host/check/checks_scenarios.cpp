@@ -7,6 +7,7 @@
 #include "checks.h"
 #include "console/command_interpreter.h"
 #include "console/script_runner.h"
+#include "picture_commands/picture_commands.h"
 #include "session/host_session.h"
 
 namespace host::check {
@@ -43,6 +44,7 @@ void checkScenario(const CheckOptions& options, std::ostream& out) {
         HostSession session(options.modulePath, transcript, options.threads);
         session.setPluginTimeout(options.pluginTimeout);
         CommandInterpreter interpreter(session);
+        addPictureCommands(interpreter, session);
         status = runScripts(interpreter, {options.scenario}, transcript, errors);
     }
     out << transcript.str() << errors.str();

@@ -15,7 +15,7 @@
 
 #include "console/command_interpreter.h"
 #include "pluginsdk/console_variable.h"
-#include "app/panel_png_command.h"
+#include "picture_commands/picture_commands.h"
 #include "rendering/session_pictures.h"
 #include "settings_window/settings_window.h"
 #include "file_size_limit.h"
@@ -98,7 +98,7 @@ TEST_F(SettingsWindowPng, ATickedBoxIsDrawnWithTheCheckMarkAndAClearOneIsNot) {
 
 TEST_F(SettingsWindowPng, PanelPngDrawsTheSettingsAsTheScriptLeftThem) {
     host::CommandInterpreter interpreter(session);
-    host::addPanelPngCommand(interpreter, session, std::make_shared<host::RenderThreadPictures>(session));
+    host::addPictureCommands(interpreter, session);
     const std::string before = temporaryFile("script_before.png");
     const std::string after = temporaryFile("script_after.png");
 
@@ -134,7 +134,7 @@ TEST_F(SettingsWindowPng, PanelPngSetsUpOnceAndKeepsDrawingTheSamePicture) {
         host::SessionPictures().writeSettingsWindow(session.plugin(), fresh);
     }
     host::CommandInterpreter interpreter(session);
-    host::addPanelPngCommand(interpreter, session, std::make_shared<host::RenderThreadPictures>(session));
+    host::addPictureCommands(interpreter, session);
     const std::string first = temporaryFile("kept_first.png");
     const std::string second = temporaryFile("kept_second.png");
     const std::string reloaded = temporaryFile("kept_reloaded.png");
@@ -169,7 +169,7 @@ TEST_F(SettingsWindowPng, PanelPngSetsUpOnceAndKeepsDrawingTheSamePicture) {
 
 TEST_F(SettingsWindowPng, AFileThatCannotBeWrittenLeavesTheRendererUsable) {
     host::CommandInterpreter interpreter(session);
-    host::addPanelPngCommand(interpreter, session, std::make_shared<host::RenderThreadPictures>(session));
+    host::addPictureCommands(interpreter, session);
     const std::string good = temporaryFile("after_failure.png");
     interpreter.execute("panel png " + temporaryFile("before_failure.png"));
     const EGLContext kept = eglGetCurrentContext();
@@ -181,7 +181,7 @@ TEST_F(SettingsWindowPng, AFileThatCannotBeWrittenLeavesTheRendererUsable) {
 
 TEST_F(SettingsWindowPng, PanelPngReportsWhatItCannotDo) {
     host::CommandInterpreter interpreter(session);
-    host::addPanelPngCommand(interpreter, session, std::make_shared<host::RenderThreadPictures>(session));
+    host::addPictureCommands(interpreter, session);
     EXPECT_THROW(interpreter.execute("panel"), host::HostError);
     EXPECT_THROW(interpreter.execute("panel jpg out.jpg"), host::HostError);
     try {
@@ -203,7 +203,7 @@ TEST_F(SettingsWindowPng, PanelPngReportsWhatItCannotDo) {
 // picture stays byte for byte, and the command fails saying why.
 TEST_F(SettingsWindowPng, APictureCutShortLeavesTheOldPictureAsItWas) {
     host::CommandInterpreter interpreter(session);
-    host::addPanelPngCommand(interpreter, session, std::make_shared<host::RenderThreadPictures>(session));
+    host::addPictureCommands(interpreter, session);
     const std::string path = temporaryFile("kept.png");
     interpreter.execute("panel png " + path);
     const std::string old = quorvel_test::readWholeFile(path);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/preview_png_command.h"
 #include "flight_views/touch_preview_view.h"
+#include "picture_commands/picture_commands.h"
 #include "console/command_interpreter.h"
 #include "session/host_session.h"
 #include "whole_file.h"
@@ -29,7 +29,7 @@ std::string transcript(const std::string& previewFile) {
     std::ostringstream out;
     host::HostSession session{QUORVEL_MODULE_PATH, out};
     host::CommandInterpreter interpreter(session);
-    host::addPreviewPngCommand(interpreter, session, std::make_shared<host::RenderThreadPictures>(session));
+    host::addPictureCommands(interpreter, session);
     for (const std::string& line : kScript) {
         if (line != "PREVIEW") {
             interpreter.execute(line);

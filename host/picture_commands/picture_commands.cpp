@@ -1,4 +1,5 @@
-#include "render_thread_pictures.h"
+#include "picture_command.h"
+#include "picture_commands.h"
 
 #include <utility>
 
@@ -19,6 +20,13 @@ void addPictureCommand(CommandInterpreter& interpreter, const std::string& name,
             draw(line, pictures->get());
         },
         HostThread::Render);
+}
+
+void addPictureCommands(CommandInterpreter& interpreter, HostSession& session) {
+    const auto pictures = std::make_shared<RenderThreadPictures>(session);
+    addPanelPngCommand(interpreter, session, pictures);
+    addFieldPngCommand(interpreter, session, pictures);
+    addPreviewPngCommand(interpreter, session, pictures);
 }
 
 }  // namespace host

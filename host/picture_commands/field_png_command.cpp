@@ -1,4 +1,4 @@
-#include "field_png_command.h"
+#include "picture_command.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
-// The console's pictures (`panel png`, `field png`, `preview png`) share one SessionPictures, so a
-// script that takes many pays the renderer's set-up once. It belongs to the render thread, the one
-// that builds the settings window's frames: it is made, drawn and destroyed there (its OpenGL
-// context is current on it).
+// What the picture commands (picture_commands.h) share: one SessionPictures, so a script that takes
+// many pays the renderer's set-up once. It belongs to the render thread, the one that builds the
+// settings window's frames: it is made, drawn and destroyed there (its OpenGL context is current on
+// it).
 #pragma once
 
 #include <functional>
@@ -47,5 +47,19 @@ private:
 void addPictureCommand(CommandInterpreter& interpreter, const std::string& name, const std::string& usage,
                        const std::string& description, WordCounts words, std::shared_ptr<RenderThreadPictures> pictures,
                        std::function<void(const ConsoleLine& line, SessionPictures& pictures)> draw);
+
+// Each command, added to `interpreter` drawing with `pictures`; `session` must outlive the interpreter.
+void addPanelPngCommand(CommandInterpreter& interpreter, HostSession& session,
+                        std::shared_ptr<RenderThreadPictures> pictures);
+// `field png FILE [SECONDS]`: the arena from above and from the side with the ball's flight over the
+// last SECONDS of game time (all of it since physics was switched on, by default), its ghost, the
+// touches and the plug-in's firings.
+void addFieldPngCommand(CommandInterpreter& interpreter, HostSession& session,
+                        std::shared_ptr<RenderThreadPictures> pictures);
+// `preview png FILE [TEAM [VX VY VZ]]`: the loaded plug-in's own response to 2,000 touches of one
+// velocity with the settings as they are, leaving the session as it was (World::rehearseTouches): a
+// script prints the same after a preview as without it.
+void addPreviewPngCommand(CommandInterpreter& interpreter, HostSession& session,
+                          std::shared_ptr<RenderThreadPictures> pictures);
 
 }  // namespace host

@@ -1,4 +1,5 @@
-#include "panel_png_command.h"
+#include "picture_command.h"
+#include "picture_commands.h"
 
 #include "host_error.h"
 #include "rendering/session_pictures.h"

@@ -1,4 +1,4 @@
-#include "preview_png_command.h"
+#include "picture_command.h"
 
 #include <string>
 
