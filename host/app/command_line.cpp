@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <sstream>
 
 #include <CLI/CLI.hpp>
 
@@ -30,6 +31,58 @@ const char* const kFooter =
     "not be written, the settings could not be saved, or (console) a command read from input that is\n"
     "not a terminal failed; 2 usage error; 3 a plug-in crashed; 4 a plug-in hung (--plugin-timeout);\n"
     "70 quorvel-host crashed in its own code; 130 or 143 stopped by SIGINT or SIGTERM (saved first).";
+
+// The program's commands, each with the mode it runs, in the order the help lists them; `help` is one
+// more.
+struct NamedCommand {
+    const char* name;
+    Mode mode;
+    const char* description;
+};
+constexpr NamedCommand kCommands[] = {
+    {"run", Mode::Run, "run scripts, in order, in one session; stop at the first error"},
+    {"console", Mode::Console, "read commands from standard input; errors are shown and the console goes on"},
+    {"panel", Mode::PanelPng, "draw the plug-in's settings window to a PNG picture (needs no display)"},
+    {"gui", Mode::Gui, "the live window: settings, touches, log, speed plot, Reload (needs a display)"},
+    {"check", Mode::Check, "put the plug-in through the host's contract as named checks, each in a process of its own"},
+};
+constexpr char kHelpCommand[] = "help";
+
+// "a, b or c".
+std::string spokenList(const std::vector<std::string>& words) {
+    std::string text;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
+    }
+    return text;
+}
+
+std::vector<std::string> commandNames(bool withHelp) {
+    std::vector<std::string> names;
+    for (const NamedCommand& command : kCommands) {
+        names.emplace_back(command.name);
+    }
+    if (withHelp) {
+        names.emplace_back(kHelpCommand);
+    }
+    return names;
+}
+
+// `words` joined by `between`.
+std::string joined(const std::vector<std::string>& words, const char* between) {
+    std::string text;
+    for (const std::string& word : words) {
+        text += (text.empty() ? "" : between) + word;
+    }
+    return text;
+}
+
+// A number as the help shows a default: "10", "0.5".
+std::string shown(double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
 
 // Why `file` is not a name for the PNG picture `panel` writes (one not ending in .png, in any
 // case), or nothing: a picture under another name would be taken for another format.
@@ -107,24 +160,32 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         ->check(CLI::IsMember({"one", "separate"}).description(""));  // the type name lists them already
     app.add_option("--plugin-timeout", line.pluginTimeout,
                    "a plug-in call that has not returned after SECONDS is reported as hung, with where it is, "
-                   "and the program exits with status 4 (default 10; 0: never)")
+                   "and the program exits with status 4 (default " + shown(kDefaultPluginTimeoutSeconds) +
+                       "; 0: never)")
         ->type_name("SECONDS")
         ->check(CLI::NonNegativeNumber.description(""));
     app.require_subcommand(0, 1);
 
+    std::vector<CLI::App*> commands;
+    for (const NamedCommand& command : kCommands) {
+        commands.push_back(app.add_subcommand(command.name, command.description));
+    }
+    const auto commandOf = [&commands](Mode mode) {
+        for (std::size_t i = 0; i < commands.size(); ++i) {
+            if (kCommands[i].mode == mode) {
+                return commands[i];
+            }
+        }
+        return commands.front();
+    };
     // An argument's name is its type: CLI11 would show both ("FILE FILE").
-    CLI::App* run = app.add_subcommand("run", "run scripts, in order, in one session; stop at the first error");
-    run->add_option("FILE", line.files, "a script in the console language")->required()->type_name("");
-    CLI::App* console = app.add_subcommand(
-        "console", "read commands from standard input; errors are shown and the console goes on");
-    CLI::App* panel = app.add_subcommand(
-        "panel", "draw the plug-in's settings window to a PNG picture (needs no display)");
-    panel->add_option("--png", line.pngFile, "the PNG file to write; its name ends in .png")
+    commandOf(Mode::Run)->add_option("FILE", line.files, "a script in the console language")->required()->type_name("");
+    commandOf(Mode::PanelPng)
+        ->add_option("--png", line.pngFile, "the PNG file to write; its name ends in .png")
         ->required()
         ->type_name("FILE")
         ->check([](const std::string& file) { return pngNameRefusal(file); });
-    CLI::App* gui = app.add_subcommand(
-        "gui", "the live window: settings, touches, log, speed plot, Reload (needs a display)");
+    CLI::App* gui = commandOf(Mode::Gui);
     gui->add_flag("--watch", line.watch,
                   "reload the module once its file has changed and stopped changing");
     gui->add_option("--screenshot", line.screenshotFile, "write a PNG picture of the window to FILE as it closes")
@@ -132,45 +193,51 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     gui->add_option("--layout", line.layoutFile,
                     "keep FILE up to date with where the widgets are, a line each: NAME X0 Y0 X1 Y1")
         ->type_name("FILE");
-    CLI::App* check = app.add_subcommand(
-        "check", "put the plug-in through the host's contract as named checks, each in a process of its own");
-    check->add_flag("--list", line.check.list, "list the checks, with what each checks, and run none");
-    check->add_option("--include", line.check.includes, "run the checks whose names match REGEX (repeatable)")
+    CLI::App* check = commandOf(Mode::Check);
+    check::RunOptions& run = line.check;
+    const check::CheckOptions defaults;
+    check->add_flag("--list", run.list, "list the checks, with what each checks, and run none");
+    check->add_option("--include", run.includes, "run the checks whose names match REGEX (repeatable)")
         ->type_name("REGEX");
-    check->add_option("--exclude", line.check.excludes, "leave out the checks whose names match REGEX (repeatable)")
+    check->add_option("--exclude", run.excludes, "leave out the checks whose names match REGEX (repeatable)")
         ->type_name("REGEX");
-    check->add_flag("--only-failed", line.check.onlyFailed, "print only the checks that did not pass");
+    check->add_flag("--only-failed", run.onlyFailed, "print only the checks that did not pass");
     check->add_option("--seed", line.checkSeed, "every random choice of the checks comes from N (default: a new one, printed)")
         ->type_name("N");
-    check->add_option("--repeat", line.check.repeat, "run every check N times (default 1)")
+    check->add_option("--repeat", run.repeat, "run every check N times (default " + std::to_string(run.repeat) + ")")
         ->type_name("N")
         ->check(CLI::PositiveNumber.description(""));
-    std::string level = "default";
-    check->add_option("--level", level, "how many cycles, values and touches: quick, default or thorough")
-        ->type_name("quick|default|thorough")
-        ->check(CLI::IsMember({"quick", "default", "thorough"}).description(""));
-    check->add_option("--timeout", line.check.timeoutSeconds, "stop a check still running after SECONDS (default 30)")
+    std::string level = check::levelName(defaults.level);
+    check->add_option("--level", level, "how many cycles, values and touches: " + spokenList(check::levelNames()))
+        ->type_name(joined(check::levelNames(), "|"))
+        ->check(CLI::IsMember(check::levelNames()).description(""));
+    check->add_option("--timeout", run.timeoutSeconds,
+                      "stop a check still running after SECONDS (default " + shown(run.timeoutSeconds) + ")")
         ->type_name("SECONDS")
         ->check(CLI::PositiveNumber.description(""));
-    check->add_option("--junit", line.check.junitFile, "write the results to FILE as JUnit XML")->type_name("FILE");
-    check->add_option("--json", line.check.jsonFile, "write the results to FILE as JSON")->type_name("FILE");
-    check->add_option("--budget-touch-us", line.check.budgetTouchMicroseconds,
-                      "the longest a touch cycle may take, in microseconds (default 50)")
+    check->add_option("--junit", run.junitFile, "write the results to FILE as JUnit XML")->type_name("FILE");
+    check->add_option("--json", run.jsonFile, "write the results to FILE as JSON")->type_name("FILE");
+    check->add_option("--budget-touch-us", run.check.budgetTouchMicroseconds,
+                      "the longest a touch cycle may take, in microseconds (default " +
+                          shown(defaults.budgetTouchMicroseconds) + ")")
         ->type_name("US")
         ->check(CLI::PositiveNumber.description(""));
-    check->add_option("--budget-frame-us", line.check.budgetFrameMicroseconds,
-                      "the longest a panel frame may take, in microseconds (default 2000)")
+    check->add_option("--budget-frame-us", run.check.budgetFrameMicroseconds,
+                      "the longest a panel frame may take, in microseconds (default " +
+                          shown(defaults.budgetFrameMicroseconds) + ")")
         ->type_name("US")
         ->check(CLI::PositiveNumber.description(""));
-    check->add_option("--scenario", line.check.scenarios,
+    check->add_option("--scenario", run.scenarios,
                       "a check more: the script FILE prints FILE's .expected transcript (repeatable)")
         ->type_name("FILE");
-    // How the run starts itself for one check: not for people.
+    // How the run starts itself for one check, and where that check leaves its records: not for
+    // people.
     check->add_option("--run-one", line.runOne)->group("");
+    check->add_option("--records", line.checkRecords)->group("");
     std::string helpTopic;
-    CLI::App* helpCommand = app.add_subcommand("help", "show this help, or the help of COMMAND");
-    helpCommand->add_option("COMMAND", helpTopic, "run, console, panel, gui, check or help")->type_name("");
-    const std::vector<CLI::App*> commands = {run, console, panel, gui, check, helpCommand};
+    CLI::App* helpCommand = app.add_subcommand(kHelpCommand, "show this help, or the help of COMMAND");
+    helpCommand->add_option("COMMAND", helpTopic, spokenList(commandNames(true)))->type_name("");
+    commands.push_back(helpCommand);
     for (CLI::App* command : commands) {
         command->allow_windows_style_options(false);
         command->group("commands");
@@ -180,7 +247,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     }
     app.footer(kFooter);
 
-    if (const auto misplaced = programOptionAfterCommand(arguments, {"run", "console", "panel", "gui", "check", "help"})) {
+    if (const auto misplaced = programOptionAfterCommand(arguments, commandNames(true))) {
         return usageError(*misplaced, errors);
     }
     // CLI11 reads the arguments from the back.
@@ -207,9 +274,9 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
             const auto command = std::find_if(commands.begin(), commands.end(),
                                               [&helpTopic](const CLI::App* c) { return c->get_name() == helpTopic; });
             if (command == commands.end()) {
-                return usageError(
-                    "help: there is no command '" + helpTopic + "' (expected run, console, panel, gui, check or help)",
-                    errors);
+                return usageError("help: there is no command '" + helpTopic + "' (expected " +
+                                      spokenList(commandNames(true)) + ")",
+                                  errors);
             }
             topic = *command;
             name += " " + helpTopic;
@@ -218,23 +285,16 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         return 0;
     }
     line.threads = parseThreadMode(threads).value_or(ThreadMode::One);
-    if (app.get_subcommands().empty()) {
-        return usageError("no command given (expected run, console, panel, gui or check)", errors);
+    const auto chosen = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                     [&commandOf](const NamedCommand& command) { return commandOf(command.mode)->parsed(); });
+    if (chosen == std::end(kCommands)) {
+        return usageError("no command given (expected " + spokenList(commandNames(false)) + ")", errors);
     }
-    if (run->parsed()) {
-        line.mode = Mode::Run;
-    } else if (console->parsed()) {
-        line.mode = Mode::Console;
-    } else if (panel->parsed()) {
-        line.mode = Mode::PanelPng;
-    } else if (check->parsed()) {
-        line.mode = Mode::Check;
-        line.check.modulePath = line.modulePath;
-        line.check.pluginTimeout = line.pluginTimeout;
-        line.check.level = level == "quick" ? check::Level::Quick
-                                            : level == "thorough" ? check::Level::Thorough : check::Level::Default;
-    } else {
-        line.mode = Mode::Gui;
+    line.mode = chosen->mode;
+    if (line.mode == Mode::Check) {
+        run.check.modulePath = line.modulePath;
+        run.check.pluginTimeout = line.pluginTimeout;
+        run.check.level = check::levelNamed(level).value_or(defaults.level);
     }
     return line;
 }

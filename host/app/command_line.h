@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "check/check_runner.h"
+#include "loader/checked_module.h"
 #include "threads/host_threads.h"
 
 namespace host {
@@ -29,10 +30,11 @@ struct CommandLine {
     std::string screenshotFile;               // gui --screenshot FILE
     std::string layoutFile;                   // gui --layout FILE
     ThreadMode threads = ThreadMode::One;     // --threads one|separate
-    double pluginTimeout = 10.0;              // --plugin-timeout SECONDS: a plug-in call's longest; 0: none
+    double pluginTimeout = kDefaultPluginTimeoutSeconds;  // --plugin-timeout SECONDS: a plug-in call's longest; 0: none
     check::RunOptions check;                  // `check`'s options (its module and timeout are the program's)
     std::optional<std::uint64_t> checkSeed;   // check --seed N; a new one each run if not given
     std::string runOne;                       // check --run-one UNIT: run one check in this process
+    std::string checkRecords;                 // check --records FILE: where that check leaves its records
 };
 
 // Parses the arguments after the program name. Returns the command line to run, or the exit status

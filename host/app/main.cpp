@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "check/check_records.h"
 #include "check/check_runner.h"
 #include "config/saved_settings.h"
 #include "console/command_interpreter.h"
@@ -125,23 +126,22 @@ int runSession(const host::CommandLine& line) {
     return status;
 }
 
-// `check`: the runner, or (--run-one) one check in this process, its output line by line so that
+// `check`: the runner, or (--run-one) one check in this process, which leaves what it finds as
+// records in the file the runner named; its output (the plug-in's log) line by line, so that
 // nothing of it is lost if the check ends in a crash.
 int runCheck(const host::CommandLine& line) {
+    host::check::RunOptions options = line.check;
+    options.check.seed = line.checkSeed ? *line.checkSeed : line.runOne.empty() ? std::random_device()() : 0;
     if (line.runOne.empty()) {
-        host::check::RunOptions options = line.check;
-        options.seed = line.checkSeed ? *line.checkSeed : std::random_device()();
         return host::check::runChecks(options, std::cout, std::cerr);
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
-    host::check::CheckOptions options;
-    options.modulePath = line.modulePath;
-    options.seed = line.checkSeed.value_or(0);
-    options.level = line.check.level;
-    options.budgetTouchMicroseconds = line.check.budgetTouchMicroseconds;
-    options.budgetFrameMicroseconds = line.check.budgetFrameMicroseconds;
-    options.pluginTimeout = line.pluginTimeout;
-    return host::check::runOne(line.runOne, options, line.check.scenarios, std::cout);
+    int status = 0;
+    const int refused = host::runReportingErrors(std::cerr, [&] {
+        host::check::CheckRecords records(line.checkRecords);
+        status = host::check::runOne(line.runOne, options.check, options.scenarios, records);
+    });
+    return refused != 0 ? refused : status;
 }
 
 }  // namespace
@@ -157,7 +157,8 @@ int main(int argc, char** argv) {
     }
     const host::CommandLine& line = std::get<host::CommandLine>(parsed);
     // Before the session starts the host's threads: the fault watcher is forked from this one.
-    const host::FaultReports faults(line.pluginTimeout);
+    // A check's process has its faults recorded with what the check found.
+    const host::FaultReports faults(line.pluginTimeout, line.mode == host::Mode::Check ? line.checkRecords : "");
     if (line.mode == host::Mode::Check) {
         return finishStandardOutput(runCheck(line));
     }

@@ -4,11 +4,47 @@
 #include <optional>
 #include <string_view>
 
+#include "check_records.h"
 #include "checks.h"
 #include "host_error.h"
 #include "printable_text.h"
 
 namespace host::check {
+namespace {
+
+struct NamedLevel {
+    const char* name;
+    Level level;
+};
+constexpr NamedLevel kLevels[] = {{"quick", Level::Quick}, {"default", Level::Default}, {"thorough", Level::Thorough}};
+
+}  // namespace
+
+const char* levelName(Level level) {
+    for (const NamedLevel& named : kLevels) {
+        if (named.level == level) {
+            return named.name;
+        }
+    }
+    return "default";
+}
+
+std::optional<Level> levelNamed(std::string_view name) {
+    for (const NamedLevel& named : kLevels) {
+        if (named.name == name) {
+            return named.level;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> levelNames() {
+    std::vector<std::string> names;
+    for (const NamedLevel& named : kLevels) {
+        names.emplace_back(named.name);
+    }
+    return names;
+}
 
 Amounts amountsAt(Level level) {
     switch (level) {
@@ -128,29 +164,26 @@ std::string scenarioName(const std::string& script) {
 }
 
 int runOne(const std::string& name, CheckOptions options, const std::vector<std::string>& scenarios,
-           std::ostream& out) {
+           CheckRecords& records) {
     const std::optional<Unit> unit = findUnit(name, scenarios);
     if (!unit) {
-        out << "failed: there is no check " << name << '\n';
+        records.verdict("FAIL", "there is no check " + name);
         return kFailed;
     }
     options.threads = unit->threads;
     options.scenario = unit->scenario;
     try {
-        unit->check->run(options, out);
+        unit->check->run(options, records);
     } catch (const CheckSkipped& skipped) {
-        out << "skipped: " << skipped.what() << '\n';
+        records.verdict("SKIP", skipped.what());
         return kSkipped;
-    } catch (const CheckFailed& failed) {
-        out << "failed: " << failed.what() << '\n';
-        return kFailed;
     } catch (const std::exception& error) {
-        // A refusal of the host's (a module that does not load), or a throw the boundary turned into
-        // an error naming the entry point.
-        out << "failed: " << error.what() << '\n';
+        // CheckFailed; a refusal of the host's (a module that does not load); or a throw the
+        // boundary turned into an error naming the entry point.
+        records.verdict("FAIL", error.what());
         return kFailed;
     }
-    out << "passed\n";
+    records.verdict("PASS", "");
     return kPassed;
 }
 

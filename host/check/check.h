@@ -3,22 +3,33 @@
 // one rule, a sentence long; variants (the thread arrangement, the seed) are parameters, not copies.
 //
 // Who calls what: the runner (check_runner.h) starts the program again for each check and its
-// arrangement, and that process runs the check's body (runOne) and ends with its verdict as its
-// exit status. A crash or a hang inside the body is then the faults' report (faults/), in a process
-// of its own, and the run goes on.
+// arrangement, and that process runs the check's body (runOne): what the check finds reaches the
+// runner as records in a file the runner names (check_records.h), its verdict also as the exit
+// status. A crash or a hang inside the body is then the faults' report (faults/), recorded in the
+// same file, in a process of its own, and the run goes on.
 #pragma once
 
 #include <cstdint>
-#include <ostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "loader/checked_module.h"
 #include "threads/host_threads.h"
 
 namespace host::check {
 
+class CheckRecords;
+
 enum class Level { Quick, Default, Thorough };
+
+// "quick", "default", "thorough": the names --level takes and the report prints.
+const char* levelName(Level level);
+std::optional<Level> levelNamed(std::string_view name);
+// Every level's name, in order, for the command line.
+std::vector<std::string> levelNames();
 
 // How much a check does at each level.
 struct Amounts {
@@ -28,7 +39,8 @@ struct Amounts {
 };
 Amounts amountsAt(Level level);
 
-// What every check is given: the module, its arrangement, and the run's choices.
+// What every check is given: the module, its arrangement, and the run's choices. The values here
+// are the defaults of `quorvel-host check`'s options.
 struct CheckOptions {
     std::string modulePath;
     ThreadMode threads = ThreadMode::One;
@@ -36,8 +48,8 @@ struct CheckOptions {
     Level level = Level::Default;
     double budgetTouchMicroseconds = 50.0;
     double budgetFrameMicroseconds = 2000.0;
-    double pluginTimeout = 10.0;
-    std::string scenario;  // the script of a scenario check
+    double pluginTimeout = kDefaultPluginTimeoutSeconds;  // each plug-in call's longest (--plugin-timeout)
+    std::string scenario;             // the script of a scenario check
 };
 
 // A check that does not hold: its body throws this, saying what was seen and what was expected.
@@ -59,9 +71,9 @@ struct Check {
     const char* name;
     const char* description;  // one sentence
     Arrangements arrangements;
-    // Runs the check; says what it does on `out` (shown when it fails). Throws CheckFailed,
+    // Runs the check, recording what it does and measures in `records`. Throws CheckFailed,
     // CheckSkipped, or HostError (a refusal of the host's, which fails the check).
-    void (*run)(const CheckOptions& options, std::ostream& out);
+    void (*run)(const CheckOptions& options, CheckRecords& records);
 };
 
 // Every check, in the order they run.
@@ -76,10 +88,10 @@ inline constexpr int kSkipped = 77;
 // The name a scenario check goes by: the script's file name without ".scenario".
 std::string scenarioName(const std::string& script);
 
-// Runs the unit `name` ("load/separate", "scenario:demo/one") in this process, its verdict on
-// `out` ("passed", "failed: WHY", "skipped: WHY", its last line) and as the result. For the
-// program's hidden `check --run-one`.
+// Runs the unit `name` ("load/separate", "scenario:demo/one") in this process, recording what it
+// finds and its verdict in `records`; returns the verdict as the exit status. For the program's
+// hidden `check --run-one`.
 int runOne(const std::string& name, CheckOptions options, const std::vector<std::string>& scenarios,
-           std::ostream& out);
+           CheckRecords& records);
 
 }  // namespace host::check

@@ -69,8 +69,8 @@ void writeJunit(const std::string& path, const RunOptions& options, const std::v
     suite.append_attribute("skipped") = skipped;
     suite.append_attribute("time") = seconds;
     pugi::xml_node properties = suite.prepend_child("properties");
-    for (const auto& [name, value] : {std::pair<const char*, std::string>{"module", options.modulePath},
-                                      {"seed", std::to_string(options.seed)}}) {
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"module", options.check.modulePath},
+                                      {"seed", std::to_string(options.check.seed)}}) {
         pugi::xml_node property = properties.append_child("property");
         property.append_attribute("name") = name;
         property.append_attribute("value") = plainText(value).c_str();
@@ -102,8 +102,8 @@ void writeJson(const std::string& path, const RunOptions& options, const std::ve
         }
         checks.push_back(std::move(check));
     }
-    const nlohmann::json report = {{"module", plainText(options.modulePath)},
-                                   {"seed", options.seed},
+    const nlohmann::json report = {{"module", plainText(options.check.modulePath)},
+                                   {"seed", options.check.seed},
                                    {"checks", std::move(checks)},
                                    {"passed", passed},
                                    {"failed", results.size() - passed - skipped},

@@ -2,22 +2,21 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 #include <regex>
 #include <sstream>
 
+#include "check_records.h"
 #include "faults/fault_reports.h"
 #include "host_error.h"
 #include "platform/child_process.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "printable_text.h"
 
 namespace host::check {
 namespace {
-
-const char* levelName(Level level) {
-    return level == Level::Quick ? "quick" : level == Level::Thorough ? "thorough" : "default";
-}
 
 std::string number(double value) {
     char text[32];
@@ -40,15 +39,17 @@ std::string shellWord(const std::string& word) {
 
 // What a unit's process is given beyond its name: the run's choices, as on the command line.
 std::vector<std::string> choices(const RunOptions& options, bool forScenario) {
-    std::vector<std::string> words = {"--seed", std::to_string(options.seed)};
-    if (options.level != Level::Default) {
-        words.insert(words.end(), {"--level", levelName(options.level)});
+    const CheckOptions& check = options.check;
+    const CheckOptions defaults;
+    std::vector<std::string> words = {"--seed", std::to_string(check.seed)};
+    if (check.level != defaults.level) {
+        words.insert(words.end(), {"--level", levelName(check.level)});
     }
-    if (options.budgetTouchMicroseconds != 50.0) {
-        words.insert(words.end(), {"--budget-touch-us", number(options.budgetTouchMicroseconds)});
+    if (check.budgetTouchMicroseconds != defaults.budgetTouchMicroseconds) {
+        words.insert(words.end(), {"--budget-touch-us", number(check.budgetTouchMicroseconds)});
     }
-    if (options.budgetFrameMicroseconds != 2000.0) {
-        words.insert(words.end(), {"--budget-frame-us", number(options.budgetFrameMicroseconds)});
+    if (check.budgetFrameMicroseconds != defaults.budgetFrameMicroseconds) {
+        words.insert(words.end(), {"--budget-frame-us", number(check.budgetFrameMicroseconds)});
     }
     if (forScenario) {
         for (const std::string& scenario : options.scenarios) {
@@ -59,9 +60,9 @@ std::vector<std::string> choices(const RunOptions& options, bool forScenario) {
 }
 
 std::string reproduceCommand(const RunOptions& options, const std::string& unit) {
-    std::string command = "quorvel-host --module " + shellWord(options.modulePath);
-    if (options.pluginTimeout != 10.0) {
-        command += " --plugin-timeout " + number(options.pluginTimeout);
+    std::string command = "quorvel-host --module " + shellWord(options.check.modulePath);
+    if (options.check.pluginTimeout != CheckOptions().pluginTimeout) {
+        command += " --plugin-timeout " + number(options.check.pluginTimeout);
     }
     command += " check --include " + shellWord("^" + unit + "$");
     for (const std::string& word : choices(options, unit.rfind("scenario:", 0) == 0)) {
@@ -79,23 +80,26 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-// The verdict, message and details a unit's process left: its last line says how a check ended
-// ("passed", "failed: WHY", "skipped: WHY"); a crash or a hang ends it with the fault report.
-void readOutcome(const ChildRun& run, UnitResult& result) {
-    const std::vector<std::string> lines = linesOf(run.output);
-    std::size_t report = lines.size();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].rfind("quorvel-host: ", 0) == 0 && lines[i].find(" crashed in ") != std::string::npos) {
-            report = i;
-            break;
-        }
-        if (lines[i].rfind("quorvel-host: ", 0) == 0 && lines[i].find(" did not return ") != std::string::npos) {
-            report = i;
-            break;
-        }
+// The end of what a unit's process printed, for a process that ended without a verdict or a fault
+// record (a sanitizer's report, say): shown as it is, not read.
+std::string lastLinesOf(const std::string& output) {
+    constexpr std::size_t kShownLines = 20;
+    const std::vector<std::string> lines = linesOf(output);
+    std::string text;
+    for (std::size_t i = lines.size() > kShownLines ? lines.size() - kShownLines : 0; i < lines.size(); ++i) {
+        text += lines[i] + "\n";
     }
-    const std::string last = lines.empty() ? std::string() : lines.back();
+    return text;
+}
+
+// The verdict, message and details of a unit: from how its process ended and the records it and the
+// fault watcher left.
+void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& result) {
     using Verdict = UnitResult::Verdict;
+    const auto said = [&records, &run](const char* verdict, int status) {
+        return records.verdict == verdict && run.status == status;
+    };
+    std::string report;
     if (run.ending == ChildRun::Ending::TimedOut) {
         result.verdict = Verdict::Timeout;
         result.message = "it did not finish within its time limit (--timeout), and was stopped";
@@ -105,54 +109,41 @@ void readOutcome(const ChildRun& run, UnitResult& result) {
     } else if (run.ending == ChildRun::Ending::Signalled) {
         result.verdict = Verdict::Crash;
         result.message = "its process ended with signal " + std::to_string(run.status);
+    } else if (records.fault) {
+        result.verdict = records.fault->hang ? Verdict::Timeout : Verdict::Crash;
+        result.message = records.fault->message;
+        report = records.fault->report;
     } else if (run.status == kPluginCrashedStatus || run.status == kHostCrashedStatus) {
         result.verdict = Verdict::Crash;
-        result.message = report < lines.size() ? lines[report].substr(14) : "it crashed";
+        result.message = "it crashed";
+        report = lastLinesOf(run.output);
     } else if (run.status == kPluginHungStatus) {
         result.verdict = Verdict::Timeout;
-        result.message = report < lines.size() ? lines[report].substr(14) : "a plug-in call hung";
-    } else if (run.status == kPassed && last == "passed") {
+        result.message = "a plug-in call hung";
+        report = lastLinesOf(run.output);
+    } else if (said("PASS", kPassed)) {
         result.verdict = Verdict::Pass;
-    } else if (run.status == kSkipped && last.rfind("skipped: ", 0) == 0) {
+    } else if (said("SKIP", kSkipped)) {
         result.verdict = Verdict::Skip;
-        result.message = last.substr(9);
+        result.message = records.message;
+    } else if (said("FAIL", kFailed)) {
+        result.verdict = Verdict::Fail;
+        result.message = records.message;
     } else {
         result.verdict = Verdict::Fail;
-        const bool said = last.rfind("failed: ", 0) == 0;
-        result.message = said ? last.substr(8) : "its process ended with status " + std::to_string(run.status);
-        if (!said) {
-            // Ended some other way (a sanitizer's report, say): what it printed last is the report.
-            constexpr std::size_t kShownLines = 20;
-            report = 0;
-            for (std::size_t i = lines.size(), shown = 0; i > 0 && shown < kShownLines; --i) {
-                if (lines[i - 1].rfind("[trace] ", 0) != 0) {
-                    report = i - 1;
-                    ++shown;
-                }
-            }
-        }
+        result.message = "its process ended with status " + std::to_string(run.status);
+        report = lastLinesOf(run.output);
     }
+    result.figures = records.figures;
     if (result.verdict == Verdict::Pass || result.verdict == Verdict::Skip) {
         return;
     }
     // The report, and the last host calls the plug-in made before it.
-    std::vector<std::string> calls;
-    for (std::size_t i = 0; i < report && i < lines.size(); ++i) {
-        if (lines[i].rfind("[trace] ", 0) == 0) {
-            calls.push_back(lines[i].substr(8));
-        }
-    }
-    constexpr std::size_t kShownCalls = 12;
-    std::string details;
-    for (std::size_t i = report; i < lines.size(); ++i) {
-        if (lines[i].rfind("[trace] ", 0) != 0) {
-            details += lines[i] + "\n";
-        }
-    }
-    if (!calls.empty()) {
+    std::string details = report;
+    if (!records.lastCalls.empty()) {
         details += "the last host calls before it:\n";
-        for (std::size_t i = calls.size() > kShownCalls ? calls.size() - kShownCalls : 0; i < calls.size(); ++i) {
-            details += "  " + calls[i] + "\n";
+        for (const pluginsdk::SdkCall& call : records.lastCalls) {
+            details += "  " + pluginsdk::describe(call) + "\n";
         }
     }
     result.details = details;
@@ -220,7 +211,7 @@ std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions&
             try {
                 regexes.emplace_back(pattern);
             } catch (const std::regex_error& error) {
-                throw HostError(std::string(option) + " " + quoted(pattern) + " is not a regular expression: " + error.what());
+                throw HostError(std::string(option) + " " + host::quoted(pattern) + " is not a regular expression: " + error.what());
             }
         }
         return regexes;
@@ -266,20 +257,33 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
         }
         return 0;
     }
-    out << "quorvel-host check: " << printable(options.modulePath) << ", seed " << options.seed << ", level "
-        << levelName(options.level) << ", " << units.size() * static_cast<std::size_t>(options.repeat)
+    out << "quorvel-host check: " << printable(options.check.modulePath) << ", seed " << options.check.seed << ", level "
+        << levelName(options.check.level) << ", " << units.size() * static_cast<std::size_t>(options.repeat)
         << (units.size() * static_cast<std::size_t>(options.repeat) == 1 ? " check\n" : " checks\n") << std::flush;
     // A hang inside a check is best reported by the check's own process, with where it is, before its
     // time is up.
-    const double pluginTimeout =
-        options.timeoutSeconds > 0 ? std::min(options.pluginTimeout > 0 ? options.pluginTimeout : 1e9, options.timeoutSeconds / 2)
-                                   : options.pluginTimeout;
+    const double pluginTimeout = options.timeoutSeconds > 0 ? std::min(options.check.pluginTimeout > 0
+                                                                           ? options.check.pluginTimeout
+                                                                           : 1e9,
+                                                                       options.timeoutSeconds / 2)
+                                                            : options.check.pluginTimeout;
+    // Each unit's process leaves its records in a file of a folder of the run's own.
+    std::string recordsFolder;
+    try {
+        recordsFolder = makePrivateFolder(std::filesystem::temp_directory_path().string(), "quorvel-check-");
+    } catch (const std::exception& error) {
+        errors << "quorvel-host: check: no folder for the checks' records: " << error.what() << '\n';
+        return 1;
+    }
     std::vector<UnitResult> results;
     for (int round = 0; round < options.repeat; ++round) {
         for (const auto& [name, description] : units) {
-            std::vector<std::string> arguments = {"--module",          options.modulePath, "--plugin-timeout",
-                                                  number(pluginTimeout), "--no-config",     "check",
-                                                  "--run-one",          name};
+            const std::string recordsFile = recordsFolder + kPathSeparator + std::to_string(results.size()) + ".jsonl";
+            std::vector<std::string> arguments = {"--module",  options.check.modulePath,
+                                                  "--plugin-timeout", number(pluginTimeout),
+                                                  "--no-config", "check",
+                                                  "--run-one", name,
+                                                  "--records", recordsFile};
             for (const std::string& word : choices(options, true)) {
                 arguments.push_back(word);
             }
@@ -288,7 +292,9 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
             result.name = name;
             result.description = description;
             result.seconds = run.seconds;
-            readOutcome(run, result);
+            readOutcome(run, readRecords(recordsFile), result);
+            std::error_code ignored;
+            std::filesystem::remove(recordsFile, ignored);
             if (result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip) {
                 result.reproduce = reproduceCommand(options, name);
             }
@@ -301,6 +307,8 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
             results.push_back(std::move(result));
         }
     }
+    std::error_code ignored;
+    std::filesystem::remove_all(recordsFolder, ignored);
     std::size_t passed = 0;
     std::size_t skipped = 0;
     for (const UnitResult& result : results) {

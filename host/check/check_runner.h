@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,21 +13,17 @@
 
 namespace host::check {
 
+// A run's choices; the values here are the defaults of `quorvel-host check`'s options.
 struct RunOptions {
-    std::string modulePath;
-    std::uint64_t seed = 0;
-    Level level = Level::Default;
+    CheckOptions check;  // what each unit's process is given: module, seed, level, budgets, plug-in timeout
+    std::vector<std::string> scenarios;
     double timeoutSeconds = 30.0;  // each check's
-    double pluginTimeout = 10.0;   // each plug-in call's, in the checks' processes
     std::vector<std::string> includes;  // regular expressions a unit's name must match one of
     std::vector<std::string> excludes;  // ... and none of
     bool onlyFailed = false;
     int repeat = 1;
     std::string junitFile;
     std::string jsonFile;
-    double budgetTouchMicroseconds = 50.0;
-    double budgetFrameMicroseconds = 2000.0;
-    std::vector<std::string> scenarios;
     bool list = false;
 };
 
@@ -38,8 +35,9 @@ struct UnitResult {
     Verdict verdict = Verdict::Pass;
     double seconds = 0.0;
     std::string message;    // why it failed or was skipped: one line
-    std::string details;    // the report, the last host calls before it, what the check said
+    std::string details;    // the report, and the last host calls before it
     std::string reproduce;  // the command that runs this unit alone, with the same seed
+    std::map<std::string, double> figures;  // what the check measured
 };
 
 const char* verdictName(UnitResult::Verdict verdict);

@@ -5,27 +5,27 @@
 // (checks_scenarios.cpp).
 #pragma once
 
-#include <ostream>
 #include <random>
 #include <string>
 
 #include "check.h"
+#include "check_records.h"
 
 namespace host::check {
 
-void checkModuleFile(const CheckOptions& options, std::ostream& out);
-void checkLoad(const CheckOptions& options, std::ostream& out);
-void checkLoadUnloadCycles(const CheckOptions& options, std::ostream& out);
-void checkUnloadWithPending(const CheckOptions& options, std::ostream& out);
-void checkReloadKeepsValues(const CheckOptions& options, std::ostream& out);
-void checkVariables(const CheckOptions& options, std::ostream& out);
-void checkSettingsUnderAttack(const CheckOptions& options, std::ostream& out);
-void checkDeterminism(const CheckOptions& options, std::ostream& out);
-void checkThreads(const CheckOptions& options, std::ostream& out);
-void checkPanel(const CheckOptions& options, std::ostream& out);
-void checkExceptions(const CheckOptions& options, std::ostream& out);
-void checkBudgets(const CheckOptions& options, std::ostream& out);
-void checkScenario(const CheckOptions& options, std::ostream& out);
+void checkModuleFile(const CheckOptions& options, CheckRecords& records);
+void checkLoad(const CheckOptions& options, CheckRecords& records);
+void checkLoadUnloadCycles(const CheckOptions& options, CheckRecords& records);
+void checkUnloadWithPending(const CheckOptions& options, CheckRecords& records);
+void checkReloadKeepsValues(const CheckOptions& options, CheckRecords& records);
+void checkVariables(const CheckOptions& options, CheckRecords& records);
+void checkSettingsUnderAttack(const CheckOptions& options, CheckRecords& records);
+void checkDeterminism(const CheckOptions& options, CheckRecords& records);
+void checkThreads(const CheckOptions& options, CheckRecords& records);
+void checkPanel(const CheckOptions& options, CheckRecords& records);
+void checkExceptions(const CheckOptions& options, CheckRecords& records);
+void checkBudgets(const CheckOptions& options, CheckRecords& records);
+void checkScenario(const CheckOptions& options, CheckRecords& records);
 
 // Where two texts first differ: "line N: \"A\" and \"B\"".
 std::string firstDifference(const std::string& a, const std::string& b);

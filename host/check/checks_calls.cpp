@@ -8,15 +8,15 @@
 #include <set>
 #include <thread>
 
-#include "check_session.h"
 #include "checks.h"
+#include "plugin_under_check.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/plugin_call.h"
 
 namespace host::check {
 namespace {
 
-const Vector kFirmTouch{1000.0f, -500.0f, 200.0f};
+using pluginsdk::kFirmTouch;
 
 // Every plug-in call seen, with its thread.
 std::mutex seenMutex;
@@ -35,31 +35,32 @@ std::thread::id idOf(HostThreads& threads, HostThread owner) {
 
 }  // namespace
 
-void checkThreads(const CheckOptions& options, std::ostream& out) {
-    CheckSession session(options, out);
+void checkThreads(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, &records);
+    HostSession& session = plugin.session();
     const std::thread::id loader = idOf(session.threads(), HostThread::Loader);
     const std::thread::id game = idOf(session.threads(), HostThread::Game);
     const std::thread::id render = idOf(session.threads(), HostThread::Render);
     // SDK calls made outside any call of the host's into the plug-in: from a thread of its own.
     std::vector<std::string> strayCalls;
-    session.onSdkCall([&strayCalls](const std::string& call) {
+    const int strays = session.addSdkCallObserver([&strayCalls](const pluginsdk::SdkCall& call) {
         if (pluginsdk::currentPluginCall() == nullptr) {
-            strayCalls.push_back(call);
+            strayCalls.push_back(pluginsdk::describe(call));
         }
     });
     seenCalls.clear();
     pluginsdk::observePluginCalls(recordCall);
-    session.load();
+    plugin.load();
     const bool hasPanel = session.plugin().settingsWindow() != nullptr;
-    session.touch(0, kFirmTouch);
-    session.touch(1, kFirmTouch);
-    session.wait(0.05);
+    plugin.touch(0, kFirmTouch);
+    plugin.touch(1, kFirmTouch);
+    plugin.wait(0.05);
     if (hasPanel) {
-        session.frame(-FLT_MAX, -FLT_MAX, false);
+        plugin.frame(-FLT_MAX, -FLT_MAX, false);
     }
-    session.unload();
+    plugin.unload();
     pluginsdk::observePluginCalls(nullptr);
-    session.onSdkCall(nullptr);
+    session.removeSdkCallObserver(strays);
 
     using pluginsdk::CallingThread;
     const std::map<CallingThread, std::set<std::thread::id>> owners = {
@@ -75,32 +76,32 @@ void checkThreads(const CheckOptions& options, std::ostream& out) {
     }
     require(strayCalls.empty(), "the plug-in called the SDK from a thread of its own, outside the host's calls: " +
                                     (strayCalls.empty() ? std::string() : strayCalls.front()));
-    out << seenCalls.size() << " calls of the plug-in, each on its thread\n";
+    records.figure("plug-in calls", static_cast<double>(seenCalls.size()));
 }
 
-void checkExceptions(const CheckOptions& options, std::ostream& out) {
+void checkExceptions(const CheckOptions& options, CheckRecords& records) {
     // The boundary turns a throw into an error naming the entry point; here each is a failure.
-    CheckSession session(options, out);
-    session.load();
+    PluginUnderCheck plugin(options, &records);
+    plugin.load();
     for (const std::uint8_t team : {0, 1}) {
-        session.touch(team, kFirmTouch);
+        plugin.touch(team, kFirmTouch);
     }
-    session.wait(0.05);
-    const std::vector<std::string> failures = session.takeFailures();
+    plugin.wait(0.05);
+    const std::vector<std::string> failures = plugin.session().takeCallbackFailures();
     require(failures.empty(), failures.empty() ? std::string() : failures.front());
-    if (session.plugin().settingsWindow() != nullptr) {
-        session.frame(-FLT_MAX, -FLT_MAX, false);
+    if (plugin.session().plugin().settingsWindow() != nullptr) {
+        plugin.frame(-FLT_MAX, -FLT_MAX, false);
     }
-    session.unload();
-    session.load();
-    session.unload();
+    plugin.unload();
+    plugin.load();
+    plugin.unload();
 }
 
-void checkBudgets(const CheckOptions& options, std::ostream& out) {
-    CheckSession session(options, out, false);
-    session.load();
+void checkBudgets(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, nullptr);
+    plugin.load();
     // The plug-in's whole way: every number it reads at 1 (a switch on, a factor of one, a share of one).
-    for (const auto& variable : session.world().variables()) {
+    for (const auto& variable : plugin.world().variables()) {
         if (variable->numeric) {
             (void)pluginsdk::setVariableText(*variable, "1");
         }
@@ -118,23 +119,23 @@ void checkBudgets(const CheckOptions& options, std::ostream& out) {
         std::sort(microseconds.begin(), microseconds.end());
         return std::pair{microseconds[microseconds.size() / 2], microseconds[microseconds.size() * 99 / 100]};
     };
-    const auto say = [&out](const char* what, std::pair<double, double> times, double budget) {
-        out << what << ": median " << times.first << " us, 99th percentile " << times.second << " us, budget " << budget
-            << " us\n";
-        require(times.first <= budget, std::string(what) + " takes " + std::to_string(times.first) +
-                                           " us (median; 99th percentile " + std::to_string(times.second) +
-                                           " us), over its budget of " + std::to_string(budget) + " us");
+    const auto judge = [&records](const std::string& what, std::pair<double, double> times, double budget) {
+        records.figure(what + ": median us", times.first);
+        records.figure(what + ": 99th percentile us", times.second);
+        require(times.first <= budget, what + " takes " + std::to_string(times.first) + " us (median; 99th percentile " +
+                                           std::to_string(times.second) + " us), over its budget of " +
+                                           std::to_string(budget) + " us");
     };
-    const auto touch = measure([&session](int i) {
-        session.touch(static_cast<std::uint8_t>(i % 2), kFirmTouch);
-        session.wait(0.011);
+    const auto touch = measure([&plugin](int i) {
+        plugin.touch(static_cast<std::uint8_t>(i % 2), kFirmTouch);
+        plugin.wait(0.011);
     });
-    say("a touch cycle", touch, options.budgetTouchMicroseconds);
-    if (session.plugin().settingsWindow() != nullptr) {
-        const auto frame = measure([&session](int) { session.frame(-FLT_MAX, -FLT_MAX, false); });
-        say("a panel frame", frame, options.budgetFrameMicroseconds);
+    judge("a touch cycle", touch, options.budgetTouchMicroseconds);
+    if (plugin.session().plugin().settingsWindow() != nullptr) {
+        const auto frame = measure([&plugin](int) { plugin.frame(-FLT_MAX, -FLT_MAX, false); });
+        judge("a panel frame", frame, options.budgetFrameMicroseconds);
     }
-    session.unload();
+    plugin.unload();
 }
 
 }  // namespace host::check

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <sstream>
 
-#include "check_session.h"
 #include "checks.h"
+#include "plugin_under_check.h"
 #include "platform/process.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/handle_census.h"
@@ -22,7 +22,7 @@ constexpr bool kSanitizedBuild = true;
 constexpr bool kSanitizedBuild = false;
 #endif
 
-const Vector kFirmTouch{1000.0f, -500.0f, 200.0f};
+using pluginsdk::kFirmTouch;
 
 struct Holdings {
     pluginsdk::HandleCounts handles = pluginsdk::liveHandles();
@@ -66,14 +66,14 @@ void countCallsOnceUnloaded(const pluginsdk::PluginCall& call) {
 
 }  // namespace
 
-void checkLoadUnloadCycles(const CheckOptions& options, std::ostream& out) {
-    CheckSession session(options, out, false);
-    const auto cycle = [&session] {
-        session.load();
-        session.touch(0, kFirmTouch);
-        session.touch(1, kFirmTouch);
-        session.wait(0.05);
-        session.unload();
+void checkLoadUnloadCycles(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, nullptr);
+    const auto cycle = [&plugin] {
+        plugin.load();
+        plugin.touch(0, kFirmTouch);
+        plugin.touch(1, kFirmTouch);
+        plugin.wait(0.05);
+        plugin.unload();
     };
     // The first cycles fill what the host and the runtime keep for later ones.
     cycle();
@@ -84,63 +84,70 @@ void checkLoadUnloadCycles(const CheckOptions& options, std::ostream& out) {
         cycle();
     }
     const Holdings after;
-    out << cycles << " cycles of load, touches and unload\n";
+    records.figure("cycles", cycles);
     const std::string growth = grown(before, after, cycles);
     require(growth.empty(), growth);
 }
 
-void checkUnloadWithPending(const CheckOptions& options, std::ostream& out) {
-    CheckSession session(options, out);
-    session.load();
-    const pluginsdk::PluginId plugin = session.plugin().id();
-    session.touch(0, kFirmTouch);
-    session.touch(1, kFirmTouch);
-    out << "unloading with " << session.world().pendingTimerCount(plugin) << " timers pending and "
-        << session.world().hookCount(plugin) << " hooks\n";
-    session.unload();
-    unloadedPlugin = plugin;
+void checkUnloadWithPending(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, &records);
+    plugin.load();
+    const pluginsdk::PluginId id = plugin.session().plugin().id();
+    plugin.touch(0, kFirmTouch);
+    plugin.touch(1, kFirmTouch);
+    records.figure("timers pending at the unload", static_cast<double>(plugin.world().pendingTimerCount(id)));
+    records.figure("hooks at the unload", static_cast<double>(plugin.world().hookCount(id)));
+    plugin.unload();
+    unloadedPlugin = id;
     callsOnceUnloaded = 0;
     pluginsdk::observePluginCalls(countCallsOnceUnloaded);
-    session.touch(1, kFirmTouch);
-    session.wait(2.0);
+    plugin.touch(1, kFirmTouch);
+    plugin.wait(2.0);
     pluginsdk::observePluginCalls(nullptr);
-    require(session.plugin().refusedOnceCut() == 0,
-            "the plug-in set " + std::to_string(session.plugin().refusedOnceCut()) +
-                " hooks or timers once its unload had begun (from a destructor or its module's static clean-up); "
-                "the host refused them, as a real host may not");
+    const std::uint32_t refused = plugin.session().lastUnloaded()->refusedOnceCut;
+    require(refused == 0, "the plug-in set " + std::to_string(refused) +
+                              " hooks or timers once its unload had begun (from a destructor or its module's static "
+                              "clean-up); the host refused them, as a real host may not");
     require(callsOnceUnloaded == 0, std::to_string(callsOnceUnloaded.load()) + " calls of the plug-in ran after its object was gone");
-    require(session.world().hookCount(plugin) == 0 && session.world().pendingTimerCount(plugin) == 0,
+    require(plugin.world().hookCount(id) == 0 && plugin.world().pendingTimerCount(id) == 0,
             "hooks or timers of the unloaded plug-in are still in the world");
 }
 
-void checkReloadKeepsValues(const CheckOptions& options, std::ostream& out) {
-    CheckSession session(options, out);
-    session.load();
+void checkReloadKeepsValues(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, &records);
+    pluginsdk::World& world = plugin.world();
+    plugin.load();
     std::vector<std::pair<std::shared_ptr<pluginsdk::detail::ConsoleVariable>, std::string>> set;
     int index = 0;
-    for (const auto& variable : session.world().variables()) {
+    for (const auto& variable : world.variables()) {
         const std::string value = variable->numeric ? pluginsdk::formatFloat(variable->number + 1.0f + static_cast<float>(index))
                                                     : "checked " + std::to_string(index);
         ++index;
         (void)pluginsdk::setVariableText(*variable, value);  // clamped to its range, if it has one
         set.emplace_back(variable, variable->value);
     }
-    session.unload();
-    session.load();
+    plugin.unload();
+    plugin.load();
     for (const auto& [variable, value] : set) {
-        require(session.world().findVariable(variable->name) == variable && variable->value == value,
+        require(world.findVariable(variable->name) == variable && variable->value == value,
                 variable->name + " was " + quoted(value) + " before the reload and is " + quoted(variable->value) + " after");
     }
-    session.unload();
+    plugin.unload();
 }
 
-void checkDeterminism(const CheckOptions& options, std::ostream& out) {
-    const auto run = [&options] {
+void checkDeterminism(const CheckOptions& options, CheckRecords& records) {
+    const auto run = [&options, &records] {
+        // The plug-in's log lines and SDK calls, and the ball's velocity after each touch.
         std::ostringstream transcript;
-        CheckSession session(options, transcript);
-        session.load();
+        PluginUnderCheck plugin(options, &records, transcript);
+        const int calls = plugin.session().addSdkCallObserver([&transcript](const pluginsdk::SdkCall& call) {
+            if (call.kind != pluginsdk::SdkCall::Kind::Log) {
+                transcript << pluginsdk::describe(call) << '\n';
+            }
+        });
+        plugin.load();
         std::mt19937_64 random = randomFor(options, "determinism");
-        for (const auto& variable : session.world().variables()) {
+        for (const auto& variable : plugin.world().variables()) {
             static const char* const kValues[] = {"0", "0.5", "1", "10"};
             if (variable->numeric) {
                 (void)pluginsdk::setVariableText(*variable, kValues[random() % 4]);
@@ -149,17 +156,18 @@ void checkDeterminism(const CheckOptions& options, std::ostream& out) {
         std::uniform_real_distribution<float> component(-2000.0f, 2000.0f);
         const int touches = amountsAt(options.level).touches / 10;
         for (int i = 0; i < touches; ++i) {
-            session.touch(static_cast<std::uint8_t>(i % 2), Vector{component(random), component(random), component(random)});
-            session.wait(0.02);
-            transcript << "velocity " << pluginsdk::formatVector(session.velocity()) << '\n';
+            plugin.touch(static_cast<std::uint8_t>(i % 2), Vector{component(random), component(random), component(random)});
+            plugin.wait(0.02);
+            transcript << "velocity " << pluginsdk::formatVector(plugin.velocity()) << '\n';
         }
-        session.unload();
+        plugin.unload();
+        plugin.session().removeSdkCallObserver(calls);
         return transcript.str();
     };
     const std::string first = run();
     const std::string second = run();
     require(first == second, "two runs with the same clock and touches differ: " + firstDifference(first, second));
-    out << "two runs gave the same " << first.size() << " bytes\n";
+    records.figure("transcript bytes", static_cast<double>(first.size()));
 }
 
 }  // namespace host::check

@@ -2,8 +2,8 @@
 #include <chrono>
 
 #include "bakkesmod/plugin/plugin_descriptor.h"
-#include "check_session.h"
 #include "checks.h"
+#include "plugin_under_check.h"
 #include "host_error.h"
 #include "loader/checked_module.h"
 #include "platform/dynamic_library.h"
@@ -23,8 +23,8 @@ void requirePrintable(const char* field, const char* text) {
 
 }  // namespace
 
-void checkModuleFile(const CheckOptions& options, std::ostream& out) {
-    out << "checking " << printable(options.modulePath) << " as a module of this platform, tried in a child process\n";
+void checkModuleFile(const CheckOptions& options, CheckRecords& /*records*/) {
+    // As a module of this platform, tried in a child process.
     const CheckedModule module = CheckedModule::check(options.modulePath, options.pluginTimeout);
     // The record as the host reads it, before any of the plug-in's own calls.
     std::string error;
@@ -43,13 +43,13 @@ void checkModuleFile(const CheckOptions& options, std::ostream& out) {
     }
 }
 
-void checkLoad(const CheckOptions& options, std::ostream& out) {
-    CheckSession session(options, out);
+void checkLoad(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, &records);
     const auto started = std::chrono::steady_clock::now();
     try {
-        session.load();
+        plugin.load();
     } catch (const HostError& refused) {
-        require(session.world().variables().empty(), std::string("the module is refused (") + refused.what() +
+        require(plugin.world().variables().empty(), std::string("the module is refused (") + refused.what() +
                                                          "), and the world keeps variables its onLoad made");
         throw CheckFailed(std::string("the module is refused: ") + refused.what());
     }
@@ -57,11 +57,13 @@ void checkLoad(const CheckOptions& options, std::ostream& out) {
     require(seconds <= 1.0, "loading took " + std::to_string(static_cast<int>(seconds * 1000)) +
                                 " ms; onLoad is to return within a second, or the game stalls while it runs");
     // Asked again, the factory gives the object it gave.
-    LoadedPlugin& plugin = session.plugin();
+    LoadedPlugin& loaded = plugin.session().plugin();
     std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* again = nullptr;
-    session.threads().run(HostThread::Loader, [&] { plugin.call(pluginsdk::EntryPoint::GetPlugin, [&] { again = plugin.record().createFunction(); }); });
-    require(again != nullptr && again->get() == &plugin.plugin(), "getPlugin, called again, gives another object");
-    session.unload();
+    plugin.session().threads().run(HostThread::Loader, [&] {
+        loaded.call(pluginsdk::EntryPoint::GetPlugin, [&] { again = loaded.record().createFunction(); });
+    });
+    require(again != nullptr && again->get() == &loaded.plugin(), "getPlugin, called again, gives another object");
+    plugin.unload();
 }
 
 }  // namespace host::check

@@ -2,8 +2,8 @@
 // host's Dear ImGui without a renderer, clicks at the widgets where the frame put them.
 #include <cfloat>
 
-#include "check_session.h"
 #include "checks.h"
+#include "plugin_under_check.h"
 #include "printable_text.h"
 
 namespace host::check {
@@ -24,19 +24,20 @@ std::uint64_t allWrites(pluginsdk::World& world) {
 
 }  // namespace
 
-void checkPanel(const CheckOptions& options, std::ostream& out) {
-    CheckSession session(options, out);
-    session.load();
-    if (session.plugin().settingsWindow() == nullptr) {
+void checkPanel(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, &records);
+    plugin.load();
+    LoadedPlugin& loaded = plugin.session().plugin();
+    if (loaded.settingsWindow() == nullptr) {
         throw CheckSkipped("the plug-in has no settings panel");
     }
-    pluginsdk::World& world = session.world();
+    pluginsdk::World& world = plugin.world();
     // Drawn, the panel leaves Dear ImGui's stacks as it found them.
-    const auto widgets = session.frame(-FLT_MAX, -FLT_MAX, false);
-    require(session.panelImbalance().empty(), session.panelImbalance());
+    const auto widgets = plugin.frame(-FLT_MAX, -FLT_MAX, false);
+    require(plugin.panelImbalance().empty(), plugin.panelImbalance());
     const std::uint64_t before = allWrites(world);
     for (int frame = 0; frame < 3; ++frame) {
-        session.frame(-FLT_MAX, -FLT_MAX, false);
+        plugin.frame(-FLT_MAX, -FLT_MAX, false);
     }
     require(allWrites(world) == before, "frames without input wrote " + std::to_string(allWrites(world) - before) +
                                             " values to the plug-in's variables");
@@ -57,29 +58,30 @@ void checkPanel(const CheckOptions& options, std::ostream& out) {
         const float y = (rect.min.y + rect.max.y) / 2.0f;
         const std::uint64_t mine = writesOf(world, variable);
         const std::uint64_t all = allWrites(world);
-        session.frame(x, y, true);
-        session.frame(x, y, false);
-        session.frame(-FLT_MAX, -FLT_MAX, false);
+        plugin.frame(x, y, true);
+        plugin.frame(x, y, false);
+        plugin.frame(-FLT_MAX, -FLT_MAX, false);
         require(writesOf(world, variable) == mine + 1 && allWrites(world) == all + 1,
                 "a click on the check box of " + variable + " wrote " + std::to_string(writesOf(world, variable) - mine) +
                     " times to it and " + std::to_string(allWrites(world) - all - (writesOf(world, variable) - mine)) +
                     " times to others, not once");
         // Clicked again, it is as it was.
-        session.frame(x, y, true);
-        session.frame(x, y, false);
+        plugin.frame(x, y, true);
+        plugin.frame(x, y, false);
     }
     // Its name, asked for three times: the same printable text.
     std::vector<std::string> names(3);
     for (std::string& name : names) {
-        session.threads().run(HostThread::Render, [&] {
-            session.plugin().call(pluginsdk::EntryPoint::GetDisplayName, [&] { name = session.plugin().settingsWindow()->GetDisplayName(); });
+        plugin.session().threads().run(HostThread::Render, [&] {
+            loaded.call(pluginsdk::EntryPoint::GetDisplayName, [&] { name = loaded.settingsWindow()->GetDisplayName(); });
         });
     }
     require(names[0] == names[1] && names[1] == names[2], "GetDisplayName gives " + quoted(names[0]) + ", then " +
                                                               quoted(names[1]) + ", then " + quoted(names[2]));
     require(!names[0].empty() && printable(names[0]) == names[0], "GetDisplayName gives " + quoted(names[0]));
-    out << "the panel: " << widgets.size() << " widgets, " << boxes << " check boxes clicked\n";
-    session.unload();
+    records.figure("widgets", static_cast<double>(widgets.size()));
+    records.figure("check boxes clicked", boxes);
+    plugin.unload();
 }
 
 }  // namespace host::check

@@ -3,36 +3,32 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <sstream>
 
 #include "bakkesmod/wrappers/cvar_manager_wrapper.h"
-#include "check_session.h"
 #include "checks.h"
+#include "plugin_under_check.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/number_text.h"
 #include "printable_text.h"
 
 namespace host::check {
 
-void checkVariables(const CheckOptions& options, std::ostream& out) {
-    // The trace says what onLoad registered, in order; read back from it.
-    std::ostringstream trace;
-    CheckSession session(options, trace);
-    session.load();
-    out << trace.str();
+void checkVariables(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, &records);
+    // What onLoad registers, by name.
     std::map<std::string, int> registrations;
-    std::istringstream lines(trace.str());
-    static const std::string kRegister = "[trace] registerCvar ";
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind(kRegister, 0) == 0) {
-            ++registrations[line.substr(kRegister.size(), line.find(' ', kRegister.size()) - kRegister.size())];
+    const int observer = plugin.session().addSdkCallObserver([&registrations](const pluginsdk::SdkCall& call) {
+        if (call.kind == pluginsdk::SdkCall::Kind::RegisterCvar) {
+            ++registrations[call.name];
         }
-    }
+    });
+    plugin.load();
+    plugin.session().removeSdkCallObserver(observer);
     for (const auto& [name, count] : registrations) {
         require(count == 1, name + " is registered " + std::to_string(count) + " times in one load");
     }
-    CVarManagerWrapper host(session.world().addPlugin("check"));
-    for (const auto& variable : session.world().variables()) {
+    CVarManagerWrapper host(plugin.world().addPlugin("check"));
+    for (const auto& variable : plugin.world().variables()) {
         const std::string& name = variable->name;
         require(!name.empty() && name.size() <= 128 && printable(name) == name && name.find(' ') == std::string::npos,
                 "the variable name " + quoted(name) + " is not a printable word of at most 128 characters");
@@ -45,31 +41,31 @@ void checkVariables(const CheckOptions& options, std::ostream& out) {
         host.registerCvar(name, variable->defaultValue, variable->description, true, false, 0, false, 0, true);
         require(variable->value == kept, name + " registered again reads " + quoted(variable->value) + ", not " + quoted(kept));
     }
-    session.unload();
+    plugin.unload();
 }
 
-void checkSettingsUnderAttack(const CheckOptions& options, std::ostream& out) {
-    CheckSession session(options, out);
-    session.load();
+void checkSettingsUnderAttack(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, &records);
+    plugin.load();
     std::vector<std::string> attacks = {"nan", "inf", "-inf", "3.40282347e+38", "-1", "0", "text"};
     std::mt19937_64 random = randomFor(options, "settings-under-attack");
     std::shuffle(attacks.begin(), attacks.end(), random);
     // A ball slow enough that the largest float times its speed is still a float: what is checked is
     // the plug-in's own arithmetic, not the size of the numbers it is given.
     const Vector slow{1e-30f, -5e-31f, 2e-31f};
-    const auto touchBoth = [&session, &slow](const std::string& settings) {
+    const auto touchBoth = [&plugin, &slow](const std::string& settings) {
         for (const std::uint8_t team : {0, 1}) {
-            session.touch(team, slow);
-            session.wait(0.02);
-            const std::vector<std::string> failures = session.takeFailures();
+            plugin.touch(team, slow);
+            plugin.wait(0.02);
+            const std::vector<std::string> failures = plugin.session().takeCallbackFailures();
             require(failures.empty(), "with " + settings + ": " + (failures.empty() ? std::string() : failures.front()));
-            const Vector velocity = session.velocity();
+            const Vector velocity = plugin.velocity();
             require(std::isfinite(velocity.X) && std::isfinite(velocity.Y) && std::isfinite(velocity.Z),
                     "with " + settings + " the ball's velocity is " + pluginsdk::formatVector(velocity));
         }
     };
     touchBoth("the settings as registered");
-    for (const auto& variable : session.world().variables()) {
+    for (const auto& variable : plugin.world().variables()) {
         const std::string original = variable->value;
         for (const std::string& attack : attacks) {
             // The host refuses what a numeric variable may not hold (NaN, infinities, text): the
@@ -79,7 +75,7 @@ void checkSettingsUnderAttack(const CheckOptions& options, std::ostream& out) {
         }
         (void)pluginsdk::setVariableText(*variable, original);
     }
-    session.unload();
+    plugin.unload();
 }
 
 }  // namespace host::check

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <string>
 
 namespace host::detail {
 
@@ -20,12 +21,14 @@ struct FaultRecord {
     char plugin[128] = {};            // its name and entry point, NUL-terminated (cut short if long)
     char entryPoint[64] = {};
     std::uint32_t timeoutMilliseconds = 0;  // the plug-in timeout (Hang)
+    std::uint32_t whereUnknown = 0;   // 1 for a hung thread that could not say where it is (no frames)
     std::uint32_t frames = 0;
     std::uint64_t instructions[64] = {};  // the innermost first; after the first, return addresses
 };
 
 // The watcher's half: reads records from `requests` until it ends, writes each report to standard
-// error and a byte to `acknowledgements` when it is written. Runs in a process of its own.
-[[noreturn]] void runFaultWatcher(int requests, int acknowledgements, pid_t host);
+// error (and to `recordFile` as a JSON line, unless it is empty) and a byte to `acknowledgements`
+// when it is written. Runs in a process of its own.
+[[noreturn]] void runFaultWatcher(int requests, int acknowledgements, pid_t host, const std::string& recordFile);
 
 }  // namespace host::detail

@@ -67,8 +67,8 @@ struct FaultReports::Watch {
     std::thread thread;  // last: it starts once everything above exists
 };
 
-FaultReports::FaultReports(double pluginTimeoutSeconds) {
-    detail::startCrashReports();
+FaultReports::FaultReports(double pluginTimeoutSeconds, const std::string& recordFile) {
+    detail::startCrashReports(recordFile);
     if (pluginTimeoutSeconds > 0) {
         watch_ = std::make_unique<Watch>(pluginTimeoutSeconds);
     }

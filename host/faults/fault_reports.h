@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace host {
 
@@ -30,8 +31,11 @@ inline constexpr int kHostCrashedStatus = 70;
 class FaultReports {
 public:
     // [main thread, at start-up, before any other thread of the host starts] `pluginTimeoutSeconds`
-    // is how long one plug-in call may run before it counts as hung; 0 turns the watch off.
-    explicit FaultReports(double pluginTimeoutSeconds);
+    // is how long one plug-in call may run before it counts as hung; 0 turns the watch off. With a
+    // `recordFile`, each report is also appended to it as one JSON line (a check's process: the
+    // runner reads it, check/check_records.h): {"fault": "crash" or "hang", "message": its first
+    // line without "quorvel-host: ", "report": the whole report as standard error shows it}.
+    explicit FaultReports(double pluginTimeoutSeconds, const std::string& recordFile = {});
     // Stops the watch over hangs. The crash reports stay on until the process ends.
     ~FaultReports();
     FaultReports(const FaultReports&) = delete;
@@ -55,8 +59,9 @@ inline void copyPrintable(char* to, std::size_t size, const char* from) {
 }
 
 // [main thread, at start-up] The platform's half: the handlers of fatal signals (POSIX) or of
-// unhandled exceptions (Windows), and whatever they need ready before a fault.
-void startCrashReports();
+// unhandled exceptions (Windows), and whatever they need ready before a fault, with the file the
+// reports are recorded in (none if empty).
+void startCrashReports(const std::string& recordFile);
 // [the watch over hangs] Makes the thread stuck in a plug-in call (`thread`, as callsInFlight names
 // it) report where it is, and ends the program with kPluginHungStatus; does not return.
 [[noreturn]] void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds);

@@ -82,6 +82,16 @@ int exitStatusOf(const FaultRecord& record) {
 
 // What the handler says itself when the watcher cannot: no names, nothing that allocates.
 void writeBareReport(const FaultRecord& record) {
+    if (record.whereUnknown != 0) {
+        // From the watch over hangs, not a signal handler: formatting is safe here.
+        char line[512];
+        std::snprintf(line, sizeof line,
+                      "quorvel-host: the plug-in %s did not return from its %s within %g s (--plugin-timeout); its "
+                      "thread could not tell where it is\nquorvel-host: exits with status %d (a plug-in hung)\n",
+                      record.plugin, record.entryPoint, record.timeoutMilliseconds / 1000.0, kPluginHungStatus);
+        writeText(line);
+        return;
+    }
     writeText("quorvel-host: ");
     if (record.inPluginCall != 0) {
         writeText("the plug-in ");
@@ -109,12 +119,32 @@ void writeBareReport(const FaultRecord& record) {
     }
 }
 
-[[noreturn]] void report(FaultRecord& record, void* context) {
+// The first fault reports; a thread that faults meanwhile waits for the process to end.
+void waitForTheFirstReport() {
     if (__atomic_exchange_n(&reporting, 1, __ATOMIC_SEQ_CST) != 0) {
         for (;;) {
             ::pause();
         }
     }
+}
+
+// Hands `record` to the watcher and waits until it has reported, or reports bare; then ends the
+// process with the record's status.
+[[noreturn]] void finishReport(const FaultRecord& record) {
+    bool reported = false;
+    if (requestPipe >= 0 && ::write(requestPipe, &record, sizeof record) == static_cast<ssize_t>(sizeof record)) {
+        pollfd answer{acknowledgementPipe, POLLIN, 0};
+        char byte = 0;
+        reported = ::poll(&answer, 1, kWatcherSeconds * 1000) == 1 && ::read(acknowledgementPipe, &byte, 1) == 1;
+    }
+    if (!reported) {
+        writeBareReport(record);
+    }
+    ::_exit(exitStatusOf(record));
+}
+
+[[noreturn]] void report(FaultRecord& record, void* context) {
+    waitForTheFirstReport();
     record.thread = static_cast<pid_t>(::syscall(SYS_gettid));
     if (const pluginsdk::PluginCall* call = pluginsdk::currentPluginCall()) {
         record.inPluginCall = 1;
@@ -132,16 +162,7 @@ void writeBareReport(const FaultRecord& record) {
             record.instructions[record.frames++] = instruction;
         } while (record.frames < kMostFrames && unw_step(&cursor) > 0);
     }
-    bool reported = false;
-    if (requestPipe >= 0 && ::write(requestPipe, &record, sizeof record) == static_cast<ssize_t>(sizeof record)) {
-        pollfd answer{acknowledgementPipe, POLLIN, 0};
-        char byte = 0;
-        reported = ::poll(&answer, 1, kWatcherSeconds * 1000) == 1 && ::read(acknowledgementPipe, &byte, 1) == 1;
-    }
-    if (!reported) {
-        writeBareReport(record);
-    }
-    ::_exit(exitStatusOf(record));
+    finishReport(record);
 }
 
 extern "C" void onFatalSignal(int signal, siginfo_t* info, void* context) {
@@ -174,7 +195,7 @@ void prepareWhatTheHandlerCalls() {
     (void)pluginsdk::currentPluginCall();
 }
 
-void startWatcher() {
+void startWatcher(const std::string& recordFile) {
     int requests[2];
     int acknowledgements[2];
     if (::pipe2(requests, O_CLOEXEC) != 0) {
@@ -192,7 +213,7 @@ void startWatcher() {
     if (watcher == 0) {
         ::close(requests[1]);
         ::close(acknowledgements[0]);
-        runFaultWatcher(requests[0], acknowledgements[1], host);
+        runFaultWatcher(requests[0], acknowledgements[1], host, recordFile);
     }
     ::close(requests[0]);
     ::close(acknowledgements[1]);
@@ -207,9 +228,9 @@ void startWatcher() {
 
 }  // namespace
 
-void startCrashReports() {
+void startCrashReports(const std::string& recordFile) {
     prepareWhatTheHandlerCalls();
-    startWatcher();
+    startWatcher(recordFile);
     struct sigaction action {};
     action.sa_sigaction = onFatalSignal;
     // On the thread's alternate stack; and a fault inside the handler itself ends the process by
@@ -233,25 +254,19 @@ void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
         while (::nanosleep(&wait, &wait) != 0) {
         }
     }
-    if (__atomic_exchange_n(&reporting, 1, __ATOMIC_SEQ_CST) != 0) {
-        for (;;) {
-            ::pause();
-        }
-    }
+    waitForTheFirstReport();
     // What the watch knows without the thread: the call it is in. (Under ThreadSanitizer a thread
     // that never calls into the runtime never takes a signal.)
     const pluginsdk::PluginCall* call = pluginsdk::innermostCallOf(thread);
-    char plugin[128];
-    char entryPoint[64];
-    copyPrintable(plugin, sizeof plugin, call != nullptr ? call->pluginName : "a plug-in");
-    copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? pluginsdk::entryPointName(call->entryPoint) : "call");
-    char line[512];
-    std::snprintf(line, sizeof line,
-                  "quorvel-host: the plug-in %s did not return from its %s within %g s (--plugin-timeout); its thread "
-                  "could not tell where it is\nquorvel-host: exits with status %d (a plug-in hung)\n",
-                  plugin, entryPoint, pluginTimeoutSeconds, kPluginHungStatus);
-    writeText(line);
-    ::_exit(kPluginHungStatus);
+    FaultRecord record;
+    record.kind = FaultRecord::Kind::Hang;
+    record.whereUnknown = 1;
+    record.inPluginCall = 1;
+    record.timeoutMilliseconds = static_cast<std::uint32_t>(pluginTimeoutSeconds * 1000.0);
+    copyPrintable(record.plugin, sizeof record.plugin, call != nullptr ? call->pluginName : "a plug-in");
+    copyPrintable(record.entryPoint, sizeof record.entryPoint,
+                  call != nullptr ? pluginsdk::entryPointName(call->entryPoint) : "call");
+    finishReport(record);
 }
 
 }  // namespace detail

@@ -4,6 +4,8 @@
 // offset: the MinGW-w64 build's symbols are DWARF, which the system cannot read.
 //
 // The filter writes with fixed buffers and WriteFile: the faulting thread may hold the heap's lock.
+// A report is put together in one buffer, then written to standard error and, in a check's process,
+// to the check's records as a JSON line.
 #include <windows.h>
 
 #include <csignal>
@@ -18,10 +20,71 @@ namespace host::detail {
 namespace {
 
 volatile LONG reporting = 0;
+HANDLE recordFile = INVALID_HANDLE_VALUE;
+
+// The report being put together; only the first fault reports, so one buffer serves.
+char report[16384];
+std::size_t reportLength = 0;
+char headline[512];  // its first line, without "quorvel-host: " and the line's end
 
 void writeText(const char* text) {
+    const std::size_t length = std::strlen(text);
+    const std::size_t room = sizeof report - 1 - reportLength;
+    std::memcpy(report + reportLength, text, length < room ? length : room);
+    reportLength += length < room ? length : room;
+}
+
+void writeTo(HANDLE file, const char* bytes, std::size_t length) {
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+    WriteFile(file, bytes, static_cast<DWORD>(length), &written, nullptr);
+}
+
+// `text` as a JSON string, quoted, into `to` (cut short to fit).
+std::size_t jsonString(char* to, std::size_t size, const char* text) {
+    std::size_t at = 0;
+    const auto put = [&](const char* piece) {
+        for (; *piece != '\0' && at + 1 < size; ++piece) {
+            to[at++] = *piece;
+        }
+    };
+    put("\"");
+    for (; *text != '\0' && at + 8 < size; ++text) {
+        const auto byte = static_cast<unsigned char>(*text);
+        char escaped[8] = {static_cast<char>(byte), '\0'};
+        if (byte == '"' || byte == '\\') {
+            escaped[0] = '\\';
+            escaped[1] = static_cast<char>(byte);
+            escaped[2] = '\0';
+        } else if (byte < 0x20 || byte >= 0x7f) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+        }
+        put(escaped);
+    }
+    put("\"");
+    to[at] = '\0';
+    return at;
+}
+
+// Writes the report to standard error, and to the check's records if this is a check's process.
+void finishReport(bool hang) {
+    writeTo(GetStdHandle(STD_ERROR_HANDLE), report, reportLength);
+    if (recordFile == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    report[reportLength] = '\0';
+    static char line[sizeof report * 6 + sizeof headline * 6 + 64];
+    std::size_t at = 0;
+    const auto put = [&](const char* piece) {
+        const std::size_t length = std::strlen(piece);
+        std::memcpy(line + at, piece, length);
+        at += length;
+    };
+    put(hang ? "{\"fault\":\"hang\",\"message\":" : "{\"fault\":\"crash\",\"message\":");
+    at += jsonString(line + at, sizeof line - at, headline);
+    put(",\"report\":");
+    at += jsonString(line + at, sizeof line - at - 3, report);
+    put("}\n");
+    writeTo(recordFile, line, at);
 }
 
 void writeFrame(int index, DWORD64 address) {
@@ -79,10 +142,11 @@ void waitForTheFirstReport() {
     copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? pluginsdk::entryPointName(call->entryPoint) : "");
     char line[512];
     if (call != nullptr) {
-        std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s crashed in its %s: %s\n", plugin, entryPoint, what);
+        std::snprintf(headline, sizeof headline, "the plug-in %s crashed in its %s: %s", plugin, entryPoint, what);
     } else {
-        std::snprintf(line, sizeof line, "quorvel-host: quorvel-host crashed in its own code, not in a plug-in's: %s\n", what);
+        std::snprintf(headline, sizeof headline, "quorvel-host crashed in its own code, not in a plug-in's: %s", what);
     }
+    std::snprintf(line, sizeof line, "quorvel-host: %s\n", headline);
     writeText(line);
     writeText("quorvel-host: backtrace of the crashed thread, innermost first:\n");
     writeFrames(context);
@@ -90,6 +154,7 @@ void waitForTheFirstReport() {
     std::snprintf(line, sizeof line, "quorvel-host: exits with status %d (%s)\n", status,
                   call != nullptr ? "a plug-in crashed" : "a fault of quorvel-host itself; please report it");
     writeText(line);
+    finishReport(false);
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
     for (;;) {
         Sleep(INFINITE);
@@ -119,7 +184,12 @@ void onRuntimeSignal(int /*signal*/) {
 
 }  // namespace
 
-void startCrashReports() {
+void startCrashReports(const std::string& recordFileName) {
+    if (!recordFileName.empty()) {
+        // Opened now: at a fault, opening a file may wait for locks the faulting thread holds.
+        recordFile = CreateFileA(recordFileName.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     // No system dialog for a crash: the report is the answer.
     SetErrorMode(GetErrorMode() | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
     SetUnhandledExceptionFilter(onUnhandledException);
@@ -142,8 +212,9 @@ void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
     char entryPoint[64];
     copyPrintable(plugin, sizeof plugin, call != nullptr ? call->pluginName : "a plug-in");
     copyPrintable(entryPoint, sizeof entryPoint, call != nullptr ? pluginsdk::entryPointName(call->entryPoint) : "call");
-    std::snprintf(line, sizeof line, "quorvel-host: the plug-in %s did not return from its %s within %g s (--plugin-timeout)\n",
+    std::snprintf(headline, sizeof headline, "the plug-in %s did not return from its %s within %g s (--plugin-timeout)",
                   plugin, entryPoint, pluginTimeoutSeconds);
+    std::snprintf(line, sizeof line, "quorvel-host: %s\n", headline);
     writeText(line);
     // A thread stuck in a module's static set-up holds the system's loader lock, which naming or
     // unwinding a frame would wait for: only where it is, by address.
@@ -158,6 +229,7 @@ void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
     }
     std::snprintf(line, sizeof line, "quorvel-host: exits with status %d (a plug-in hung)\n", kPluginHungStatus);
     writeText(line);
+    finishReport(true);
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(kPluginHungStatus));
     for (;;) {
         Sleep(INFINITE);

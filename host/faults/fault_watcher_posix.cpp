@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "fault_record_posix.h"
 #include "fault_reports.h"
 #include "printable_text.h"
@@ -130,29 +132,35 @@ std::string signalName(int signal) {
            " (" + ::strsignal(signal) + ")";
 }
 
-std::string reportOf(const FaultRecord& record, pid_t host) {
+// What happened, in a line: the report's first.
+std::string headlineOf(const FaultRecord& record) {
     const std::string plugin = printable(record.plugin);
     const std::string entryPoint = printable(record.entryPoint);
-    std::string text = "quorvel-host: ";
-    std::string frames = "backtrace of the crashed thread";
     if (record.kind == FaultRecord::Kind::Hang) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%g", record.timeoutMilliseconds / 1000.0);
-        text += "the plug-in " + plugin + " did not return from its " + entryPoint + " within " + seconds +
-                " s (--plugin-timeout)\n";
-        frames = "where its thread is";
-    } else {
-        const std::string where = record.raised != 0 ? std::string(", raised by the thread itself")
-                                                     : " at address " + hex(record.address);
-        text += (record.inPluginCall != 0 ? "the plug-in " + plugin + " crashed in its " + entryPoint
-                                          : std::string("quorvel-host crashed in its own code, not in a plug-in's")) +
-                ": " + signalName(record.signal) + where + "\n";
+        return "the plug-in " + plugin + " did not return from its " + entryPoint + " within " + seconds +
+               " s (--plugin-timeout)" + (record.whereUnknown != 0 ? "; its thread could not tell where it is" : "");
     }
-    text += "quorvel-host: " + frames + " (thread " + std::to_string(record.thread) + "), innermost first:\n";
-    const HostModules modules(host);
-    for (std::uint32_t i = 0; i < record.frames && i < sizeof record.instructions / sizeof record.instructions[0];
-         ++i) {
-        text += "  #" + std::to_string(i) + "  " + modules.describe(record.instructions[i], i > 0) + "\n";
+    const std::string where =
+        record.raised != 0 ? std::string(", raised by the thread itself") : " at address " + hex(record.address);
+    return (record.inPluginCall != 0 ? "the plug-in " + plugin + " crashed in its " + entryPoint
+                                     : std::string("quorvel-host crashed in its own code, not in a plug-in's")) +
+           ": " + signalName(record.signal) + where;
+}
+
+std::string reportOf(const FaultRecord& record, pid_t host) {
+    std::string text = "quorvel-host: " + headlineOf(record) + "\n";
+    if (record.whereUnknown == 0) {
+        const char* frames =
+            record.kind == FaultRecord::Kind::Hang ? "where its thread is" : "backtrace of the crashed thread";
+        text += "quorvel-host: " + std::string(frames) + " (thread " + std::to_string(record.thread) +
+                "), innermost first:\n";
+        const HostModules modules(host);
+        for (std::uint32_t i = 0;
+             i < record.frames && i < sizeof record.instructions / sizeof record.instructions[0]; ++i) {
+            text += "  #" + std::to_string(i) + "  " + modules.describe(record.instructions[i], i > 0) + "\n";
+        }
     }
     if (record.kind == FaultRecord::Kind::Hang) {
         text += "quorvel-host: exits with status " + std::to_string(kPluginHungStatus) + " (a plug-in hung)\n";
@@ -165,9 +173,21 @@ std::string reportOf(const FaultRecord& record, pid_t host) {
     return text;
 }
 
+// The report as a record of the check whose process this is (check/check_records.h).
+void appendRecord(const std::string& file, const FaultRecord& record, const std::string& report) {
+    const nlohmann::json line = {{"fault", record.kind == FaultRecord::Kind::Hang ? "hang" : "crash"},
+                                 {"message", headlineOf(record)},
+                                 {"report", report}};
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        writeWhole(fd, line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+        ::close(fd);
+    }
+}
+
 }  // namespace
 
-void runFaultWatcher(int requests, int acknowledgements, pid_t host) {
+void runFaultWatcher(int requests, int acknowledgements, pid_t host, const std::string& recordFile) {
     // Whoever reads the host's standard output waits for every writer to close it; the watcher has
     // nothing to say there. Ctrl-C at the terminal reaches the whole process group: the watcher
     // stays for as long as the host runs, and ends when the host's end of the pipe closes.
@@ -182,7 +202,11 @@ void runFaultWatcher(int requests, int acknowledgements, pid_t host) {
     }
     FaultRecord record;
     while (readWhole(requests, &record, sizeof record)) {
-        writeWhole(STDERR_FILENO, reportOf(record, host));
+        const std::string report = reportOf(record, host);
+        writeWhole(STDERR_FILENO, report);
+        if (!recordFile.empty()) {
+            appendRecord(recordFile, record, report);
+        }
         const char done = 1;
         (void)::write(acknowledgements, &done, 1);
     }

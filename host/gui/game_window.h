@@ -21,6 +21,7 @@
 #include "bakkesmod/wrappers/vector.h"
 #include "drawn_item.h"
 #include "pluginsdk/flight_record.h"
+#include "pluginsdk/world.h"
 #include "session/host_session.h"
 
 namespace host {
@@ -49,7 +50,7 @@ private:
     void drawTouches();
 
     HostSession& session_;
-    float touchVelocity_[3] = {1000.0f, -500.0f, 200.0f};
+    float touchVelocity_[3] = {pluginsdk::kFirmTouch.X, pluginsdk::kFirmTouch.Y, pluginsdk::kFirmTouch.Z};
     // The last touches and firings of the plug-in, from the world's record of the flight.
     std::deque<pluginsdk::FlightEvent> events_;
     std::uint64_t lastEvent_ = 0;

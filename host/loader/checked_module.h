@@ -14,6 +14,10 @@
 
 namespace host {
 
+// How long one call into a plug-in, and a module's trial, may run before it counts as hung, unless
+// the user says otherwise (--plugin-timeout).
+inline constexpr double kDefaultPluginTimeoutSeconds = 10.0;
+
 class CheckedModule {
 public:
     // Throws HostError ("cannot load 'PATH': ..."). A static set-up still running in the child after

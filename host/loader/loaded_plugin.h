@@ -42,7 +42,7 @@ public:
     // Checks the module at `path` (checked_module.h, `trialSeconds` for its static set-up), then
     // loads it.
     static std::unique_ptr<LoadedPlugin> load(const std::string& path, const std::shared_ptr<pluginsdk::World>& world,
-                                              double trialSeconds = 10.0);
+                                              double trialSeconds = kDefaultPluginTimeoutSeconds);
 
     LoadedPlugin(const LoadedPlugin&) = delete;
     LoadedPlugin& operator=(const LoadedPlugin&) = delete;

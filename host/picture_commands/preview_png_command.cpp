@@ -9,9 +9,6 @@
 namespace host {
 namespace {
 
-// Without a ball: a firm touch.
-constexpr Vector kFirmTouch{1000.0f, -500.0f, 200.0f};
-
 // The touches the line asks for: by TEAM (orange by default), of the ball as it is (its velocity
 // and Magnus coefficient; a firm touch without a ball), or of the velocity given.
 TouchPreview previewOf(const pluginsdk::World& world, const ConsoleLine& line) {
@@ -20,7 +17,7 @@ TouchPreview previewOf(const pluginsdk::World& world, const ConsoleLine& line) {
         preview.team = static_cast<std::uint8_t>(readInteger(line[3], "TEAM: 0 blue, 1 orange", 0, 255));
     }
     const std::optional<pluginsdk::detail::BallState> ball = world.readBall();
-    preview.velocity = ball ? ball->velocity : kFirmTouch;
+    preview.velocity = ball ? ball->velocity : pluginsdk::kFirmTouch;  // without a ball, a firm touch
     if (ball) {
         preview.magnusCoefficient = ball->magnusCoefficient;
     }

@@ -44,6 +44,10 @@ namespace pluginsdk {
 // The game function that runs each time a car touches the ball.
 inline constexpr char kCarTouchEvent[] = "Function TAGame.Ball_TA.OnCarTouch";
 
+// A firm touch: the velocity the host's own touches give where none is named (the live window's
+// buttons at first, a preview without a ball, the checks).
+inline constexpr Vector kFirmTouch{1000.0f, -500.0f, 200.0f};
+
 struct LogLine {
     std::string pluginName;
     std::string text;

@@ -116,7 +116,7 @@ private:
     int nextSdkCallObserver_ = 1;
     std::optional<UnloadedPlugin> lastUnloaded_;
     SavedSettings* savedSettings_ = nullptr;
-    double pluginTimeout_ = 10.0;
+    double pluginTimeout_ = kDefaultPluginTimeoutSeconds;
     // Last: its threads stop before anything they might still use goes.
     HostThreads threads_;
 };

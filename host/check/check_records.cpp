@@ -1,0 +1,184 @@
+#include "check_records.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "host_error.h"
+#include "printable_text.h"
+
+namespace host::check {
+namespace {
+
+using nlohmann::json;
+
+// How many calls are written before the file is cut back to the last few.
+constexpr std::size_t kCallsBetweenRewrites = 10'000;
+
+// A record as one line. Text from the plug-in need not be UTF-8, which JSON's is: a byte that is
+// not is written as U+FFFD.
+std::string lineOf(const json& record) {
+    return record.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+std::string callLine(const pluginsdk::SdkCall& call) {
+    json record = {{"call", pluginsdk::kindName(call.kind)}};
+    switch (call.kind) {
+    case pluginsdk::SdkCall::Kind::HookPost:
+    case pluginsdk::SdkCall::Kind::GetCvar:
+        record["name"] = call.name;
+        break;
+    case pluginsdk::SdkCall::Kind::RegisterCvar:
+        record["name"] = call.name;
+        record["text"] = call.text;
+        break;
+    case pluginsdk::SdkCall::Kind::SetTimeout:
+        record["seconds"] = call.seconds;
+        break;
+    case pluginsdk::SdkCall::Kind::SetVelocity:
+    case pluginsdk::SdkCall::Kind::SetMagnusCoefficient:
+        record["vector"] = {call.vector.X, call.vector.Y, call.vector.Z};
+        break;
+    case pluginsdk::SdkCall::Kind::Log:
+        record["text"] = call.text;
+        break;
+    }
+    return lineOf(record);
+}
+
+std::optional<pluginsdk::SdkCall> callOf(const json& record) {
+    const std::optional<pluginsdk::SdkCall::Kind> kind = pluginsdk::kindNamed(record.at("call").get<std::string>());
+    if (!kind) {
+        return std::nullopt;
+    }
+    pluginsdk::SdkCall call{.kind = *kind};
+    call.name = record.value("name", std::string());
+    call.text = record.value("text", std::string());
+    // Numbers the JSON cannot hold (infinities, NaN) come back as null.
+    const auto number = [](const json& value) { return value.is_number() ? value.get<float>() : NAN; };
+    if (const auto seconds = record.find("seconds"); seconds != record.end()) {
+        call.seconds = number(*seconds);
+    }
+    if (const auto vector = record.find("vector"); vector != record.end() && vector->is_array() && vector->size() == 3) {
+        call.vector = Vector{number((*vector)[0]), number((*vector)[1]), number((*vector)[2])};
+    }
+    return call;
+}
+
+}  // namespace
+
+CheckRecords::CheckRecords(const std::string& path) : path_(path) {
+    if (path.empty()) {
+        return;
+    }
+    file_ = std::fopen(path.c_str(), "ab");
+    if (file_ == nullptr) {
+        throw HostError("cannot write the check's records to " + host::quoted(path) + ": " + std::strerror(errno));
+    }
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    callsStart_ = error ? 0 : size;
+}
+
+CheckRecords::~CheckRecords() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+void CheckRecords::write(const std::string& line) {
+    std::fputs(line.c_str(), file_);
+    std::fputc('\n', file_);
+    std::fflush(file_);
+}
+
+void CheckRecords::call(const pluginsdk::SdkCall& call) {
+    if (file_ == nullptr || call.kind == pluginsdk::SdkCall::Kind::Log) {
+        return;  // a report's last calls are those the trace shows
+    }
+    const std::string line = callLine(call);
+    const std::lock_guard lock(mutex_);
+    lastCalls_.push_back(line);
+    if (lastCalls_.size() > kShownCalls) {
+        lastCalls_.pop_front();
+    }
+    if (++callsWritten_ < kCallsBetweenRewrites) {
+        write(line);
+        return;
+    }
+    // Written over from where the calls began, keeping the last few: the file stays small.
+    std::error_code error;
+    std::filesystem::resize_file(path_, callsStart_, error);
+    callsWritten_ = lastCalls_.size();
+    for (const std::string& kept : lastCalls_) {
+        write(kept);
+    }
+}
+
+void CheckRecords::figure(const std::string& name, double value) {
+    writeBetweenCalls(lineOf({{"figure", name}, {"value", value}}));
+}
+
+void CheckRecords::verdict(const char* verdict, const std::string& message) {
+    writeBetweenCalls(lineOf({{"verdict", verdict}, {"message", message}}));
+}
+
+void CheckRecords::writeBetweenCalls(const std::string& line) {
+    if (file_ == nullptr) {
+        return;
+    }
+    // The calls before it stay where they are; those after it start after it.
+    const std::lock_guard lock(mutex_);
+    write(line);
+    callsStart_ = static_cast<std::uintmax_t>(std::ftell(file_));
+    callsWritten_ = 0;
+    lastCalls_.clear();
+}
+
+UnitRecords readRecords(const std::string& path) {
+    UnitRecords records;
+    std::deque<pluginsdk::SdkCall> calls;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        const json record = json::parse(line, nullptr, false);
+        if (!record.is_object()) {
+            continue;
+        }
+        try {
+            if (record.contains("call")) {
+                // Calls made on other threads while the fault was reported came after it.
+                if (records.fault) {
+                    continue;
+                }
+                if (std::optional<pluginsdk::SdkCall> call = callOf(record)) {
+                    calls.push_back(std::move(*call));
+                    if (calls.size() > kShownCalls) {
+                        calls.pop_front();
+                    }
+                }
+            } else if (record.contains("figure")) {
+                const json& value = record.at("value");
+                if (value.is_number()) {
+                    records.figures[record.at("figure").get<std::string>()] = value.get<double>();
+                }
+            } else if (record.contains("verdict")) {
+                records.verdict = record.at("verdict").get<std::string>();
+                records.message = record.value("message", std::string());
+            } else if (record.contains("fault") && !records.fault) {
+                records.fault = UnitRecords::Fault{record.at("fault").get<std::string>() == "hang",
+                                                   record.value("message", std::string()),
+                                                   record.value("report", std::string())};
+            }
+        } catch (const json::exception&) {
+            // A record of another shape: passed over like a line cut short.
+        }
+    }
+    records.lastCalls.assign(calls.begin(), calls.end());
+    return records;
+}
+
+}  // namespace host::check

@@ -1,0 +1,82 @@
+// What a check's process tells the runner, as records: JSON objects, one a line, appended to a file
+// the runner names (the hidden `check --run-one UNIT --records FILE`) and flushed as each is made,
+// so that a process that crashes or hangs has already left what it found. The fault watcher
+// appends its report of a crash or a hang to the same file (faults/fault_reports.h); the runner
+// reads the file once the process has ended, and no wording of anyone's.
+//
+//   {"call": KIND, "name": ..., "text": ..., "vector": [X, Y, Z], "seconds": ...}
+//                                                 an SDK call the plug-in made (pluginsdk/sdk_call.h)
+//   {"figure": NAME, "value": NUMBER}             what the check measured
+//   {"verdict": "PASS"|"FAIL"|"SKIP", "message": TEXT}      how the check ended
+//   {"fault": "crash"|"hang", "message": TEXT, "report": TEXT}   the fault watcher's
+//
+// The file stays small whatever the plug-in does: the calls a report shows are the last few, so
+// the calls are written over from time to time, keeping those.
+//
+// Threads: a CheckRecords may be written from any thread (the plug-in's calls come from the host's
+// threads); readRecords from any.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pluginsdk/sdk_call.h"
+
+namespace host::check {
+
+// How many of the last SDK calls a report shows.
+inline constexpr std::size_t kShownCalls = 12;
+
+// The writing end, in a check's process.
+class CheckRecords {
+public:
+    // Appends to `path`; empty: records nothing (a check run where no runner reads it). Throws
+    // HostError if the file cannot be opened.
+    explicit CheckRecords(const std::string& path);
+    ~CheckRecords();
+    CheckRecords(const CheckRecords&) = delete;
+    CheckRecords& operator=(const CheckRecords&) = delete;
+
+    void call(const pluginsdk::SdkCall& call);
+    void figure(const std::string& name, double value);
+    // "PASS", "FAIL" or "SKIP", and why.
+    void verdict(const char* verdict, const std::string& message);
+
+private:
+    void write(const std::string& line);
+    // A record that is not a call.
+    void writeBetweenCalls(const std::string& line);
+
+    std::mutex mutex_;
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    std::uintmax_t callsStart_ = 0;  // where the calls written since the last other record start
+    std::size_t callsWritten_ = 0;   // since then
+    std::deque<std::string> lastCalls_;
+};
+
+// The reading end, in the runner: what a unit's process left.
+struct UnitRecords {
+    struct Fault {
+        bool hang = false;  // else a crash
+        std::string message;
+        std::string report;
+    };
+    std::optional<std::string> verdict;  // "PASS", "FAIL" or "SKIP"
+    std::string message;
+    std::optional<Fault> fault;
+    std::vector<pluginsdk::SdkCall> lastCalls;  // the last kShownCalls before the fault, if any
+    std::map<std::string, double> figures;
+};
+
+// Reads the records in `path` (none if it is missing); a line that is not a record (one cut short
+// as the process ended) is passed over.
+UnitRecords readRecords(const std::string& path);
+
+}  // namespace host::check
