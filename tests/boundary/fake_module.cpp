@@ -1,6 +1,7 @@
-// A plug-in module with one thing wrong, chosen by the build (FAKE_MODULE_DEFECT), for the tests of
-// the loader's refusals and of the host's reports on a plug-in's faults. Each defect is one of the
-// ways a file can fail to be a usable plug-in, or a plug-in can fail its host.
+// A plug-in module with one thing wrong, chosen by the build (FAKE_MODULE_DEFECT: DEFECT_ and the name
+// of its row in tests/hostile_modules.cmake, in capitals), for the tests of the loader's refusals and
+// of the host's reports on a plug-in's faults. Each defect is one of the ways a file can fail to be
+// a usable plug-in, or a plug-in can fail its host.
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -13,10 +14,6 @@
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
 #include "bakkesmod/plugin/plugin_settings_window.h"
-
-#if FAKE_MODULE_DEFECT == 25  // an unbalanced panel draws with Dear ImGui
-#include <imgui.h>
-#endif
 
 #define DEFECT_NO_RECORD 1
 #define DEFECT_NO_FACTORY 2
@@ -49,6 +46,10 @@
 #define DEFECT_FOREIGN_THREAD 29
 #define DEFECT_NONDETERMINISTIC 30
 #define DEFECT_FOREIGN_THREAD_LOG 31
+
+#if FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL  // it draws with Dear ImGui
+#include <imgui.h>
+#endif
 
 #define FAKE_MODULE_HAS_PANEL                                                                       \
     (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || \

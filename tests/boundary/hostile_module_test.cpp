@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "load_refusal.h"
@@ -31,15 +32,55 @@ void exerciseCallbacks(pluginsdk::World& world) {
     world.advanceClock(10.0);
 }
 
+// What the loader makes of a module of the table of hostile modules (tests/hostile_modules.cmake).
+struct InTheLoader {
+    const char* module;
+    const char* outcome;  // "refused", "unload says" or "loads"
+    const char* text;     // a part of the refusal, or what the unload says
+};
+
+void PrintTo(const InTheLoader& row, std::ostream* out) {
+    *out << row.module;
+}
+
+constexpr InTheLoader kInTheLoader[] = {
+#include "hostile_modules_in_the_loader.inc"
+};
+
+class HostileModuleInTheLoader : public ::testing::TestWithParam<InTheLoader> {};
+
 }  // namespace
 
-TEST(ThrowingEntryPoints, AThrowingFactoryIsRefusedAndTheHostGoesOn) {
+TEST_P(HostileModuleInTheLoader, IsRefusedOrUnloadsLeavingNothingAndTheHostGoesOn) {
+    const InTheLoader& row = GetParam();
     const auto world = pluginsdk::World::create();
-    const std::string path = fakeModule("throwing_factory");
-    EXPECT_EQ(refusalOf(path, world), "cannot load '" + path + "': its getPlugin threw: out of plug-ins");
-    EXPECT_TRUE(world->variables().empty());
+    const std::string path = fakeModule(row.module);
+    if (std::string_view(row.outcome) == "refused") {
+        const std::string message = refusalOf(path, world);
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+        EXPECT_NE(message.find(row.text), std::string::npos) << message;
+        EXPECT_TRUE(world->variables().empty());
+    } else {
+        auto plugin = host::LoadedPlugin::load(path, world);
+        const pluginsdk::PluginId id = plugin->id();
+        const std::vector<std::string> problems = plugin->unload();
+        if (std::string_view(row.outcome) == "unload says") {
+            EXPECT_EQ(problems, std::vector<std::string>{row.text});
+        } else {
+            EXPECT_TRUE(problems.empty()) << problems.front();
+        }
+        plugin.reset();
+        EXPECT_EQ(world->hookCount(id), 0u);
+        EXPECT_EQ(world->pendingTimerCount(id), 0u);
+        const std::uint64_t logged = world->loggedLineCount();
+        exerciseCallbacks(*world);  // a callback left behind would run code of the closed module here
+        EXPECT_EQ(world->loggedLineCount(), logged);
+    }
     EXPECT_EQ(host::LoadedPlugin::load(QUORVEL_MODULE_PATH, world)->name(), "Quorvel");
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, HostileModuleInTheLoader, ::testing::ValuesIn(kInTheLoader),
+                         [](const ::testing::TestParamInfo<InTheLoader>& row) { return std::string(row.param.module); });
 
 TEST(ThrowingEntryPoints, AThrowingStaticConstructorIsRefusedAndTheHostGoesOn) {
     const auto world = pluginsdk::World::create();

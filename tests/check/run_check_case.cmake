@@ -2,7 +2,8 @@
 #   cmake -DHOST=... [-DEMULATOR=a|b] -DMODULE=... -DWORK=folder -DEXIT=n -DVERDICTS=check=VERDICT,...
 #         -DARGS=a|b -P run_check_case.cmake
 # The exit status, the summary alone on the last line, a JUnit file xmllint accepts, and each named
-# check's verdict in the JSON report, with a command to reproduce it where it did not pass.
+# check's verdict in the JSON report, with a command to reproduce it where it did not pass, and for
+# a crash or a hang the fault's own report naming the plug-in.
 cmake_minimum_required(VERSION 3.25)
 string(REPLACE "|" ";" arguments "${ARGS}")
 string(REPLACE "|" ";" emulator "${EMULATOR}")
@@ -47,6 +48,7 @@ foreach(expected IN LISTS verdicts)
     if(check_name STREQUAL name)
       string(JSON found GET "${json}" checks ${i} verdict)
       string(JSON reproduce ERROR_VARIABLE no_reproduce GET "${json}" checks ${i} reproduce)
+      string(JSON message ERROR_VARIABLE no_message GET "${json}" checks ${i} message)
     endif()
   endforeach()
   if(NOT found STREQUAL verdict)
@@ -54,5 +56,8 @@ foreach(expected IN LISTS verdicts)
   endif()
   if(NOT verdict STREQUAL "PASS" AND NOT reproduce MATCHES "check --include '\\^${name}\\$' --seed [0-9]+")
     message(FATAL_ERROR "${name}: no command to reproduce it ('${reproduce}')${report}")
+  endif()
+  if(verdict MATCHES "^(CRASH|TIMEOUT)$" AND NOT message MATCHES "^the plug-in FakePlugin ")
+    message(FATAL_ERROR "${name}: the message is not the fault's report ('${message}')${report}")
   endif()
 endforeach()

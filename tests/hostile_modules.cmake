@@ -1,0 +1,78 @@
+# The hostile modules: plug-ins with one defect each, built from one source (boundary/fake_module.cpp,
+# which the defect's name selects), and what each part of the host is to make of each. One row a
+# module; a new defect is a row here and its case in fake_module.cpp.
+#
+#   module | the loader | check | the program: status | standard error | arguments
+#
+# The loader (boundary/hostile_module_test.cpp, in-process): "refused: TEXT", the refusal names the
+#   file and says TEXT; "loads", it loads, unloads without a word and leaves none of its hooks,
+#   timers or code behind; "unload says: TEXT", the same but the unload reports TEXT; nothing, the
+#   test leaves it alone (it crashes or hangs the process that loads it).
+# check (check/): UNIT=VERDICT,... of the checks named for its defect; only those run, unless the
+#   column starts with "every check:", which runs every check, to show that a run reaches its
+#   summary after a crash and a hang.
+# The program (cli/): run with ARGUMENTS in both thread arrangements ("run" runs cli/scripts/hostile),
+#   its exit status, and standard error matching the regular expression (none: the script runs to
+#   its end); the settings file stays as it was.
+if(WIN32)
+  # Windows names frames by module and offset, and has no trial of a module in a child process: its
+  # own opening of a module whose set-up hangs is what the watch over hangs reports.
+  set(crash_report "the plug-in FakePlugin crashed in its hook: exception 0xc0000005 at address 0x0+\n.*crashing_hook.dll")
+  set(static_set_up_hang_status 4)
+  set(static_set_up_hang "did not return from its static set-up within 1 s")
+else()
+  # Function names always; file and line only where the module carries debugging information.
+  set(crash_report "the plug-in FakePlugin crashed in its hook: SIGSEGV .* at address 0x0+\n.*FakePlugin::onLoad.*\\(crashing_hook.so\\)")
+  set(static_set_up_hang_status 1)
+  set(static_set_up_hang "its static set-up did not finish within 1 s")
+endif()
+set(HOSTILE_MODULES
+  "no_record              | refused: exports no 'exports'"
+  "no_factory             | refused: exports no 'getPlugin'"
+  "no_release             | refused: exports no 'deleteMe'"
+  "no_class_name          | refused: has no class name | module-file=FAIL"
+  "empty_factory          | refused: could not be created"
+  "throwing_load          | refused: onLoad threw: no settings for you"
+  "foreign_factory        | refused: create function"
+  "throwing_factory       | refused: its getPlugin threw: out of plug-ins"
+  "throwing_static_init   | refused: its static set-up threw"
+  "throwing_release       | unload says: the plug-in's deleteMe threw: not letting go"
+  "late_registrations     | loads | unload-with-pending/one=FAIL,unload-with-pending/separate=FAIL"
+  "messy_throwing_load    | refused: its onLoad threw: half set up"
+  "own_unload             | loads | reload-keeps-values/one=FAIL"
+  "dropped_game_handle    | loads"
+  "long_static_init_throw |"
+  "crashing_load          | | | 3 | the plug-in FakePlugin crashed in its onLoad: SIGABRT.*exits with status 3 | run"
+  "throwing_panel         | loads | exceptions/one=FAIL | 1 | the plug-in FakePlugin's DrawSettingsPanel threw: no panel today | panel --png @HOME@/panel.png"
+  "throwing_display_name  | loads | | 1 | the plug-in FakePlugin's GetDisplayName threw: nameless | panel --png @HOME@/panel.png"
+  "crashing_hook          | loads | every check: exceptions/one=CRASH | 3 | ${crash_report} | run"
+  "hanging_load           | | every check: load/one=TIMEOUT | 4 | the plug-in FakePlugin did not return from its onLoad within 1 s.*exits with status 4 | --plugin-timeout 1 run"
+  "rearming_timer         | loads | | 0 | | run"
+  "hanging_static_init    | | | ${static_set_up_hang_status} | ${static_set_up_hang} | --plugin-timeout 1 run"
+  "throwing_hook          | loads | exceptions/separate=FAIL | 1 | hostile:4: error: FakePlugin: hook for .Function TAGame.Ball_TA.OnCarTouch. threw: touched the wrong way | run"
+  "leaking_handle         | loads | load-unload-cycles/one=FAIL,load-unload-cycles/separate=FAIL"
+  "unbalanced_panel       | loads | panel/one=FAIL,panel/separate=FAIL"
+  "other_object_each_time | loads | load/one=FAIL"
+  "unprintable_variable   | loads | variables=FAIL"
+  "infinite_velocity      | loads | settings-under-attack/one=FAIL"
+  "foreign_thread         | loads | threads=FAIL"
+  "nondeterministic       | loads | determinism/separate=FAIL"
+  "foreign_thread_log     | loads | threads=FAIL")
+
+# hostile_module_row(ROW): the row's columns as hostile_module, hostile_loader, hostile_check,
+# hostile_status, hostile_stderr and hostile_arguments (a list), in the caller's scope.
+function(hostile_module_row row)
+  string(REPLACE "|" ";" columns "${row}")
+  foreach(name module loader check status stderr arguments)
+    set(value "")
+    list(LENGTH columns count)
+    if(count GREATER 0)
+      list(POP_FRONT columns value)
+    endif()
+    string(STRIP "${value}" value)
+    if(name STREQUAL "arguments")
+      separate_arguments(value UNIX_COMMAND "${value}")
+    endif()
+    set(hostile_${name} "${value}" PARENT_SCOPE)
+  endforeach()
+endfunction()
