@@ -7,6 +7,7 @@
 
 #include "check_runner.h"
 #include "platform/files.h"
+#include "printable_text.h"
 
 namespace host::check {
 namespace {
@@ -16,21 +17,9 @@ bool failed(const UnitResult& result) {
            result.verdict == UnitResult::Verdict::Timeout;
 }
 
-// Text from a plug-in's output, made fit for XML 1.0 and JSON: bytes that are neither printable ASCII
-// nor whitespace are written as \\xHH.
+// Text from a plug-in's output, made fit for XML 1.0 and JSON.
 std::string plainText(const std::string& text) {
-    std::string plain;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 0x20 && byte < 0x7f) || c == '\n' || c == '\t') {
-            plain += c;
-        } else {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            plain += escaped;
-        }
-    }
-    return plain;
+    return printable(text, Plain::AsciiAndLayout);
 }
 
 }  // namespace

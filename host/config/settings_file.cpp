@@ -1,8 +1,9 @@
 #include "settings_file.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <variant>
+
+#include "printable_text.h"
 
 namespace host {
 namespace {
@@ -169,13 +170,7 @@ std::string quote(const std::string& value) {
             case '\r': text += "\\r"; break;
             case '\t': text += "\\t"; break;
             default:
-                if (isControl(c)) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-                    text += escape;
-                } else {
-                    text += c;
-                }
+                text += printable(std::string_view(&c, 1));  // a control character as \xhh
         }
     }
     return text + '"';
