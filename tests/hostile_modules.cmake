@@ -1,10 +1,10 @@
-# The hostile modules: plug-ins with one defect each, built from one source (boundary/fake_module.cpp,
+# The hostile modules: plug-ins with one defect each, built from one source (loader/fake_module.cpp,
 # which the defect's name selects), and what each part of the host is to make of each. One row a
 # module; a new defect is a row here and its case in fake_module.cpp.
 #
 #   module | the loader | check | the program: status | standard error | arguments
 #
-# The loader (boundary/hostile_module_test.cpp, in-process): "refused: TEXT", the refusal names the
+# The loader (loader/hostile_module_test.cpp, in-process): "refused: TEXT", the refusal names the
 #   file and says TEXT; "loads", it loads, unloads without a word and leaves none of its hooks,
 #   timers or code behind; "unload says: TEXT", the same but the unload reports TEXT; nothing, the
 #   test leaves it alone (it crashes or hangs the process that loads it).
