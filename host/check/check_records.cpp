@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host_error.h"
+#include "pluginsdk/number_text.h"
 #include "printable_text.h"
 
 namespace host::check {
@@ -25,29 +26,15 @@ std::string lineOf(const json& record) {
     return record.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+// Numbers as their text (pluginsdk/number_text.h), which reads back as the same float, infinities
+// and -0 included; JSON's numbers hold neither.
 std::string callLine(const pluginsdk::SdkCall& call) {
-    json record = {{"call", pluginsdk::kindName(call.kind)}};
-    switch (call.kind) {
-    case pluginsdk::SdkCall::Kind::HookPost:
-    case pluginsdk::SdkCall::Kind::GetCvar:
-        record["name"] = call.name;
-        break;
-    case pluginsdk::SdkCall::Kind::RegisterCvar:
-        record["name"] = call.name;
-        record["text"] = call.text;
-        break;
-    case pluginsdk::SdkCall::Kind::SetTimeout:
-        record["seconds"] = call.seconds;
-        break;
-    case pluginsdk::SdkCall::Kind::SetVelocity:
-    case pluginsdk::SdkCall::Kind::SetMagnusCoefficient:
-        record["vector"] = {call.vector.X, call.vector.Y, call.vector.Z};
-        break;
-    case pluginsdk::SdkCall::Kind::Log:
-        record["text"] = call.text;
-        break;
-    }
-    return lineOf(record);
+    using pluginsdk::formatFloat;
+    return lineOf({{"call", pluginsdk::kindName(call.kind)},
+                   {"name", call.name},
+                   {"text", call.text},
+                   {"vector", {formatFloat(call.vector.X), formatFloat(call.vector.Y), formatFloat(call.vector.Z)}},
+                   {"seconds", formatFloat(call.seconds)}});
 }
 
 std::optional<pluginsdk::SdkCall> callOf(const json& record) {
@@ -55,18 +42,11 @@ std::optional<pluginsdk::SdkCall> callOf(const json& record) {
     if (!kind) {
         return std::nullopt;
     }
-    pluginsdk::SdkCall call{.kind = *kind};
-    call.name = record.value("name", std::string());
-    call.text = record.value("text", std::string());
-    // Numbers the JSON cannot hold (infinities, NaN) come back as null.
-    const auto number = [](const json& value) { return value.is_number() ? value.get<float>() : NAN; };
-    if (const auto seconds = record.find("seconds"); seconds != record.end()) {
-        call.seconds = number(*seconds);
-    }
-    if (const auto vector = record.find("vector"); vector != record.end() && vector->is_array() && vector->size() == 3) {
-        call.vector = Vector{number((*vector)[0]), number((*vector)[1]), number((*vector)[2])};
-    }
-    return call;
+    const auto number = [](const json& text) { return pluginsdk::parseFloat(text.get<std::string>()).value_or(NAN); };
+    const json& vector = record.at("vector");
+    return pluginsdk::SdkCall{*kind, record.at("name").get<std::string>(), record.at("text").get<std::string>(),
+                              Vector{number(vector.at(0)), number(vector.at(1)), number(vector.at(2))},
+                              number(record.at("seconds"))};
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 // appends its report of a crash or a hang to the same file (faults/fault_reports.h); the runner
 // reads the file once the process has ended, and no wording of anyone's.
 //
-//   {"call": KIND, "name": ..., "text": ..., "vector": [X, Y, Z], "seconds": ...}
-//                                                 an SDK call the plug-in made (pluginsdk/sdk_call.h)
+//   {"call": KIND, "name": N, "text": T, "vector": ["X", "Y", "Z"], "seconds": "S"}
+//                                 an SDK call the plug-in made (pluginsdk/sdk_call.h), its numbers as text
 //   {"figure": NAME, "value": NUMBER}             what the check measured
 //   {"verdict": "PASS"|"FAIL"|"SKIP", "message": TEXT}      how the check ended
 //   {"fault": "crash"|"hang", "message": TEXT, "report": TEXT}   the fault watcher's

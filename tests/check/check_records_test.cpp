@@ -2,6 +2,7 @@
 // does to their number, and whatever the process's end cut short.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -23,7 +24,7 @@ TEST(CheckRecords, ReadBackAsWritten) {
     const std::string path = folder.file("unit.jsonl");
     {
         CheckRecords records(path);
-        records.call(SdkCall{.kind = SdkCall::Kind::SetVelocity, .vector = {1.5f, -0.0f, 1e30f}});
+        records.call(SdkCall{.kind = SdkCall::Kind::SetVelocity, .vector = {1.5f, -0.0f, INFINITY}});
         records.call(SdkCall{.kind = SdkCall::Kind::Log, .text = "not a call a report shows"});
         records.figure("cycles", 100);
         records.call(SdkCall{.kind = SdkCall::Kind::RegisterCvar, .name = "fake\tname", .text = "\xff"});
@@ -34,7 +35,7 @@ TEST(CheckRecords, ReadBackAsWritten) {
     EXPECT_EQ(read.message, "why, in \"words\"\nof two lines");
     EXPECT_EQ(read.figures, (std::map<std::string, double>{{"cycles", 100.0}}));
     ASSERT_EQ(read.lastCalls.size(), 2u);
-    EXPECT_EQ(pluginsdk::describe(read.lastCalls[0]), "setVelocity (1.5, -0, 1.00000002e+30)");
+    EXPECT_EQ(pluginsdk::describe(read.lastCalls[0]), "setVelocity (1.5, -0, inf)");
     // Text that is not UTF-8 arrives replaced, not lost with the record.
     EXPECT_EQ(pluginsdk::describe(read.lastCalls[1]), "registerCvar fake\tname \"\xef\xbf\xbd\"");
 }
