@@ -202,6 +202,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     check->add_option("--exclude", run.excludes, "leave out the checks whose names match REGEX (repeatable)")
         ->type_name("REGEX");
     check->add_flag("--only-failed", run.onlyFailed, "print only the checks that did not pass");
+    check->add_flag("--strict", run.strict, "a WARN fails the run as a FAIL does");
     check->add_option("--seed", line.checkSeed, "every random choice of the checks comes from N (default: a new one, printed)")
         ->type_name("N");
     check->add_option("--repeat", run.repeat, "run every check N times (default " + std::to_string(run.repeat) + ")")

@@ -174,6 +174,9 @@ int runOne(const std::string& name, CheckOptions options, const std::vector<std:
     options.scenario = unit->scenario;
     try {
         unit->check->run(options, records);
+    } catch (const CheckWarned& warned) {
+        records.verdict("WARN", warned.what());
+        return kWarned;
     } catch (const CheckSkipped& skipped) {
         records.verdict("SKIP", skipped.what());
         return kSkipped;

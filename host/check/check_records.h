@@ -7,7 +7,7 @@
 //   {"call": KIND, "name": N, "text": T, "vector": ["X", "Y", "Z"], "seconds": "S"}
 //                                 an SDK call the plug-in made (pluginsdk/sdk_call.h), its numbers as text
 //   {"figure": NAME, "value": NUMBER}             what the check measured
-//   {"verdict": "PASS"|"FAIL"|"SKIP", "message": TEXT}      how the check ended
+//   {"verdict": "PASS"|"WARN"|"FAIL"|"SKIP", "message": TEXT}   how the check ended
 //   {"fault": "crash"|"hang", "message": TEXT, "report": TEXT}   the fault watcher's
 //
 // The file stays small whatever the plug-in does: the calls a report shows are the last few, so
@@ -45,7 +45,7 @@ public:
 
     void call(const pluginsdk::SdkCall& call);
     void figure(const std::string& name, double value);
-    // "PASS", "FAIL" or "SKIP", and why.
+    // "PASS", "WARN", "FAIL" or "SKIP", and why.
     void verdict(const char* verdict, const std::string& message);
 
 private:
@@ -68,7 +68,7 @@ struct UnitRecords {
         std::string message;
         std::string report;
     };
-    std::optional<std::string> verdict;  // "PASS", "FAIL" or "SKIP"
+    std::optional<std::string> verdict;  // "PASS", "WARN", "FAIL" or "SKIP"
     std::string message;
     std::optional<Fault> fault;
     std::vector<pluginsdk::SdkCall> lastCalls;  // the last kShownCalls before the fault, if any

@@ -123,6 +123,9 @@ void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& re
         report = lastLinesOf(run.output);
     } else if (said("PASS", kPassed)) {
         result.verdict = Verdict::Pass;
+    } else if (said("WARN", kWarned)) {
+        result.verdict = Verdict::Warn;
+        result.message = records.message;
     } else if (said("SKIP", kSkipped)) {
         result.verdict = Verdict::Skip;
         result.message = records.message;
@@ -180,12 +183,19 @@ void printResult(const UnitResult& result, std::ostream& out) {
 const char* verdictName(UnitResult::Verdict verdict) {
     switch (verdict) {
     case UnitResult::Verdict::Pass: return "PASS";
+    case UnitResult::Verdict::Warn: return "WARN";
     case UnitResult::Verdict::Fail: return "FAIL";
     case UnitResult::Verdict::Crash: return "CRASH";
     case UnitResult::Verdict::Timeout: return "TIMEOUT";
     case UnitResult::Verdict::Skip: return "SKIP";
     }
     return "?";
+}
+
+bool failsRun(const UnitResult& result, bool strict) {
+    using Verdict = UnitResult::Verdict;
+    return result.verdict == Verdict::Fail || result.verdict == Verdict::Crash || result.verdict == Verdict::Timeout ||
+           (strict && result.verdict == Verdict::Warn);
 }
 
 std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions& options) {
@@ -295,12 +305,12 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
             readOutcome(run, readRecords(recordsFile), result);
             std::error_code ignored;
             std::filesystem::remove(recordsFile, ignored);
-            if (result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip) {
+            const bool notPassed =
+                result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip;
+            if (notPassed) {
                 result.reproduce = reproduceCommand(options, name);
             }
-            const bool failed =
-                result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip;
-            if (!options.onlyFailed || failed) {
+            if (!options.onlyFailed || notPassed) {
                 printResult(result, out);
                 out << std::flush;
             }
@@ -310,12 +320,15 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
     std::error_code ignored;
     std::filesystem::remove_all(recordsFolder, ignored);
     std::size_t passed = 0;
+    std::size_t warned = 0;
     std::size_t skipped = 0;
+    std::size_t failed = 0;
     for (const UnitResult& result : results) {
         passed += result.verdict == UnitResult::Verdict::Pass ? 1 : 0;
+        warned += result.verdict == UnitResult::Verdict::Warn ? 1 : 0;
         skipped += result.verdict == UnitResult::Verdict::Skip ? 1 : 0;
+        failed += failsRun(result, options.strict) ? 1 : 0;
     }
-    const std::size_t failed = results.size() - passed - skipped;
     int status = failed == 0 ? 0 : 1;
     try {
         if (!options.junitFile.empty()) {
@@ -327,6 +340,9 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
     } catch (const HostError& error) {
         errors << "quorvel-host: check: " << error.what() << '\n';
         status = 1;
+    }
+    if (warned > 0) {
+        out << warned << (options.strict ? " warned (failing, --strict)\n" : " warned\n");
     }
     if (skipped > 0) {
         out << skipped << " skipped\n";
