@@ -166,8 +166,14 @@ void checkDeterminism(const CheckOptions& options, CheckRecords& records) {
     };
     const std::string first = run();
     const std::string second = run();
-    require(first == second, "two runs with the same clock and touches differ: " + firstDifference(first, second));
     records.figure("transcript bytes", static_cast<double>(first.size()));
+    // The host fixes the module's `time` and nothing else: a plug-in may read another clock, or
+    // race its own threads, and still keep the contract. Worth knowing, not a fault.
+    if (first != second) {
+        throw CheckWarned("two runs with the same clock and touches differ, so the plug-in reads something the host "
+                          "does not fix (a clock other than time(), its own threads): " +
+                          firstDifference(first, second));
+    }
 }
 
 }  // namespace host::check
