@@ -59,7 +59,10 @@ set(HOSTILE_MODULES
   "infinite_velocity      | loads | settings-under-attack/one=FAIL"
   "foreign_thread         | loads | threads=PASS"
   "nondeterministic       | loads | determinism/one=WARN,determinism/separate=WARN"
-  "foreign_thread_log     | loads | threads=PASS,determinism/one=PASS,determinism/separate=PASS")
+  "foreign_thread_log     | loads | threads=PASS,determinism/one=PASS,determinism/separate=PASS"
+  "unusual_widgets        | loads | panel/one=PASS,panel/separate=PASS"
+  "setting_unbalanced_panel | loads | panel/one=FAIL,panel/separate=FAIL"
+  "slow_load              | loads | load-unload-cycles/one=PASS,load/one=PASS")
 
 # hostile_module_row(ROW): the row's columns as hostile_module, hostile_loader, hostile_check,
 # hostile_status, hostile_stderr and hostile_arguments (a list), in the caller's scope.
