@@ -213,7 +213,8 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         ->type_name(joined(check::levelNames(), "|"))
         ->check(CLI::IsMember(check::levelNames()).description(""));
     check->add_option("--timeout", run.timeoutSeconds,
-                      "stop a check still running after SECONDS (default " + shown(run.timeoutSeconds) + ")")
+                      "stop a check still running after SECONDS (default " + shown(run.timeoutSeconds) +
+                          "; three times that at thorough, and more for a plug-in slow to load, up to ten times)")
         ->type_name("SECONDS")
         ->check(CLI::PositiveNumber.description(""));
     check->add_option("--junit", run.junitFile, "write the results to FILE as JUnit XML")->type_name("FILE");

@@ -130,6 +130,11 @@ std::optional<Unit> findUnit(std::string_view name, const std::vector<std::strin
         unit.threads = *threads;
         base = name.substr(0, slash);
     }
+    if (base == kLoadCycleUnit) {
+        static const Check measure{kLoadCycleUnit, "", Check::Arrangements::One, measureLoadCycle};
+        unit.check = &measure;
+        return unit;
+    }
     if (base.rfind("scenario:", 0) == 0) {
         for (const std::string& script : scenarios) {
             if (scenarioName(script) == base.substr(9)) {

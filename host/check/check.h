@@ -92,6 +92,10 @@ inline constexpr int kFailed = 1;
 inline constexpr int kSkipped = 77;
 inline constexpr int kWarned = 78;
 
+// The unit that measures a load cycle for the run's time limits, not a check, and its figure.
+inline constexpr const char* kLoadCycleUnit = "measure:load-cycle";
+inline constexpr const char* kSecondsPerLoadCycle = "seconds per load cycle";
+
 // The name a scenario check goes by: the script's file name without ".scenario".
 std::string scenarioName(const std::string& script);
 

@@ -7,6 +7,7 @@
 //   {"call": KIND, "name": N, "text": T, "vector": ["X", "Y", "Z"], "seconds": "S"}
 //                                 an SDK call the plug-in made (pluginsdk/sdk_call.h), its numbers as text
 //   {"figure": NAME, "value": NUMBER}             what the check measured
+//   {"progress": WHAT, "done": N, "of": M}        how far it got, for a report if it is stopped
 //   {"verdict": "PASS"|"WARN"|"FAIL"|"SKIP", "message": TEXT}   how the check ended
 //   {"fault": "crash"|"hang", "message": TEXT, "report": TEXT}   the fault watcher's
 //
@@ -45,6 +46,8 @@ public:
 
     void call(const pluginsdk::SdkCall& call);
     void figure(const std::string& name, double value);
+    // `done` of `of` `what` ("cycles") so far.
+    void progress(const std::string& what, long long done, long long of);
     // "PASS", "WARN", "FAIL" or "SKIP", and why.
     void verdict(const char* verdict, const std::string& message);
 
@@ -73,6 +76,7 @@ struct UnitRecords {
     std::optional<Fault> fault;
     std::vector<pluginsdk::SdkCall> lastCalls;  // the last kShownCalls before the fault, if any
     std::map<std::string, double> figures;
+    std::string progress;  // the last: "412 of 1002 cycles"
 };
 
 // Reads the records in `path` (none if it is missing); a line that is not a record (one cut short
