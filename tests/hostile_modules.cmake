@@ -11,7 +11,8 @@
 #   purpose, which the sanitizer build's leak check would report).
 # check (check/): UNIT=VERDICT,... of the checks named for its defect; only those run, unless the
 #   column starts with "every check:", which runs every check, to show that a run reaches its
-#   summary after a crash and a hang.
+#   summary after a crash and a hang. A module that is merely unusual, which the SDK's headers
+#   allow, asserts PASS or WARN: the run then succeeds, and a WARN fails it under --strict.
 # The program (cli/): run with ARGUMENTS in both thread arrangements ("run" runs cli/scripts/hostile),
 #   its exit status, and standard error matching the regular expression (none: the script runs to
 #   its end); the settings file stays as it was.
@@ -56,9 +57,12 @@ set(HOSTILE_MODULES
   "other_object_each_time | loads | load/one=FAIL"
   "unprintable_variable   | loads | variables=FAIL"
   "infinite_velocity      | loads | settings-under-attack/one=FAIL"
-  "foreign_thread         | loads | threads=FAIL"
-  "nondeterministic       | loads | determinism/separate=FAIL"
-  "foreign_thread_log     | loads | threads=FAIL")
+  "foreign_thread         | loads | threads=PASS"
+  "nondeterministic       | loads | determinism/one=WARN,determinism/separate=WARN"
+  "foreign_thread_log     | loads | threads=PASS,determinism/one=PASS,determinism/separate=PASS"
+  "unusual_widgets        | loads | panel/one=PASS,panel/separate=PASS"
+  "setting_unbalanced_panel | loads | panel/one=FAIL,panel/separate=FAIL"
+  "slow_load              | loads | load-unload-cycles/one=PASS,load/one=PASS")
 
 # hostile_module_row(ROW): the row's columns as hostile_module, hostile_loader, hostile_check,
 # hostile_status, hostile_stderr and hostile_arguments (a list), in the caller's scope.

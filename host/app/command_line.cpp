@@ -202,6 +202,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     check->add_option("--exclude", run.excludes, "leave out the checks whose names match REGEX (repeatable)")
         ->type_name("REGEX");
     check->add_flag("--only-failed", run.onlyFailed, "print only the checks that did not pass");
+    check->add_flag("--strict", run.strict, "a WARN fails the run as a FAIL does");
     check->add_option("--seed", line.checkSeed, "every random choice of the checks comes from N (default: a new one, printed)")
         ->type_name("N");
     check->add_option("--repeat", run.repeat, "run every check N times (default " + std::to_string(run.repeat) + ")")
@@ -212,7 +213,8 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         ->type_name(joined(check::levelNames(), "|"))
         ->check(CLI::IsMember(check::levelNames()).description(""));
     check->add_option("--timeout", run.timeoutSeconds,
-                      "stop a check still running after SECONDS (default " + shown(run.timeoutSeconds) + ")")
+                      "stop a check still running after SECONDS (default " + shown(run.timeoutSeconds) +
+                          "; three times that at thorough, and more for a plug-in slow to load, up to ten times)")
         ->type_name("SECONDS")
         ->check(CLI::PositiveNumber.description(""));
     check->add_option("--junit", run.junitFile, "write the results to FILE as JUnit XML")->type_name("FILE");

@@ -97,9 +97,9 @@ const std::vector<Check>& catalogue() {
         {"reload-keeps-values", "A reload keeps every variable's value.", A::Both, checkReloadKeepsValues},
         {"variables", "Every variable's name is printable and registered once, its default reads back, and registering it again keeps its value.", A::One, checkVariables},
         {"settings-under-attack", "With any variable at NaN, an infinity, the largest float, a negative number, zero or text, touches of both teams neither crash nor throw, and the ball's velocity stays finite.", A::Both, checkSettingsUnderAttack},
-        {"determinism", "Two runs with the same clock and touches print the same bytes.", A::Both, checkDeterminism},
-        {"threads", "With separate threads, hooks and timers run on the game thread, the panel on the render thread, loading and unloading on the loader thread, and the plug-in calls the SDK from no thread of its own.", A::Separate, checkThreads},
-        {"panel", "Drawn in a window the host began, the panel leaves Dear ImGui's stacks as it found them, a frame without input writes nothing, a click on each check box writes once, and its name is the same printable text every time.", A::Both, checkPanel},
+        {"determinism", "Two runs with the same clock and touches print the same bytes; if not, a WARN: only time() is the host's to fix.", A::Both, checkDeterminism},
+        {"threads", "With separate threads, hooks and timers run on the game thread, the panel on the render thread, and loading and unloading on the loader thread; the plug-in may call the SDK from threads of its own.", A::Separate, checkThreads},
+        {"panel", "Drawn in a window the host began, the panel leaves Dear ImGui's stacks as it found them in every frame and under each combination of its check boxes, a frame without input writes nothing, a click on each check box (a square frame a click toggles) writes once, and its name is the same printable text every time.", A::Both, checkPanel},
         {"exceptions", "No exception crosses any entry point: load, touches, timers, the panel, reload and unload.", A::Both, checkExceptions},
         {"budgets", "A touch cycle and a panel frame, each timed over many runs, stay within their budgets (--budget-touch-us, --budget-frame-us).", A::One, checkBudgets},
     };
@@ -129,6 +129,11 @@ std::optional<Unit> findUnit(std::string_view name, const std::vector<std::strin
         }
         unit.threads = *threads;
         base = name.substr(0, slash);
+    }
+    if (base == kLoadCycleUnit) {
+        static const Check measure{kLoadCycleUnit, "", Check::Arrangements::One, measureLoadCycle};
+        unit.check = &measure;
+        return unit;
     }
     if (base.rfind("scenario:", 0) == 0) {
         for (const std::string& script : scenarios) {
@@ -174,6 +179,9 @@ int runOne(const std::string& name, CheckOptions options, const std::vector<std:
     options.scenario = unit->scenario;
     try {
         unit->check->run(options, records);
+    } catch (const CheckWarned& warned) {
+        records.verdict("WARN", warned.what());
+        return kWarned;
     } catch (const CheckSkipped& skipped) {
         records.verdict("SKIP", skipped.what());
         return kSkipped;

@@ -94,7 +94,7 @@ std::string lastLinesOf(const std::string& output) {
 
 // The verdict, message and details of a unit: from how its process ended and the records it and the
 // fault watcher left.
-void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& result) {
+void readOutcome(const ChildRun& run, const UnitRecords& records, double limitSeconds, UnitResult& result) {
     using Verdict = UnitResult::Verdict;
     const auto said = [&records, &run](const char* verdict, int status) {
         return records.verdict == verdict && run.status == status;
@@ -102,7 +102,8 @@ void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& re
     std::string report;
     if (run.ending == ChildRun::Ending::TimedOut) {
         result.verdict = Verdict::Timeout;
-        result.message = "it did not finish within its time limit (--timeout), and was stopped";
+        result.message = "it did not finish within its time limit of " + number(limitSeconds) + " s, and was stopped" +
+                         (records.progress.empty() ? std::string() : " after " + records.progress);
     } else if (run.ending == ChildRun::Ending::NotStarted) {
         result.verdict = Verdict::Fail;
         result.message = run.output;
@@ -111,7 +112,8 @@ void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& re
         result.message = "its process ended with signal " + std::to_string(run.status);
     } else if (records.fault) {
         result.verdict = records.fault->hang ? Verdict::Timeout : Verdict::Crash;
-        result.message = records.fault->message;
+        result.message = records.fault->message +
+                         (records.fault->hang && !records.progress.empty() ? " (after " + records.progress + ")" : "");
         report = records.fault->report;
     } else if (run.status == kPluginCrashedStatus || run.status == kHostCrashedStatus) {
         result.verdict = Verdict::Crash;
@@ -123,6 +125,9 @@ void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& re
         report = lastLinesOf(run.output);
     } else if (said("PASS", kPassed)) {
         result.verdict = Verdict::Pass;
+    } else if (said("WARN", kWarned)) {
+        result.verdict = Verdict::Warn;
+        result.message = records.message;
     } else if (said("SKIP", kSkipped)) {
         result.verdict = Verdict::Skip;
         result.message = records.message;
@@ -147,6 +152,32 @@ void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& re
         }
     }
     result.details = details;
+}
+
+// The level's limit on a unit: --timeout, three times that at thorough, which does ten times the
+// work, most of it in the plug-in's code and paid for below.
+double levelLimit(const RunOptions& options) {
+    return options.timeoutSeconds * (options.check.level == Level::Thorough ? 3.0 : 1.0);
+}
+
+// A unit's limit: the level's, and twice what the plug-in's load cycles at this level take (a
+// unit loads, touches and draws about that much), at most ten times the level's. A plug-in with a
+// slow but lawful onLoad is not stopped for the time the contract allows it.
+double unitLimit(const RunOptions& options, double secondsPerLoadCycle) {
+    const double level = levelLimit(options);
+    const double cycles = amountsAt(options.check.level).cycles + 2.0;
+    return std::min(level * 10.0, level + 2.0 * cycles * secondsPerLoadCycle);
+}
+
+// What one load cycle of the plug-in takes, measured in a process of its own (the plug-in may crash
+// or hang there, as anywhere); 0 if it did not say.
+double secondsPerLoadCycle(const std::vector<std::string>& arguments, const std::string& recordsFile, double limit) {
+    (void)runChild(executablePath(), arguments, limit);
+    const UnitRecords records = readRecords(recordsFile);
+    std::error_code ignored;
+    std::filesystem::remove(recordsFile, ignored);
+    const auto figure = records.figures.find(kSecondsPerLoadCycle);
+    return figure == records.figures.end() || !(figure->second > 0.0) ? 0.0 : figure->second;
 }
 
 // A line of a report as it is shown: printable, and cut short past what a reader takes in.
@@ -180,12 +211,19 @@ void printResult(const UnitResult& result, std::ostream& out) {
 const char* verdictName(UnitResult::Verdict verdict) {
     switch (verdict) {
     case UnitResult::Verdict::Pass: return "PASS";
+    case UnitResult::Verdict::Warn: return "WARN";
     case UnitResult::Verdict::Fail: return "FAIL";
     case UnitResult::Verdict::Crash: return "CRASH";
     case UnitResult::Verdict::Timeout: return "TIMEOUT";
     case UnitResult::Verdict::Skip: return "SKIP";
     }
     return "?";
+}
+
+bool failsRun(const UnitResult& result, bool strict) {
+    using Verdict = UnitResult::Verdict;
+    return result.verdict == Verdict::Fail || result.verdict == Verdict::Crash || result.verdict == Verdict::Timeout ||
+           (strict && result.verdict == Verdict::Warn);
 }
 
 std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions& options) {
@@ -275,32 +313,47 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
         errors << "quorvel-host: check: no folder for the checks' records: " << error.what() << '\n';
         return 1;
     }
+    const auto argumentsFor = [&](const std::string& unit, const std::string& recordsFile) {
+        std::vector<std::string> arguments = {"--module",       options.check.modulePath,
+                                              "--plugin-timeout", number(pluginTimeout),
+                                              "--no-config",    "check",
+                                              "--run-one",      unit,
+                                              "--records",      recordsFile};
+        for (const std::string& word : choices(options, true)) {
+            arguments.push_back(word);
+        }
+        return arguments;
+    };
+    double limit = options.timeoutSeconds;
+    if (limit > 0) {
+        const std::string recordsFile = recordsFolder + kPathSeparator + "load-cycle.jsonl";
+        const double cycle =
+            secondsPerLoadCycle(argumentsFor(kLoadCycleUnit, recordsFile), recordsFile, levelLimit(options));
+        limit = unitLimit(options, cycle);
+        if (limit > options.timeoutSeconds) {
+            out << "time limit per check: " << number(limit) << " s (--timeout " << number(options.timeoutSeconds)
+                << " s at level " << levelName(options.check.level) << ", and " << number(cycle * 1000.0)
+                << " ms per load cycle of the plug-in)\n";
+        }
+    }
     std::vector<UnitResult> results;
     for (int round = 0; round < options.repeat; ++round) {
         for (const auto& [name, description] : units) {
             const std::string recordsFile = recordsFolder + kPathSeparator + std::to_string(results.size()) + ".jsonl";
-            std::vector<std::string> arguments = {"--module",  options.check.modulePath,
-                                                  "--plugin-timeout", number(pluginTimeout),
-                                                  "--no-config", "check",
-                                                  "--run-one", name,
-                                                  "--records", recordsFile};
-            for (const std::string& word : choices(options, true)) {
-                arguments.push_back(word);
-            }
-            const ChildRun run = runChild(executablePath(), arguments, options.timeoutSeconds);
+            const ChildRun run = runChild(executablePath(), argumentsFor(name, recordsFile), limit);
             UnitResult result;
             result.name = name;
             result.description = description;
             result.seconds = run.seconds;
-            readOutcome(run, readRecords(recordsFile), result);
+            readOutcome(run, readRecords(recordsFile), limit, result);
             std::error_code ignored;
             std::filesystem::remove(recordsFile, ignored);
-            if (result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip) {
+            const bool notPassed =
+                result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip;
+            if (notPassed) {
                 result.reproduce = reproduceCommand(options, name);
             }
-            const bool failed =
-                result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip;
-            if (!options.onlyFailed || failed) {
+            if (!options.onlyFailed || notPassed) {
                 printResult(result, out);
                 out << std::flush;
             }
@@ -310,12 +363,15 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
     std::error_code ignored;
     std::filesystem::remove_all(recordsFolder, ignored);
     std::size_t passed = 0;
+    std::size_t warned = 0;
     std::size_t skipped = 0;
+    std::size_t failed = 0;
     for (const UnitResult& result : results) {
         passed += result.verdict == UnitResult::Verdict::Pass ? 1 : 0;
+        warned += result.verdict == UnitResult::Verdict::Warn ? 1 : 0;
         skipped += result.verdict == UnitResult::Verdict::Skip ? 1 : 0;
+        failed += failsRun(result, options.strict) ? 1 : 0;
     }
-    const std::size_t failed = results.size() - passed - skipped;
     int status = failed == 0 ? 0 : 1;
     try {
         if (!options.junitFile.empty()) {
@@ -327,6 +383,9 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
     } catch (const HostError& error) {
         errors << "quorvel-host: check: " << error.what() << '\n';
         status = 1;
+    }
+    if (warned > 0) {
+        out << warned << (options.strict ? " warned (failing, --strict)\n" : " warned\n");
     }
     if (skipped > 0) {
         out << skipped << " skipped\n";

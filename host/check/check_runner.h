@@ -21,6 +21,7 @@ struct RunOptions {
     std::vector<std::string> includes;  // regular expressions a unit's name must match one of
     std::vector<std::string> excludes;  // ... and none of
     bool onlyFailed = false;
+    bool strict = false;  // a WARN fails the run
     int repeat = 1;
     std::string junitFile;
     std::string jsonFile;
@@ -29,7 +30,8 @@ struct RunOptions {
 
 // A result of one unit: what CI and people are told.
 struct UnitResult {
-    enum class Verdict { Pass, Fail, Crash, Timeout, Skip };
+    // Warn: the contract allows what was seen, but a maintainer may want to know.
+    enum class Verdict { Pass, Warn, Fail, Crash, Timeout, Skip };
     std::string name;
     std::string description;
     Verdict verdict = Verdict::Pass;
@@ -41,12 +43,14 @@ struct UnitResult {
 };
 
 const char* verdictName(UnitResult::Verdict verdict);
+// Whether `result` fails the run: a FAIL, CRASH or TIMEOUT, and a WARN under --strict.
+bool failsRun(const UnitResult& result, bool strict);
 
 // The selected units' names and descriptions, in order. Throws std::regex_error for a bad pattern.
 std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions& options);
 
-// Runs the checks (or lists them, with --list). Returns the exit status: 0 if all passed or were
-// skipped, 1 if any failed or a report could not be written; 2 for a usage error (a pattern that is
+// Runs the checks (or lists them, with --list). Returns the exit status: 0 if all passed, warned
+// (but with --strict) or were skipped, 1 if any failed or a report could not be written; 2 for a usage error (a pattern that is
 // not a regular expression, a report with no folder to go to), said on `errors`.
 int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors);
 

@@ -26,6 +26,9 @@ void checkPanel(const CheckOptions& options, CheckRecords& records);
 void checkExceptions(const CheckOptions& options, CheckRecords& records);
 void checkBudgets(const CheckOptions& options, CheckRecords& records);
 void checkScenario(const CheckOptions& options, CheckRecords& records);
+// Not a check: what one load, two touches and an unload of the plug-in take, as the figure
+// kSecondsPerLoadCycle, for the run's time limits (check_runner.h).
+void measureLoadCycle(const CheckOptions& options, CheckRecords& records);
 
 // Where two texts first differ: "line N: \"A\" and \"B\"".
 std::string firstDifference(const std::string& a, const std::string& b);

@@ -1,6 +1,7 @@
 // Where and how the plug-in's code runs: on which of the host's threads, without exceptions, and
 // within its time budgets.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cfloat>
 #include <map>
@@ -41,11 +42,12 @@ void checkThreads(const CheckOptions& options, CheckRecords& records) {
     const std::thread::id loader = idOf(session.threads(), HostThread::Loader);
     const std::thread::id game = idOf(session.threads(), HostThread::Game);
     const std::thread::id render = idOf(session.threads(), HostThread::Render);
-    // SDK calls made outside any call of the host's into the plug-in: from a thread of its own.
-    std::vector<std::string> strayCalls;
-    const int strays = session.addSdkCallObserver([&strayCalls](const pluginsdk::SdkCall& call) {
+    // SDK calls made outside any call of the host's into the plug-in: from a thread of its own,
+    // which every handle's header allows ("[any thread]"). Counted, not judged.
+    std::atomic<int> strayCalls{0};
+    const int strays = session.addSdkCallObserver([&strayCalls](const pluginsdk::SdkCall&) {
         if (pluginsdk::currentPluginCall() == nullptr) {
-            strayCalls.push_back(pluginsdk::describe(call));
+            ++strayCalls;
         }
     });
     seenCalls.clear();
@@ -74,9 +76,8 @@ void checkThreads(const CheckOptions& options, CheckRecords& records) {
                 std::string("the plug-in's ") + pluginsdk::entryPointName(entry) + " ran on " +
                     (names.count(thread) ? names.at(thread) : std::string("a thread not the host's")));
     }
-    require(strayCalls.empty(), "the plug-in called the SDK from a thread of its own, outside the host's calls: " +
-                                    (strayCalls.empty() ? std::string() : strayCalls.front()));
     records.figure("plug-in calls", static_cast<double>(seenCalls.size()));
+    records.figure("SDK calls from the plug-in's own threads", strayCalls.load());
 }
 
 void checkExceptions(const CheckOptions& options, CheckRecords& records) {

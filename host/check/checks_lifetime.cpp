@@ -1,6 +1,7 @@
 // The plug-in's lifetime: loads and unloads, what stays behind, what a reload keeps, and whether two
 // runs are the same.
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <sstream>
 
@@ -64,24 +65,41 @@ void countCallsOnceUnloaded(const pluginsdk::PluginCall& call) {
     }
 }
 
+void loadCycle(PluginUnderCheck& plugin) {
+    plugin.load();
+    plugin.touch(0, kFirmTouch);
+    plugin.touch(1, kFirmTouch);
+    plugin.wait(0.05);
+    plugin.unload();
+}
+
 }  // namespace
+
+void measureLoadCycle(const CheckOptions& options, CheckRecords& records) {
+    PluginUnderCheck plugin(options, nullptr);
+    loadCycle(plugin);  // the first pays for what later ones find ready
+    constexpr int kTimed = 2;
+    const auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < kTimed; ++i) {
+        loadCycle(plugin);
+    }
+    records.figure(kSecondsPerLoadCycle,
+                   std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() / kTimed);
+}
 
 void checkLoadUnloadCycles(const CheckOptions& options, CheckRecords& records) {
     PluginUnderCheck plugin(options, nullptr);
-    const auto cycle = [&plugin] {
-        plugin.load();
-        plugin.touch(0, kFirmTouch);
-        plugin.touch(1, kFirmTouch);
-        plugin.wait(0.05);
-        plugin.unload();
-    };
-    // The first cycles fill what the host and the runtime keep for later ones.
-    cycle();
-    cycle();
-    const Holdings before;
     const int cycles = amountsAt(options.level).cycles;
+    // The first cycles fill what the host and the runtime keep for later ones.
+    constexpr int kWarmUp = 2;
+    for (int i = 0; i < kWarmUp; ++i) {
+        loadCycle(plugin);
+        records.progress("cycles", i + 1, kWarmUp + cycles);
+    }
+    const Holdings before;
     for (int i = 0; i < cycles; ++i) {
-        cycle();
+        loadCycle(plugin);
+        records.progress("cycles", kWarmUp + i + 1, kWarmUp + cycles);
     }
     const Holdings after;
     records.figure("cycles", cycles);
@@ -166,8 +184,14 @@ void checkDeterminism(const CheckOptions& options, CheckRecords& records) {
     };
     const std::string first = run();
     const std::string second = run();
-    require(first == second, "two runs with the same clock and touches differ: " + firstDifference(first, second));
     records.figure("transcript bytes", static_cast<double>(first.size()));
+    // The host fixes the module's `time` and nothing else: a plug-in may read another clock, or
+    // race its own threads, and still keep the contract. Worth knowing, not a fault.
+    if (first != second) {
+        throw CheckWarned("two runs with the same clock and touches differ, so the plug-in reads something the host "
+                          "does not fix (a clock other than time(), its own threads): " +
+                          firstDifference(first, second));
+    }
 }
 
 }  // namespace host::check

@@ -14,6 +14,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "bakkesmod/wrappers/vector.h"
 #include "check.h"
@@ -54,6 +55,10 @@ public:
     // kept for panelImbalance() and the frame goes on.
     std::map<std::string, WidgetLayoutLog::Rect> frame(float x, float y, bool buttonDown);
     const std::string& panelImbalance() const { return panelImbalance_; }
+    // The frames the panel drew in the last frame (a check box's square, a slider's track, a
+    // button), found in the window's draw list as the plain filled rectangles Dear ImGui draws
+    // them with; what the panel drew in windows of its own is not among them.
+    const std::vector<WidgetLayoutLog::Rect>& panelFrames() const { return panelFrames_; }
 
 private:
     HostSession session_;
@@ -63,6 +68,8 @@ private:
     std::optional<HeadlessFrames> frames_;
     std::optional<SettingsWindow> window_;
     std::string panelImbalance_;  // render thread, read once it is idle
+    std::vector<WidgetLayoutLog::Rect> panelFrames_;  // likewise
+    int panelFirstVertex_ = 0;
     int layoutObserver_ = 0;
     int traceObserver_ = 0;
 };

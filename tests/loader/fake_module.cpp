@@ -46,14 +46,19 @@
 #define DEFECT_FOREIGN_THREAD 29
 #define DEFECT_NONDETERMINISTIC 30
 #define DEFECT_FOREIGN_THREAD_LOG 31
+#define DEFECT_UNUSUAL_WIDGETS 32
+#define DEFECT_SETTING_UNBALANCED_PANEL 33
+#define DEFECT_SLOW_LOAD 34
 
-#if FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL  // it draws with Dear ImGui
+#define FAKE_MODULE_DRAWS                                                                     \
+    (FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL || FAKE_MODULE_DEFECT == DEFECT_UNUSUAL_WIDGETS || \
+     FAKE_MODULE_DEFECT == DEFECT_SETTING_UNBALANCED_PANEL)
+#if FAKE_MODULE_DRAWS  // with Dear ImGui
 #include <imgui.h>
 #endif
 
-#define FAKE_MODULE_HAS_PANEL                                                                       \
-    (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || \
-     FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL)
+#define FAKE_MODULE_HAS_PANEL \
+    (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || FAKE_MODULE_DRAWS)
 
 namespace {
 
@@ -120,6 +125,38 @@ public:
         throw std::runtime_error("no panel today");
 #elif FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL
         ImGui::PushID("forgotten");  // never popped
+#elif FAKE_MODULE_DEFECT == DEFECT_UNUSUAL_WIDGETS
+        // Nothing wrong, only widgets a check box is not: a combo box and an integer slider on
+        // variables that hold 0 or 1, and a button beside a check box that writes its variable.
+        CVarWrapper mode = cvarManagerShared->getCvar("fake_mode");
+        int chosen = mode.getBoolValue() ? 1 : 0;
+        if (ImGui::Combo("Mode", &chosen, "Off\0On\0")) {
+            mode.setValue(chosen);
+        }
+        CVarWrapper level = cvarManagerShared->getCvar("fake_level");
+        int value = static_cast<int>(level.getFloatValue());
+        if (ImGui::SliderInt("Level", &value, 0, 1)) {
+            level.setValue(value);
+        }
+        CVarWrapper shown = cvarManagerShared->getCvar("fake_shown");
+        bool on = shown.getBoolValue();
+        if (ImGui::Checkbox("Shown", &on)) {
+            shown.setValue(on ? 1 : 0);
+        }
+        ImGui::SameLine();
+        if (ImGui::Button("Reset")) {
+            shown.setValue(1);
+        }
+#elif FAKE_MODULE_DEFECT == DEFECT_SETTING_UNBALANCED_PANEL
+        // Balanced until its box is ticked: then a colour is pushed and never popped.
+        CVarWrapper bright = cvarManagerShared->getCvar("fake_bright");
+        bool on = bright.getBoolValue();
+        if (on) {
+            ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 0, 255));
+        }
+        if (ImGui::Checkbox("Bright", &on)) {
+            bright.setValue(on ? 1 : 0);
+        }
 #endif
     }
     std::string GetDisplayName() override {
@@ -129,7 +166,7 @@ public:
         return "FakePlugin";
     }
     void AttachImGuiContext([[maybe_unused]] std::uintptr_t context) override {
-#if FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL
+#if FAKE_MODULE_DRAWS
         ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(context));
 #endif
     }
@@ -193,6 +230,15 @@ public:
             "Function TAGame.Ball_TA.OnCarTouch", [this](BallWrapper, void*, std::string) {
                 cvarManagerShared->log(std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
             });
+#elif FAKE_MODULE_DEFECT == DEFECT_UNUSUAL_WIDGETS
+        cvarManagerShared->registerCvar("fake_mode", "0", "", true, false, 0, false, 0, false);
+        cvarManagerShared->registerCvar("fake_level", "1", "", true, false, 0, false, 0, false);
+        cvarManagerShared->registerCvar("fake_shown", "1", "", true, false, 0, false, 0, false);
+#elif FAKE_MODULE_DEFECT == DEFECT_SETTING_UNBALANCED_PANEL
+        cvarManagerShared->registerCvar("fake_bright", "0", "", true, false, 0, false, 0, false);
+#elif FAKE_MODULE_DEFECT == DEFECT_SLOW_LOAD
+        // Slow but well inside onLoad's second: a check's limits grow with it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
 #elif FAKE_MODULE_DEFECT == DEFECT_THROWING_HOOK
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
             "Function TAGame.Ball_TA.OnCarTouch",

@@ -32,12 +32,14 @@ public:
     BakkesModPlugin& operator=(const BakkesModPlugin& other);      // shares both handles
     BakkesModPlugin& operator=(BakkesModPlugin&& other) noexcept;  // takes both over
 
-    // [loader thread] after the handles are set, before any hook or timer runs. A throw refuses the
-    // plug-in. Does nothing here.
+    // [loader thread] after the handles are set, before any hook or timer runs. Returns within a
+    // second: the game waits for it. A throw refuses the plug-in. Does nothing here.
     virtual void onLoad();
     // [loader thread] first at unload, while the handles still work and before the plug-in's hooks
     // and timers are dropped (they may still fire meanwhile). A throw is reported; the unload goes
-    // on. Does nothing here.
+    // on. Does nothing here. Once the plug-in is unloaded, nothing of it is left for the host to
+    // carry: no handle copy alive, no thread of its own running, no file open, no memory kept, so
+    // that a plug-in reloaded all evening costs what it cost once.
     virtual void onUnload();
 };
 
