@@ -1,12 +1,12 @@
 #include "command_line.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <sstream>
 
 #include <CLI/CLI.hpp>
 
+#include "png_file_name.h"
 #include "printable_text.h"
 #include "platform/process.h"
 
@@ -84,13 +84,9 @@ std::string shown(double value) {
     return text.str();
 }
 
-// Why `file` is not a name for the PNG picture `panel` writes (one not ending in .png, in any
-// case), or nothing: a picture under another name would be taken for another format.
-std::string pngNameRefusal(const std::string& file) {
-    std::string ending = file.substr(file.size() - std::min<std::size_t>(file.size(), 4));
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ending == ".png" ? std::string() : "'" + file + "' does not end in .png; panel writes a PNG picture";
+// A picture's name, for CLI11: its refusal, or empty.
+std::string pngName(const std::string& file) {
+    return pngNameRefusal(file).value_or("");
 }
 
 int usageError(const std::string& what, std::ostream& errors) {
@@ -184,12 +180,13 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         ->add_option("--png", line.pngFile, "the PNG file to write; its name ends in .png")
         ->required()
         ->type_name("FILE")
-        ->check([](const std::string& file) { return pngNameRefusal(file); });
+        ->check(pngName);
     CLI::App* gui = commandOf(Mode::Gui);
     gui->add_flag("--watch", line.watch,
                   "reload the module once its file has changed and stopped changing");
     gui->add_option("--screenshot", line.screenshotFile, "write a PNG picture of the window to FILE as it closes")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(pngName);
     gui->add_option("--layout", line.layoutFile,
                     "keep FILE up to date with where the widgets are, a line each: NAME X0 Y0 X1 Y1")
         ->type_name("FILE");
