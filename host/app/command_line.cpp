@@ -1,12 +1,14 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <sstream>
 
 #include <CLI/CLI.hpp>
 
 #include "png_file_name.h"
+#include "option_numbers.h"
 #include "printable_text.h"
 #include "platform/process.h"
 
@@ -159,7 +161,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                    "and the program exits with status 4 (default " + shown(kDefaultPluginTimeoutSeconds) +
                        "; 0: never)")
         ->type_name("SECONDS")
-        ->check(CLI::NonNegativeNumber.description(""));
+        ->check(numberAbove(0.0, true));
     app.require_subcommand(0, 1);
 
     std::vector<CLI::App*> commands;
@@ -200,10 +202,11 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         ->type_name("REGEX");
     check->add_flag("--only-failed", run.onlyFailed, "print only the checks that did not pass");
     check->add_option("--seed", line.checkSeed, "every random choice of the checks comes from N (default: a new one, printed)")
-        ->type_name("N");
+        ->type_name("N")
+        ->check(wholeNumberFrom(0));
     check->add_option("--repeat", run.repeat, "run every check N times (default " + std::to_string(run.repeat) + ")")
         ->type_name("N")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(wholeNumberFrom(1, std::numeric_limits<int>::max()));
     std::string level = check::levelName(defaults.level);
     check->add_option("--level", level, "how many cycles, values and touches: " + spokenList(check::levelNames()))
         ->type_name(joined(check::levelNames(), "|"))
@@ -211,19 +214,19 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     check->add_option("--timeout", run.timeoutSeconds,
                       "stop a check still running after SECONDS (default " + shown(run.timeoutSeconds) + ")")
         ->type_name("SECONDS")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(numberAbove(0.0, false));
     check->add_option("--junit", run.junitFile, "write the results to FILE as JUnit XML")->type_name("FILE");
     check->add_option("--json", run.jsonFile, "write the results to FILE as JSON")->type_name("FILE");
     check->add_option("--budget-touch-us", run.check.budgetTouchMicroseconds,
                       "the longest a touch cycle may take, in microseconds (default " +
                           shown(defaults.budgetTouchMicroseconds) + ")")
         ->type_name("US")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(numberAbove(0.0, false));
     check->add_option("--budget-frame-us", run.check.budgetFrameMicroseconds,
                       "the longest a panel frame may take, in microseconds (default " +
                           shown(defaults.budgetFrameMicroseconds) + ")")
         ->type_name("US")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(numberAbove(0.0, false));
     check->add_option("--scenario", run.scenarios,
                       "a check more: the script FILE prints FILE's .expected transcript (repeatable)")
         ->type_name("FILE");
@@ -257,6 +260,14 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         return app.exit(help, out, errors);
     } catch (const CLI::CallForVersion& version) {
         return app.exit(version, out, errors);
+    } catch (const CLI::ExtrasError& error) {
+        // A stray word before any command is most likely a mistyped command.
+        const std::vector<std::string> stray = app.remaining();
+        if (!app.get_subcommands().empty() || stray.empty()) {
+            return usageError(error.what(), errors);
+        }
+        return usageError("there is no command '" + stray.front() + "' (expected " + spokenList(commandNames(true)) + ")",
+                          errors);
     } catch (const CLI::ParseError& error) {
         return usageError(error.what(), errors);
     }
