@@ -12,11 +12,6 @@
 namespace host::check {
 namespace {
 
-bool failed(const UnitResult& result) {
-    return result.verdict == UnitResult::Verdict::Fail || result.verdict == UnitResult::Verdict::Crash ||
-           result.verdict == UnitResult::Verdict::Timeout;
-}
-
 // Text from a plug-in's output, made fit for XML 1.0 and JSON.
 std::string plainText(const std::string& text) {
     return printable(text, Plain::AsciiAndLayout);
@@ -42,7 +37,7 @@ void writeJunit(const std::string& path, const RunOptions& options, const std::v
         if (result.verdict == UnitResult::Verdict::Skip) {
             ++skipped;
             test.append_child("skipped").append_attribute("message") = plainText(result.message).c_str();
-        } else if (failed(result)) {
+        } else if (failsTheRun(result.verdict)) {
             // A check that did not hold is a failure; one that crashed or hung is an error.
             const bool failure = result.verdict == UnitResult::Verdict::Fail;
             (failure ? failures : errors) += 1;
@@ -71,11 +66,14 @@ void writeJunit(const std::string& path, const RunOptions& options, const std::v
 
 void writeJson(const std::string& path, const RunOptions& options, const std::vector<UnitResult>& results) {
     nlohmann::json checks = nlohmann::json::array();
-    std::size_t passed = 0;
-    std::size_t skipped = 0;
+    nlohmann::json counts = nlohmann::json::object();
+    for (const VerdictWords& words : everyVerdict()) {
+        counts[words.name] = 0;
+    }
+    std::size_t failed = 0;  // of every verdict that fails the run
     for (const UnitResult& result : results) {
-        passed += result.verdict == UnitResult::Verdict::Pass ? 1 : 0;
-        skipped += result.verdict == UnitResult::Verdict::Skip ? 1 : 0;
+        failed += failsTheRun(result.verdict) ? 1 : 0;
+        counts[verdictName(result.verdict)] = counts[verdictName(result.verdict)].get<std::size_t>() + 1;
         nlohmann::json check = {{"name", result.name},
                                 {"description", result.description},
                                 {"verdict", verdictName(result.verdict)},
@@ -89,14 +87,18 @@ void writeJson(const std::string& path, const RunOptions& options, const std::ve
         if (!result.reproduce.empty()) {
             check["reproduce"] = result.reproduce;
         }
+        if (!result.figures.empty()) {
+            check["figures"] = result.figures;
+        }
         checks.push_back(std::move(check));
     }
     const nlohmann::json report = {{"module", plainText(options.check.modulePath)},
                                    {"seed", options.check.seed},
                                    {"checks", std::move(checks)},
-                                   {"passed", passed},
-                                   {"failed", results.size() - passed - skipped},
-                                   {"skipped", skipped}};
+                                   {"passed", counts["PASS"]},
+                                   {"failed", failed},
+                                   {"skipped", counts["SKIP"]},
+                                   {"verdicts", std::move(counts)}};
     writeFileAtomically(path, report.dump(2) + "\n");
 }
 

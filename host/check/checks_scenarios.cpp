@@ -52,7 +52,8 @@ void checkScenario(const CheckOptions& options, CheckRecords& /*records*/) {
     require(meantToFail ? status != 0 : status == 0, "the script " + std::string(status == 0 ? "ran to its end" : "failed") +
                                                          ": " + errors.str());
     require(transcript.str() == expected.str(),
-            "its transcript differs from " + expectedFile + ": " + firstDifference(expected.str(), transcript.str()));
+            "its transcript differs from " + expectedFile + ": " +
+                firstDifference(expected.str(), transcript.str(), "expected", "the script printed"));
 }
 
 }  // namespace host::check
