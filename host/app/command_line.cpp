@@ -227,9 +227,13 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                           shown(defaults.budgetFrameMicroseconds) + ")")
         ->type_name("US")
         ->check(numberAbove(0.0, false));
-    check->add_option("--scenario", run.scenarios,
+    CLI::Option* scenarios = check->add_option("--scenario", run.scenarios,
                       "a check more: the script FILE prints FILE's .expected transcript (repeatable)")
         ->type_name("FILE");
+    check->add_flag("--record", run.check.record,
+                    "write a scenario's missing .expected transcript from this run, and say so (one that exists is "
+                    "never replaced)")
+        ->needs(scenarios);
     // How the run starts itself for one check, and where that check leaves its records: not for
     // people.
     check->add_option("--run-one", line.runOne)->group("");

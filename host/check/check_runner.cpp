@@ -57,6 +57,9 @@ std::vector<std::string> choices(const RunOptions& options, bool forScenario) {
         for (const std::string& scenario : options.scenarios) {
             words.insert(words.end(), {"--scenario", scenario});
         }
+        if (check.record) {
+            words.push_back("--record");
+        }
     }
     return words;
 }
