@@ -2,14 +2,20 @@
 #include "line_editor.h"
 
 #include <editline/readline.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 #include <vector>
 
 #include "console_history.h"
+#include "platform/process.h"
 
 namespace host {
 namespace {
@@ -41,6 +47,40 @@ char** complete(const char* text, int start, int end) {
     return rl_completion_matches(text, nextMatch);
 }
 
+// The editor's keys, read here rather than by the library, so that a stop signal caught just before
+// the wait for a key ends the line (the console then sees the signal) instead of waiting for the
+// next key. Bytes make characters in the program's locale, as the library makes them; bytes that
+// make none are dropped, as the library drops them.
+int readKey(FILE* input) {
+    const int descriptor = fileno(input);
+    char bytes[MB_LEN_MAX];
+    std::size_t count = 0;
+    for (;;) {
+        if (!awaitInputOrStopSignal(descriptor)) {
+            return EOF;
+        }
+        const ssize_t read = ::read(descriptor, bytes + count, 1);
+        if (read < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;
+        }
+        if (read <= 0) {
+            return EOF;
+        }
+        ++count;
+        wchar_t character = 0;
+        std::mbstate_t state{};
+        const std::size_t used = std::mbrtowc(&character, bytes, count, &state);
+        if (used == static_cast<std::size_t>(-2) && count < sizeof bytes) {
+            continue;  // the character's next byte is to come
+        }
+        if (used > count) {
+            count = 0;
+            continue;
+        }
+        return static_cast<int>(character);
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<LineEditor> LineEditor::start(std::string prompt, std::string historyPath,
@@ -55,6 +95,7 @@ LineEditor::LineEditor(std::string prompt, std::string historyPath, std::ostream
     // The host catches SIGINT and SIGTERM itself (platform/process.h); libedit's own handler would
     // send them on to the whole process group, the shell that started the host included.
     rl_catch_signals = 0;
+    rl_getc_function = readKey;  // before using_history, which sets the library up
     rl_basic_word_break_characters = " \t";
     rl_attempted_completion_function = complete;
     using_history();

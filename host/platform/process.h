@@ -40,6 +40,10 @@ int pendingStopSignal();
 void takeStopSignal();
 // [a thread of the host's own, as it starts] Leaves the stop signals to the main thread.
 void keepStopSignalsOff();
+// [main thread, POSIX] Waits until `descriptor` has input (or its end, or an error) to read: true;
+// or until a stop signal is caught: false, also for one caught before the wait began, which a
+// blocking read would leave waiting for the next key.
+bool awaitInputOrStopSignal(int descriptor);
 
 // What the process holds right now, for the checks that a plug-in gives back what it takes. -1
 // where the platform cannot tell.

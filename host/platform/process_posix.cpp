@@ -1,7 +1,9 @@
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -63,6 +65,20 @@ void takeStopSignal() {
 void keepStopSignalsOff() {
     const sigset_t signals = stopSignals();
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+bool awaitInputOrStopSignal(int descriptor) {
+    // The stop signals are held off from the look at the flag until ppoll, which lets them in only
+    // while it waits: one that comes in between ends the wait instead of being missed.
+    const sigset_t signals = stopSignals();
+    sigset_t open;
+    ::pthread_sigmask(SIG_BLOCK, &signals, &open);
+    pollfd input{descriptor, POLLIN, 0};
+    while (stopSignal == 0 && ::ppoll(&input, 1, nullptr, &open) < 0 && errno == EINTR) {
+    }
+    const bool signalled = stopSignal != 0;
+    ::pthread_sigmask(SIG_SETMASK, &open, nullptr);
+    return !signalled;
 }
 
 void reportFailedWritesAsErrors() {

@@ -11,19 +11,32 @@ command -v tmux >/dev/null || { echo "skipped: tmux is missing (scripts/install-
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-console.XXXXXX")
 # A server of its own for each session: one just told to stop may still hold its socket, and a
-# session started on that socket then fails ("server exited unexpectedly").
+# session started on that socket then fails ("server exited unexpectedly"). No tmux set-up file is
+# read: the user's would change what the test sees.
 sessions=0
 socket="quorvel-console-test-$$-$sessions"
+terminal() { tmux -L "$socket" -f /dev/null "$@"; }
 cleanup() {
-  tmux -L "$socket" kill-server 2>/dev/null || true
+  terminal kill-server 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 
+# What the pane runs: a POSIX shell, whatever $SHELL names, that outlives the host to show its exit
+# status. It catches SIGINT, so that the Ctrl-C typed at the host does not end it too (dash dies of
+# one it does not catch; a shell that catches one lets its command end first). The process that
+# becomes the host writes its pid (exec keeps it), so that SIGTERM goes to the host started here.
+cat >"$work/pane" <<'EOF'
+trap : INT
+sh -c 'echo $$ >"$0"; exec "$@"' "$@"
+echo "console ended with status $?"
+sleep 30
+EOF
+
 fail() {
   echo "console at a terminal: $*" >&2
   echo "--- screen:" >&2
-  tmux -L "$socket" capture-pane -p -t console >&2 2>/dev/null || true
+  terminal capture-pane -p -t console >&2 2>/dev/null || true
   echo "--- history:" >&2
   cat "$work/state/quorvel/history" >&2 2>/dev/null || true
   exit 1
@@ -32,30 +45,35 @@ fail() {
 # regular expression; with -J, lines the terminal wrapped count as one (trailing spaces kept).
 wait_for_screen() {
   for _ in $(seq 200); do
-    if tmux -L "$socket" capture-pane -p ${2:-} -t console 2>/dev/null | grep -Eq "$1"; then return 0; fi
+    if terminal capture-pane -p ${2:-} -t console 2>/dev/null | grep -Eq "$1"; then return 0; fi
     sleep 0.1
   done
   fail "the screen never showed '$1'"
+}
+# wait_for_prompt N: waits up to 20 s for the session's Nth prompt, that is for the console to
+# await its Nth line.
+wait_for_prompt() {
+  for _ in $(seq 200); do
+    [ "$(terminal capture-pane -p -S - -t console 2>/dev/null | grep -c '^quorvel>')" -ge "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "the screen never showed prompt number $1"
 }
 # start_console [OPTION...]: the host's options, --no-config if none.
 start_console() {
   sessions=$((sessions + 1))
   socket="quorvel-console-test-$$-$sessions"
-  tmux -L "$socket" new-session -d -s console -x 120 -y 40 \
-    "env XDG_STATE_HOME='$work/state' '$host' ${*:---no-config} console; echo console ended with status \$?; sleep 30" ||
-    fail "tmux cannot start a session"
+  terminal new-session -d -s console -x 120 -y 40 /bin/sh "$work/pane" "$work/host.pid" \
+    env "XDG_STATE_HOME=$work/state" "$host" "${@:---no-config}" console || fail "tmux cannot start a session"
   wait_for_screen '^quorvel>'
 }
 keys() {
-  tmux -L "$socket" send-keys -t console "$@" || fail "tmux cannot send keys $*"
+  terminal send-keys -t console "$@" || fail "tmux cannot send keys $*"
 }
-end_console() {
-  keys C-d
-  for _ in $(seq 200); do
-    [ -s "$work/state/quorvel/history" ] && grep -q 'from the first session' "$work/state/quorvel/history" && break
-    sleep 0.1
-  done
-  tmux -L "$socket" kill-server 2>/dev/null || true
+# end_of_console STATUS: waits for the host to end with the exit status STATUS.
+end_of_console() {
+  wait_for_screen "^console ended with status $1\$"
+  terminal kill-server 2>/dev/null || true
 }
 
 start_console
@@ -78,7 +96,8 @@ keys 'trace o' Tab Tab
 wait_for_screen '^off +on$'
 keys C-u 'echo from the first session' Enter
 wait_for_screen '^from the first session$'
-end_console
+keys C-d
+end_of_console 0
 grep -qx 'load' "$work/state/quorvel/history" || fail "the history does not hold 'load'"
 grep -qx 'quorvel_factor 0.25' "$work/state/quorvel/history" || fail "the history does not hold the completed line"
 
@@ -89,25 +108,25 @@ wait_for_screen '^from the first session$'
 keys Up Up Up Enter
 wait_for_screen '^quorvel> quorvel_factor 0.25$'
 keys 'quit' Enter
-wait_for_screen '^console ended with status 0$'
-tmux -L "$socket" kill-server 2>/dev/null || true
+end_of_console 0
 
 # Ctrl-C drops the line being typed, as shells do; SIGTERM ends the console with 143, the settings
 # and the history saved, the value as it was typed.
 start_console --config "$work/host.cfg"
 keys 'load' Enter
 wait_for_screen '^loaded Quorvel '
-# Each line seen through before the next: Ctrl-C also drops what was typed ahead.
 keys 'quorvel_factor 0.6' Enter 'quorvel_factor' Enter
 wait_for_screen '^quorvel_factor = "0.6"$'
+# Ctrl-C only at the prompt (while a line runs it stops the host), and nothing typed on until the
+# next prompt: Ctrl-C also drops what was typed ahead.
+wait_for_prompt 4
 keys 'quorvel_trajectory 99' C-c
+wait_for_prompt 5
 keys 'quorvel_trajectory' Enter
 wait_for_screen '^quorvel_trajectory = "0"$'
-shell=$(tmux -L "$socket" list-panes -t console -F '#{pane_pid}')
-kill -TERM "$(pgrep -P "$shell" -x quorvel-host)"
-wait_for_screen '^console ended with status 143$'
+kill -TERM "$(cat "$work/host.pid")"
+end_of_console 143
 grep -qx 'quorvel_factor 0.6' "$work/host.cfg" || fail "the settings do not hold the value as typed"
 grep -q trajectory "$work/host.cfg" && fail "the line dropped by Ctrl-C was run"
 grep -qx 'quorvel_factor 0.6' "$work/state/quorvel/history" || fail "the history was not saved"
-tmux -L "$socket" kill-server 2>/dev/null || true
 echo "console at a terminal: passed"
