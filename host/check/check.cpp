@@ -72,7 +72,8 @@ std::mt19937_64 randomFor(const CheckOptions& options, const char* check) {
     return std::mt19937_64(mixed);
 }
 
-std::string firstDifference(const std::string& a, const std::string& b) {
+std::string firstDifference(const std::string& a, const std::string& b, const std::string& aSaid,
+                            const std::string& bSaid) {
     std::size_t line = 1;
     std::size_t start = 0;
     for (std::size_t at = 0; at < a.size() && at < b.size() && a[at] == b[at]; ++at) {
@@ -84,7 +85,7 @@ std::string firstDifference(const std::string& a, const std::string& b) {
     const auto lineOf = [start](const std::string& text) {
         return start >= text.size() ? std::string("(the end)") : quoted(text.substr(start, text.find('\n', start) - start));
     };
-    return "line " + std::to_string(line) + ": " + lineOf(a) + " and " + lineOf(b);
+    return "line " + std::to_string(line) + ": " + aSaid + " " + lineOf(a) + ", " + bSaid + " " + lineOf(b);
 }
 
 const std::vector<Check>& catalogue() {

@@ -50,6 +50,7 @@ struct CheckOptions {
     double budgetFrameMicroseconds = 2000.0;
     double pluginTimeout = kDefaultPluginTimeoutSeconds;  // each plug-in call's longest (--plugin-timeout)
     std::string scenario;             // the script of a scenario check
+    bool record = false;              // a scenario check writes its missing transcript (--record)
 };
 
 // A check that does not hold: its body throws this, saying what was seen and what was expected.

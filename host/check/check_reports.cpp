@@ -37,7 +37,7 @@ void writeJunit(const std::string& path, const RunOptions& options, const std::v
         if (result.verdict == UnitResult::Verdict::Skip) {
             ++skipped;
             test.append_child("skipped").append_attribute("message") = plainText(result.message).c_str();
-        } else if (failsRun(result, options.strict)) {
+        } else if (failsTheRun(result.verdict, options.strict)) {
             // A check that did not hold (or warned, under --strict) is a failure; one that crashed
             // or hung is an error.
             const bool failure = result.verdict == UnitResult::Verdict::Fail || result.verdict == UnitResult::Verdict::Warn;
@@ -70,15 +70,14 @@ void writeJunit(const std::string& path, const RunOptions& options, const std::v
 
 void writeJson(const std::string& path, const RunOptions& options, const std::vector<UnitResult>& results) {
     nlohmann::json checks = nlohmann::json::array();
-    std::size_t passed = 0;
-    std::size_t warned = 0;
-    std::size_t skipped = 0;
-    std::size_t failed = 0;
+    nlohmann::json counts = nlohmann::json::object();
+    for (const VerdictWords& words : everyVerdict()) {
+        counts[words.name] = 0;
+    }
+    std::size_t failed = 0;  // of every verdict that fails the run
     for (const UnitResult& result : results) {
-        passed += result.verdict == UnitResult::Verdict::Pass ? 1 : 0;
-        warned += result.verdict == UnitResult::Verdict::Warn ? 1 : 0;
-        skipped += result.verdict == UnitResult::Verdict::Skip ? 1 : 0;
-        failed += failsRun(result, options.strict) ? 1 : 0;
+        failed += failsTheRun(result.verdict, options.strict) ? 1 : 0;
+        counts[verdictName(result.verdict)] = counts[verdictName(result.verdict)].get<std::size_t>() + 1;
         nlohmann::json check = {{"name", result.name},
                                 {"description", result.description},
                                 {"verdict", verdictName(result.verdict)},
@@ -92,15 +91,19 @@ void writeJson(const std::string& path, const RunOptions& options, const std::ve
         if (!result.reproduce.empty()) {
             check["reproduce"] = result.reproduce;
         }
+        if (!result.figures.empty()) {
+            check["figures"] = result.figures;
+        }
         checks.push_back(std::move(check));
     }
     const nlohmann::json report = {{"module", plainText(options.check.modulePath)},
                                    {"seed", options.check.seed},
                                    {"checks", std::move(checks)},
-                                   {"passed", passed},
-                                   {"warned", warned},
+                                   {"passed", counts["PASS"]},
+                                   {"warned", counts["WARN"]},
                                    {"failed", failed},
-                                   {"skipped", skipped},
+                                   {"skipped", counts["SKIP"]},
+                                   {"verdicts", std::move(counts)},
                                    {"strict", options.strict}};
     writeFileAtomically(path, report.dump(2) + "\n");
 }

@@ -1,6 +1,7 @@
 #include "check_runner.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "check_records.h"
 #include "faults/fault_reports.h"
 #include "host_error.h"
+#include "loader/module_file_check.h"
 #include "platform/child_process.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -54,6 +56,9 @@ std::vector<std::string> choices(const RunOptions& options, bool forScenario) {
     if (forScenario) {
         for (const std::string& scenario : options.scenarios) {
             words.insert(words.end(), {"--scenario", scenario});
+        }
+        if (check.record) {
+            words.push_back("--record");
         }
     }
     return words;
@@ -194,7 +199,8 @@ void printResult(const UnitResult& result, std::ostream& out) {
     char line[160];
     std::snprintf(line, sizeof line, "%-8s %-46s %7.2f s", verdictName(result.verdict), result.name.c_str(),
                   result.seconds);
-    out << line << '\n';
+    const std::string figures = figuresOf(result);
+    out << line << (figures.empty() ? "" : "   " + figures) << '\n';
     if (!result.message.empty()) {
         out << "    " << shown(result.message) << '\n';
     }
@@ -208,22 +214,59 @@ void printResult(const UnitResult& result, std::ostream& out) {
 
 }  // namespace
 
+std::span<const VerdictWords> everyVerdict() {
+    using Verdict = UnitResult::Verdict;
+    static constexpr VerdictWords kVerdicts[] = {
+        {Verdict::Pass, "PASS", "passed", false},         {Verdict::Warn, "WARN", "warned", false},
+        {Verdict::Fail, "FAIL", "failed", true},
+        {Verdict::Crash, "CRASH", "crashed", true},       {Verdict::Timeout, "TIMEOUT", "timed out", true},
+        {Verdict::Skip, "SKIP", "skipped", false},
+    };
+    return kVerdicts;
+}
+
 const char* verdictName(UnitResult::Verdict verdict) {
-    switch (verdict) {
-    case UnitResult::Verdict::Pass: return "PASS";
-    case UnitResult::Verdict::Warn: return "WARN";
-    case UnitResult::Verdict::Fail: return "FAIL";
-    case UnitResult::Verdict::Crash: return "CRASH";
-    case UnitResult::Verdict::Timeout: return "TIMEOUT";
-    case UnitResult::Verdict::Skip: return "SKIP";
+    for (const VerdictWords& words : everyVerdict()) {
+        if (words.verdict == verdict) {
+            return words.name;
+        }
     }
     return "?";
 }
 
-bool failsRun(const UnitResult& result, bool strict) {
-    using Verdict = UnitResult::Verdict;
-    return result.verdict == Verdict::Fail || result.verdict == Verdict::Crash || result.verdict == Verdict::Timeout ||
-           (strict && result.verdict == Verdict::Warn);
+bool failsTheRun(UnitResult::Verdict verdict) {
+    for (const VerdictWords& words : everyVerdict()) {
+        if (words.verdict == verdict) {
+            return words.failsTheRun;
+        }
+    }
+    return true;
+}
+
+bool failsTheRun(UnitResult::Verdict verdict, bool strict) {
+    return failsTheRun(verdict) || (strict && verdict == UnitResult::Verdict::Warn);
+}
+
+std::string summaryOf(const std::vector<UnitResult>& results) {
+    std::string text;
+    for (const VerdictWords& words : everyVerdict()) {
+        const auto count = std::count_if(results.begin(), results.end(),
+                                         [&words](const UnitResult& result) { return result.verdict == words.verdict; });
+        text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + words.counted;
+    }
+    return text;
+}
+
+std::string figuresOf(const UnitResult& result) {
+    std::string text;
+    for (const auto& [name, value] : result.figures) {
+        // Counts and hashes whole; times to a hundredth of their unit.
+        char shown[48];
+        const bool whole = value == std::floor(value) && std::fabs(value) < 1e15;
+        std::snprintf(shown, sizeof shown, whole ? "%.0f" : "%.2f", value);
+        text += (text.empty() ? "" : ", ") + name + " = " + shown;
+    }
+    return text;
 }
 
 std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions& options) {
@@ -295,6 +338,11 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
         }
         return 0;
     }
+    // A file that is no module at all would fail every check for the same reason: said once.
+    if (const auto problem = moduleFileProblem(options.check.modulePath)) {
+        errors << "quorvel-host: check: cannot load " << quoted(options.check.modulePath) << ": " << *problem << '\n';
+        return 1;
+    }
     out << "quorvel-host check: " << printable(options.check.modulePath) << ", seed " << options.check.seed << ", level "
         << levelName(options.check.level) << ", " << units.size() * static_cast<std::size_t>(options.repeat)
         << (units.size() * static_cast<std::size_t>(options.repeat) == 1 ? " check\n" : " checks\n") << std::flush;
@@ -348,6 +396,7 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
             readOutcome(run, readRecords(recordsFile), limit, result);
             std::error_code ignored;
             std::filesystem::remove(recordsFile, ignored);
+            // A WARN gets its reproduce command too: the maintainer may want to look.
             const bool notPassed =
                 result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip;
             if (notPassed) {
@@ -362,17 +411,10 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
     }
     std::error_code ignored;
     std::filesystem::remove_all(recordsFolder, ignored);
-    std::size_t passed = 0;
-    std::size_t warned = 0;
-    std::size_t skipped = 0;
-    std::size_t failed = 0;
-    for (const UnitResult& result : results) {
-        passed += result.verdict == UnitResult::Verdict::Pass ? 1 : 0;
-        warned += result.verdict == UnitResult::Verdict::Warn ? 1 : 0;
-        skipped += result.verdict == UnitResult::Verdict::Skip ? 1 : 0;
-        failed += failsRun(result, options.strict) ? 1 : 0;
-    }
-    int status = failed == 0 ? 0 : 1;
+    int status = std::any_of(results.begin(), results.end(),
+                             [&options](const UnitResult& result) { return failsTheRun(result.verdict, options.strict); })
+                     ? 1
+                     : 0;
     try {
         if (!options.junitFile.empty()) {
             writeJunit(options.junitFile, options, results);
@@ -384,13 +426,7 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
         errors << "quorvel-host: check: " << error.what() << '\n';
         status = 1;
     }
-    if (warned > 0) {
-        out << warned << (options.strict ? " warned (failing, --strict)\n" : " warned\n");
-    }
-    if (skipped > 0) {
-        out << skipped << " skipped\n";
-    }
-    out << passed << " passed, " << failed << " failed\n";
+    out << summaryOf(results) << '\n';
     return status;
 }
 

@@ -30,8 +30,10 @@ void checkScenario(const CheckOptions& options, CheckRecords& records);
 // kSecondsPerLoadCycle, for the run's time limits (check_runner.h).
 void measureLoadCycle(const CheckOptions& options, CheckRecords& records);
 
-// Where two texts first differ: "line N: \"A\" and \"B\"".
-std::string firstDifference(const std::string& a, const std::string& b);
+// Where two texts first differ, each line named by who wrote it: "line N: A_SAID \"A\", B_SAID
+// \"B\"" ("(the end)" for a text that ends there).
+std::string firstDifference(const std::string& a, const std::string& b, const std::string& aSaid,
+                            const std::string& bSaid);
 
 // The random choices of one check, all from the run's seed and the check's name: one seed, one
 // run, whichever other checks ran.

@@ -103,6 +103,12 @@ void checkLoadUnloadCycles(const CheckOptions& options, CheckRecords& records) {
     }
     const Holdings after;
     records.figure("cycles", cycles);
+    records.figure("handle growth", static_cast<double>((after.handles.actors - before.handles.actors) +
+                                                        (after.handles.variables - before.handles.variables)));
+    if (before.process.residentKilobytes >= 0) {
+        records.figure("resident memory growth kB",
+                       static_cast<double>(after.process.residentKilobytes - before.process.residentKilobytes));
+    }
     const std::string growth = grown(before, after, cycles);
     require(growth.empty(), growth);
 }
@@ -185,12 +191,19 @@ void checkDeterminism(const CheckOptions& options, CheckRecords& records) {
     const std::string first = run();
     const std::string second = run();
     records.figure("transcript bytes", static_cast<double>(first.size()));
+    // FNV-1a's 32 bits: a figure is a double, which holds them exactly; enough to tell two runs'
+    // transcripts apart at a glance, across builds and machines.
+    std::uint32_t hash = 2166136261u;
+    for (const char c : first) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    records.figure("transcript hash", hash);
     // The host fixes the module's `time` and nothing else: a plug-in may read another clock, or
     // race its own threads, and still keep the contract. Worth knowing, not a fault.
     if (first != second) {
         throw CheckWarned("two runs with the same clock and touches differ, so the plug-in reads something the host "
                           "does not fix (a clock other than time(), its own threads): " +
-                          firstDifference(first, second));
+                          firstDifference(first, second, "the first printed", "the second"));
     }
 }
 
