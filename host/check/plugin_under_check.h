@@ -1,7 +1,7 @@
 // One plug-in as a check drives it: a host session (session/host_session.h) in the check's
 // arrangement, with the module's clock fixed from the run's seed (the same seed, the same bytes),
 // and its settings window built frame by frame without a display on the render thread
-// (settings_window/headless_frames.h), the panel's widgets found by the variables they show.
+// (settings_window/headless_frames.h), the frames of the panel's widgets found in what it drew.
 //
 // Threads: made, used and destroyed on one thread, the check's; it hands the work to the session's
 // threads as the console does: touches and the clock to the game thread, frames to the render thread.
