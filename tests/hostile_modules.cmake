@@ -58,7 +58,8 @@ set(HOSTILE_MODULES
   "infinite_velocity      | loads | settings-under-attack/one=FAIL"
   "foreign_thread         | loads | threads=FAIL"
   "nondeterministic       | loads | determinism/separate=FAIL"
-  "foreign_thread_log     | loads | threads=FAIL")
+  "foreign_thread_log     | loads | threads=FAIL"
+  "rounding_setting       | loads | settings-round-trip=FAIL")
 
 # hostile_module_row(ROW): the row's columns as hostile_module, hostile_loader, hostile_check,
 # hostile_status, hostile_stderr and hostile_arguments (a list), in the caller's scope.

@@ -95,6 +95,7 @@ const std::vector<Check>& catalogue() {
         {"load-unload-cycles", "Loaded and unloaded again and again, the plug-in leaves live handles, threads, open files and resident memory where they started.", A::Both, checkLoadUnloadCycles},
         {"unload-with-pending", "Unloaded with timers pending and hooks registered, the plug-in sets nothing from its destructors and none of its callbacks runs after its object is gone.", A::Both, checkUnloadWithPending},
         {"reload-keeps-values", "A reload keeps every variable's value.", A::Both, checkReloadKeepsValues},
+        {"settings-round-trip", "Every saved variable's value, saved to a settings file at unload, reads back the same in text and bits in a fresh host process given that file.", A::One, checkSettingsRoundTrip},
         {"variables", "Every variable's name is printable and registered once, its default reads back, and registering it again keeps its value.", A::One, checkVariables},
         {"settings-under-attack", "With any variable at NaN, an infinity, the largest float, a negative number, zero or text, touches of both teams neither crash nor throw, and the ball's velocity stays finite.", A::Both, checkSettingsUnderAttack},
         {"determinism", "Two runs with the same clock and touches print the same bytes.", A::Both, checkDeterminism},

@@ -1,8 +1,8 @@
 // The bodies of the checks (check.h's catalogue lists them with their names and sentences), by
 // topic: the module file and its loading (checks_module.cpp), the plug-in's lifetime
 // (checks_lifetime.cpp), its variables (checks_variables.cpp), where and how its code runs
-// (checks_calls.cpp), its panel (checks_panel.cpp), and the scripts a module brings
-// (checks_scenarios.cpp).
+// (checks_calls.cpp), its panel (checks_panel.cpp), its saved settings (checks_saved_settings.cpp),
+// and the scripts a module brings (checks_scenarios.cpp).
 #pragma once
 
 #include <random>
@@ -18,6 +18,7 @@ void checkLoad(const CheckOptions& options, CheckRecords& records);
 void checkLoadUnloadCycles(const CheckOptions& options, CheckRecords& records);
 void checkUnloadWithPending(const CheckOptions& options, CheckRecords& records);
 void checkReloadKeepsValues(const CheckOptions& options, CheckRecords& records);
+void checkSettingsRoundTrip(const CheckOptions& options, CheckRecords& records);
 void checkVariables(const CheckOptions& options, CheckRecords& records);
 void checkSettingsUnderAttack(const CheckOptions& options, CheckRecords& records);
 void checkDeterminism(const CheckOptions& options, CheckRecords& records);

@@ -46,6 +46,7 @@
 #define DEFECT_FOREIGN_THREAD 29
 #define DEFECT_NONDETERMINISTIC 30
 #define DEFECT_FOREIGN_THREAD_LOG 31
+#define DEFECT_ROUNDING_SETTING 32
 
 #if FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL  // it draws with Dear ImGui
 #include <imgui.h>
@@ -200,6 +201,11 @@ public:
 #elif FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER
         // A timer that sets itself again with no delay every time it fires.
         rearm();
+#elif FAKE_MODULE_DEFECT == DEFECT_ROUNDING_SETTING
+        // Tidies its setting at every load to two decimals: what the person saved is not what the
+        // next session shows.
+        CVarWrapper share = cvarManagerShared->registerCvar("fake_share", "0.5", "", true, false, 0, false, 0, true);
+        share.setValue(std::round(share.getFloatValue() * 100.0f) / 100.0f);
 #elif FAKE_MODULE_DEFECT == DEFECT_OWN_UNLOAD
         cvarManagerShared->registerCvar("fake_unloads", "0", "", true, false, 0, false, 0, false);
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
