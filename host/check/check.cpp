@@ -92,7 +92,8 @@ const std::vector<Check>& catalogue() {
     static const std::vector<Check> checks = {
         {"module-file", "The module file is complete for this platform, and its record's names are printable and its functions inside the module.", A::One, checkModuleFile},
         {"load", "getPlugin returns the same object each time, onLoad returns within a second, and a refused load leaves the world as it was.", A::Both, checkLoad},
-        {"load-unload-cycles", "Loaded and unloaded again and again, the plug-in leaves live handles, threads, open files and resident memory where they started.", A::Both, checkLoadUnloadCycles},
+        {"load-unload-cycles", "Loaded and unloaded again and again, the plug-in leaves live handles, threads, open files and resident memory where they started, and its module unmapped.", A::Both, checkLoadUnloadCycles},
+        {"memory-per-event", "Over many touches, game ticks and panel frames after a warm-up, the heap grows by no more than a few bytes per event.", A::Both, checkMemoryPerEvent},
         {"unload-with-pending", "Unloaded with timers pending and hooks registered, the plug-in sets nothing from its destructors and none of its callbacks runs after its object is gone.", A::Both, checkUnloadWithPending},
         {"reload-keeps-values", "A reload keeps every variable's value.", A::Both, checkReloadKeepsValues},
         {"settings-round-trip", "Every saved variable's value, saved to a settings file at unload, reads back the same in text and bits in a fresh host process given that file.", A::One, checkSettingsRoundTrip},

@@ -16,6 +16,7 @@ namespace host::check {
 void checkModuleFile(const CheckOptions& options, CheckRecords& records);
 void checkLoad(const CheckOptions& options, CheckRecords& records);
 void checkLoadUnloadCycles(const CheckOptions& options, CheckRecords& records);
+void checkMemoryPerEvent(const CheckOptions& options, CheckRecords& records);
 void checkUnloadWithPending(const CheckOptions& options, CheckRecords& records);
 void checkReloadKeepsValues(const CheckOptions& options, CheckRecords& records);
 void checkSettingsRoundTrip(const CheckOptions& options, CheckRecords& records);
@@ -27,6 +28,14 @@ void checkPanel(const CheckOptions& options, CheckRecords& records);
 void checkExceptions(const CheckOptions& options, CheckRecords& records);
 void checkBudgets(const CheckOptions& options, CheckRecords& records);
 void checkScenario(const CheckOptions& options, CheckRecords& records);
+
+// A host built with AddressSanitizer or ThreadSanitizer: its allocator keeps freed memory and
+// records of its own, so the checks of memory leave the judging to the sanitizer.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr bool kSanitizedBuild = true;
+#else
+inline constexpr bool kSanitizedBuild = false;
+#endif
 
 // Where two texts first differ: "line N: \"A\" and \"B\"".
 std::string firstDifference(const std::string& a, const std::string& b);

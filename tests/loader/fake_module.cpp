@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -47,6 +48,8 @@
 #define DEFECT_NONDETERMINISTIC 30
 #define DEFECT_FOREIGN_THREAD_LOG 31
 #define DEFECT_ROUNDING_SETTING 32
+#define DEFECT_LEAKING_TOUCH 33
+#define DEFECT_UNIQUE_SYMBOL 34
 
 #if FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL  // it draws with Dear ImGui
 #include <imgui.h>
@@ -55,6 +58,15 @@
 #define FAKE_MODULE_HAS_PANEL                                                                       \
     (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || \
      FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL)
+
+#if FAKE_MODULE_DEFECT == DEFECT_UNIQUE_SYMBOL && !defined(_WIN32)
+// A function-local static of an inline function the module exports: GCC makes it a GNU unique
+// symbol, and the dynamic loader never unloads a module that binds one.
+__attribute__((visibility("default"))) inline int& touchCount() {
+    static int count = 0;
+    return count;
+}
+#endif
 
 namespace {
 
@@ -100,6 +112,11 @@ struct HangingStaticInit {
         }
     }
 } hangingStaticInit;
+#endif
+
+#if FAKE_MODULE_DEFECT == DEFECT_LEAKING_TOUCH
+// Where the last block lost went: kept out of the optimiser's reach, so each one is allocated.
+void* volatile lastLost = nullptr;
 #endif
 
 #if FAKE_MODULE_DEFECT == DEFECT_CRASHING_HOOK
@@ -201,6 +218,14 @@ public:
 #elif FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER
         // A timer that sets itself again with no delay every time it fires.
         rearm();
+#elif FAKE_MODULE_DEFECT == DEFECT_LEAKING_TOUCH
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) {
+                lastLost = std::memset(std::malloc(1024), 1, 1024);  // 1 KiB a touch, never freed
+            });
+#elif FAKE_MODULE_DEFECT == DEFECT_UNIQUE_SYMBOL && !defined(_WIN32)
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) { ++touchCount(); });
 #elif FAKE_MODULE_DEFECT == DEFECT_ROUNDING_SETTING
         // Tidies its setting at every load to two decimals: what the person saved is not what the
         // next session shows.

@@ -33,8 +33,8 @@ public:
     // `hasMax`/`max` clamp values set later. With `saveToConfig` false the host never writes the
     // variable to its settings file (a value the file holds still applies). `searchable` is
     // accepted and has no effect in this host. The variable belongs to the host; the handle
-    // returned names it. A saved value is the person's: one set at load (tidied, rounded) is lost
-    // at the next session, as is any value that does not read back as the same text.
+    // returned names it. A saved value is the person's: the plug-in leaves it as registering gives
+    // it back (one tidied or rounded at load loses what was saved).
     CVarWrapper registerCvar(std::string name, std::string defaultValue, std::string description,
                              bool searchable, bool hasMin, float min, bool hasMax, float max,
                              bool saveToConfig);
