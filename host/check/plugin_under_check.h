@@ -55,6 +55,13 @@ public:
     std::map<std::string, WidgetLayoutLog::Rect> frame(float x, float y, bool buttonDown);
     const std::string& panelImbalance() const { return panelImbalance_; }
 
+    // Hands `count` frames without input to the render thread and returns at once, so they are
+    // drawn while the check goes on (touches on the game thread, as a game runs them); at once and
+    // in turn with one thread. finishFrames() waits for them and throws what the first that failed
+    // threw.
+    void startFrames(int count);
+    void finishFrames();
+
 private:
     HostSession session_;
     // Render thread. The layout is made there before any plug-in code runs, and kept: the session
@@ -63,6 +70,7 @@ private:
     std::optional<HeadlessFrames> frames_;
     std::optional<SettingsWindow> window_;
     std::string panelImbalance_;  // render thread, read once it is idle
+    std::string framesFailure_;   // likewise
     int layoutObserver_ = 0;
     int traceObserver_ = 0;
 };

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
@@ -50,6 +51,7 @@
 #define DEFECT_ROUNDING_SETTING 32
 #define DEFECT_LEAKING_TOUCH 33
 #define DEFECT_UNIQUE_SYMBOL 34
+#define DEFECT_SHARED_CONTAINER 35
 
 #if FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL  // it draws with Dear ImGui
 #include <imgui.h>
@@ -57,7 +59,7 @@
 
 #define FAKE_MODULE_HAS_PANEL                                                                       \
     (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || \
-     FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL)
+     FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL || FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER)
 
 #if FAKE_MODULE_DEFECT == DEFECT_UNIQUE_SYMBOL && !defined(_WIN32)
 // A function-local static of an inline function the module exports: GCC makes it a GNU unique
@@ -138,6 +140,10 @@ public:
         throw std::runtime_error("no panel today");
 #elif FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL
         ImGui::PushID("forgotten");  // never popped
+#elif FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER
+        // Reads what the hooks write on the game thread, with no lock: a race, though the room kept
+        // means it never reads freed memory.
+        lastShown = touches.empty() ? 0.0f : touches.back();
 #endif
     }
     std::string GetDisplayName() override {
@@ -226,6 +232,15 @@ public:
 #elif FAKE_MODULE_DEFECT == DEFECT_UNIQUE_SYMBOL && !defined(_WIN32)
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
             "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) { ++touchCount(); });
+#elif FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER
+        touches.reserve(kKeptTouches);
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [this](BallWrapper ball, void*, std::string) {
+                if (touches.size() == kKeptTouches) {
+                    touches.clear();
+                }
+                touches.push_back(ball.GetVelocity().X);
+            });
 #elif FAKE_MODULE_DEFECT == DEFECT_ROUNDING_SETTING
         // Tidies its setting at every load to two decimals: what the person saved is not what the
         // next session shows.
@@ -251,6 +266,12 @@ public:
 
 #if FAKE_MODULE_DEFECT == DEFECT_LATE_REGISTRATIONS
     ~FakePlugin() { registerLateCallbacks("destructor"); }
+#endif
+
+#if FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER
+    static constexpr std::size_t kKeptTouches = 1 << 16;
+    std::vector<float> touches;  // the hooks' and the panel's, unlocked
+    volatile float lastShown = 0.0f;
 #endif
 
 #if FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER
