@@ -53,12 +53,19 @@ void checkThreads(const CheckOptions& options, CheckRecords& records) {
     seenCalls.clear();
     pluginsdk::observePluginCalls(recordCall);
     plugin.load();
+    // As a game runs a plug-in: the render thread draws its panel while the game thread runs its
+    // hooks and timers, for many events.
     const bool hasPanel = session.plugin().settingsWindow() != nullptr;
-    plugin.touch(0, kFirmTouch);
-    plugin.touch(1, kFirmTouch);
-    plugin.wait(0.05);
+    const int events = amountsAt(options.level).touches;
     if (hasPanel) {
-        plugin.frame(-FLT_MAX, -FLT_MAX, false);
+        plugin.startFrames(events);
+    }
+    for (int i = 0; i < events; ++i) {
+        plugin.touch(static_cast<std::uint8_t>(i % 2), kFirmTouch);
+        plugin.wait(0.02);
+    }
+    if (hasPanel) {
+        plugin.finishFrames();
     }
     plugin.unload();
     pluginsdk::observePluginCalls(nullptr);

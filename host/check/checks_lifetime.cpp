@@ -7,6 +7,7 @@
 
 #include "checks.h"
 #include "plugin_under_check.h"
+#include "platform/dynamic_library.h"
 #include "platform/process.h"
 #include "pluginsdk/console_variable.h"
 #include "pluginsdk/handle_census.h"
@@ -16,12 +17,6 @@
 
 namespace host::check {
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitizedBuild = true;
-#else
-constexpr bool kSanitizedBuild = false;
-#endif
 
 using pluginsdk::kFirmTouch;
 
@@ -65,12 +60,34 @@ void countCallsOnceUnloaded(const pluginsdk::PluginCall& call) {
     }
 }
 
-void loadCycle(PluginUnderCheck& plugin) {
+// One load, two touches and an unload; returns the file the module was opened from.
+std::string loadCycle(PluginUnderCheck& plugin) {
     plugin.load();
+    std::string openedFrom = plugin.session().plugin().openedFrom();
     plugin.touch(0, kFirmTouch);
     plugin.touch(1, kFirmTouch);
     plugin.wait(0.05);
     plugin.unload();
+    return openedFrom;
+}
+
+// Fails if the module opened from `path` is still in the process after its unload, saying why.
+void requireUnmapped(const std::string& path, long threadsGrown) {
+    const std::optional<std::vector<std::string>> reasons = whyStillMapped(path);
+    if (!reasons) {
+        return;
+    }
+    std::string why;
+    for (const std::string& reason : *reasons) {
+        why += (why.empty() ? "" : "; ") + reason;
+    }
+    if (threadsGrown > 0) {
+        why += (why.empty() ? "" : "; ") + std::to_string(threadsGrown) + " threads more than before its load may still run in it";
+    }
+    if (why.empty()) {
+        why = "nothing in its image says why: a thread of its own may still run in it, or it opened itself again";
+    }
+    throw CheckFailed("the module is still mapped after its unload, so its code and data stay for the life of the process: " + why);
 }
 
 }  // namespace
@@ -89,16 +106,21 @@ void measureLoadCycle(const CheckOptions& options, CheckRecords& records) {
 
 void checkLoadUnloadCycles(const CheckOptions& options, CheckRecords& records) {
     PluginUnderCheck plugin(options, nullptr);
+    const auto cycle = [&plugin] {
+        const long threads = processCounts().threads;
+        const std::string openedFrom = loadCycle(plugin);
+        requireUnmapped(openedFrom, threads >= 0 ? processCounts().threads - threads : 0);
+    };
     const int cycles = amountsAt(options.level).cycles;
     // The first cycles fill what the host and the runtime keep for later ones.
     constexpr int kWarmUp = 2;
     for (int i = 0; i < kWarmUp; ++i) {
-        loadCycle(plugin);
+        cycle();
         records.progress("cycles", i + 1, kWarmUp + cycles);
     }
     const Holdings before;
     for (int i = 0; i < cycles; ++i) {
-        loadCycle(plugin);
+        cycle();
         records.progress("cycles", kWarmUp + i + 1, kWarmUp + cycles);
     }
     const Holdings after;

@@ -1,5 +1,7 @@
 #include "plugin_under_check.h"
 
+#include <cfloat>
+#include <utility>
 #include <imgui_internal.h>
 
 #include "check_records.h"
@@ -120,6 +122,30 @@ std::map<std::string, WidgetLayoutLog::Rect> PluginUnderCheck::frame(float x, fl
             {ImVec2(x, y), buttonDown});
     });
     return widgets;
+}
+
+void PluginUnderCheck::startFrames(int count) {
+    const auto draw = [this, count] {
+        try {
+            for (int i = 0; i < count; ++i) {
+                frame(-FLT_MAX, -FLT_MAX, false);
+            }
+        } catch (const std::exception& error) {
+            framesFailure_ = error.what();
+        }
+    };
+    if (TaskThread* render = session_.threads().thread(HostThread::Render)) {
+        render->post(draw);
+    } else {
+        draw();
+    }
+}
+
+void PluginUnderCheck::finishFrames() {
+    session_.threads().run(HostThread::Render, [] {});  // after the frames handed over before
+    if (!framesFailure_.empty()) {
+        throw HostError(std::exchange(framesFailure_, {}));
+    }
 }
 
 }  // namespace host::check

@@ -60,6 +60,13 @@ public:
     // them with; what the panel drew in windows of its own is not among them.
     const std::vector<WidgetLayoutLog::Rect>& panelFrames() const { return panelFrames_; }
 
+    // Hands `count` frames without input to the render thread and returns at once, so they are
+    // drawn while the check goes on (touches on the game thread, as a game runs them); at once and
+    // in turn with one thread. finishFrames() waits for them and throws what the first that failed
+    // threw.
+    void startFrames(int count);
+    void finishFrames();
+
 private:
     HostSession session_;
     // Render thread. The layout is made there before any plug-in code runs, and kept: the session
@@ -70,6 +77,7 @@ private:
     std::string panelImbalance_;  // render thread, read once it is idle
     std::vector<WidgetLayoutLog::Rect> panelFrames_;  // likewise
     int panelFirstVertex_ = 0;
+    std::string framesFailure_;   // likewise
     int layoutObserver_ = 0;
     int traceObserver_ = 0;
 };

@@ -83,6 +83,13 @@ bool DynamicLibrary::contains(const void* address) const {
            module == static_cast<HMODULE>(handle_);
 }
 
+std::optional<std::vector<std::string>> whyStillMapped(const std::string& path) {
+    if (GetModuleHandleA(path.c_str()) == nullptr) {
+        return std::nullopt;
+    }
+    return std::vector<std::string>{};
+}
+
 void DynamicLibrary::close() {
     if (handle_ != nullptr) {
         FreeLibrary(static_cast<HMODULE>(std::exchange(handle_, nullptr)));

@@ -5,11 +5,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
@@ -49,6 +51,10 @@
 #define DEFECT_UNUSUAL_WIDGETS 32
 #define DEFECT_SETTING_UNBALANCED_PANEL 33
 #define DEFECT_SLOW_LOAD 34
+#define DEFECT_ROUNDING_SETTING 35
+#define DEFECT_LEAKING_TOUCH 36
+#define DEFECT_UNIQUE_SYMBOL 37
+#define DEFECT_SHARED_CONTAINER 38
 
 #define FAKE_MODULE_DRAWS                                                                     \
     (FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL || FAKE_MODULE_DEFECT == DEFECT_UNUSUAL_WIDGETS || \
@@ -58,7 +64,17 @@
 #endif
 
 #define FAKE_MODULE_HAS_PANEL \
-    (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || FAKE_MODULE_DRAWS)
+    (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || FAKE_MODULE_DRAWS || \
+     FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER)
+
+#if FAKE_MODULE_DEFECT == DEFECT_UNIQUE_SYMBOL && !defined(_WIN32)
+// A function-local static of an inline function the module exports: GCC makes it a GNU unique
+// symbol, and the dynamic loader never unloads a module that binds one.
+__attribute__((visibility("default"))) inline int& touchCount() {
+    static int count = 0;
+    return count;
+}
+#endif
 
 namespace {
 
@@ -104,6 +120,11 @@ struct HangingStaticInit {
         }
     }
 } hangingStaticInit;
+#endif
+
+#if FAKE_MODULE_DEFECT == DEFECT_LEAKING_TOUCH
+// Where the last block lost went: kept out of the optimiser's reach, so each one is allocated.
+void* volatile lastLost = nullptr;
 #endif
 
 #if FAKE_MODULE_DEFECT == DEFECT_CRASHING_HOOK
@@ -157,6 +178,10 @@ public:
         if (ImGui::Checkbox("Bright", &on)) {
             bright.setValue(on ? 1 : 0);
         }
+#elif FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER
+        // Reads what the hooks write on the game thread, with no lock: a race, though the room kept
+        // means it never reads freed memory.
+        lastShown = touches.empty() ? 0.0f : touches.back();
 #endif
     }
     std::string GetDisplayName() override {
@@ -246,6 +271,28 @@ public:
 #elif FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER
         // A timer that sets itself again with no delay every time it fires.
         rearm();
+#elif FAKE_MODULE_DEFECT == DEFECT_LEAKING_TOUCH
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) {
+                lastLost = std::memset(std::malloc(1024), 1, 1024);  // 1 KiB a touch, never freed
+            });
+#elif FAKE_MODULE_DEFECT == DEFECT_UNIQUE_SYMBOL && !defined(_WIN32)
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) { ++touchCount(); });
+#elif FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER
+        touches.reserve(kKeptTouches);
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [this](BallWrapper ball, void*, std::string) {
+                if (touches.size() == kKeptTouches) {
+                    touches.clear();
+                }
+                touches.push_back(ball.GetVelocity().X);
+            });
+#elif FAKE_MODULE_DEFECT == DEFECT_ROUNDING_SETTING
+        // Tidies its setting at every load to two decimals: what the person saved is not what the
+        // next session shows.
+        CVarWrapper share = cvarManagerShared->registerCvar("fake_share", "0.5", "", true, false, 0, false, 0, true);
+        share.setValue(std::round(share.getFloatValue() * 100.0f) / 100.0f);
 #elif FAKE_MODULE_DEFECT == DEFECT_OWN_UNLOAD
         cvarManagerShared->registerCvar("fake_unloads", "0", "", true, false, 0, false, 0, false);
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
@@ -266,6 +313,12 @@ public:
 
 #if FAKE_MODULE_DEFECT == DEFECT_LATE_REGISTRATIONS
     ~FakePlugin() { registerLateCallbacks("destructor"); }
+#endif
+
+#if FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER
+    static constexpr std::size_t kKeptTouches = 1 << 16;
+    std::vector<float> touches;  // the hooks' and the panel's, unlocked
+    volatile float lastShown = 0.0f;
 #endif
 
 #if FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER

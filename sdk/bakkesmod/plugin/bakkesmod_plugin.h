@@ -5,6 +5,11 @@
 // contract between the two: polymorphic, the two members below in this order and nothing else,
 // and the virtual operations in this slot order. The steps of a load and an unload, and the
 // threads they run on: README, "The host's threads".
+//
+// A game runs for hours and loads plug-ins again and again: what a hook, a timer or a panel frame
+// allocates is given back, or bounded, and once the host has closed the module after an unload
+// nothing of it stays in the process (no GNU unique symbol, no thread-local object with a
+// destructor left on a host thread, no thread of its own still running).
 #pragma once
 
 #include <memory>
