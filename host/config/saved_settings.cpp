@@ -28,8 +28,9 @@ std::string folderOf(const std::string& path) {
 }
 
 // The file's text (empty if there is none yet), or why it cannot be read.
-std::variant<std::string, std::string> readSettingsText(const std::string& path) {
+std::variant<std::string, std::string> readSettingsText(const std::string& given) {
     using Result = std::variant<std::string, std::string>;
+    const std::string path = fromStartingDirectory(given);
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (status.type() == std::filesystem::file_type::not_found) {
