@@ -1,0 +1,166 @@
+#include "host_environment.h"
+
+#include <clocale>
+#include <cstdio>
+#include <locale>
+
+#if defined(__x86_64__) || defined(_M_X64)
+#include <xmmintrin.h>
+#define PLUGINSDK_X86_CONTROL_WORDS 1
+#else
+#include <cfenv>
+#endif
+#if !defined(_WIN32)
+#include <locale.h>
+#endif
+
+#include "plugin_call.h"
+#include "process_state.h"
+
+namespace pluginsdk {
+namespace {
+
+// The control words' bits that say how to compute (rounding, flush-to-zero, denormals-are-zero,
+// which exceptions trap); SSE's low six bits are sticky flags that ordinary arithmetic sets.
+constexpr unsigned kSseControlBits = 0xffc0;
+
+// The host's, as the main thread had them at start-up; until then the processor's defaults.
+unsigned hostSse = 0x1f80;
+unsigned short hostX87 = 0x037f;
+
+unsigned readSse() {
+#if PLUGINSDK_X86_CONTROL_WORDS
+    return _mm_getcsr();
+#else
+    return static_cast<unsigned>(std::fegetround());
+#endif
+}
+
+unsigned short readX87() {
+#if PLUGINSDK_X86_CONTROL_WORDS
+    unsigned short word = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(word));
+    return word;
+#else
+    return 0;
+#endif
+}
+
+void writeControlWords(unsigned sse, unsigned short x87) {
+#if PLUGINSDK_X86_CONTROL_WORDS
+    _mm_setcsr((readSse() & ~kSseControlBits) | (sse & kSseControlBits));
+    __asm__ volatile("fldcw %0" : : "m"(x87));
+#else
+    std::fesetround(static_cast<int>(sse));
+    (void)x87;
+#endif
+}
+
+bool hostControlWords(unsigned sse, unsigned short x87) {
+    return ((sse ^ hostSse) & kSseControlBits) == 0 && x87 == hostX87;
+}
+
+#if defined(_WIN32)
+// The Microsoft runtime has no locale_t per thread to switch to; a thread set to use a locale of its
+// own (_configthreadlocale) keeps setlocale's effects to itself, so the host's threads are set to
+// "C" that way, and a change is seen in the decimal point.
+bool hostLocaleInUse() {
+    return std::localeconv()->decimal_point[0] == '.' && std::localeconv()->decimal_point[1] == '\0';
+}
+void useHostLocale() {
+    _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
+    std::setlocale(LC_ALL, "C");
+}
+#else
+locale_t makeCLocale() {
+    static const locale_t made = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return made;
+}
+bool hostLocaleInUse() {
+    return ::uselocale(static_cast<locale_t>(nullptr)) == makeCLocale();
+}
+void useHostLocale() {
+    ::uselocale(makeCLocale());
+}
+#endif
+
+// The C++ global locale is the classic one unless plug-in code set another: new streams take it.
+bool classicGlobalLocale() {
+    return std::locale() == std::locale::classic();
+}
+
+char* describeControlWords(char (&text)[64], unsigned sse, unsigned short x87) {
+    std::snprintf(text, sizeof text, "MXCSR 0x%04x, x87 control word 0x%04x", sse & kSseControlBits, x87);
+    return text;
+}
+
+}  // namespace
+
+void adoptHostEnvironment() {
+    static bool taken = false;
+    if (!taken) {
+        // The first thread to adopt is the main thread, at start-up: its environment is the host's.
+        taken = true;
+        hostSse = readSse() & kSseControlBits;
+        hostX87 = readX87();
+    } else {
+        writeControlWords(hostSse, hostX87);
+    }
+    useHostLocale();
+}
+
+HostNumberEnvironment::HostNumberEnvironment() : sse_(readSse()), x87_(readX87()), locale_(nullptr) {
+    if (!hostControlWords(sse_, x87_)) [[unlikely]] {
+        writeControlWords(hostSse, hostX87);
+    }
+#if !defined(_WIN32)
+    if (const locale_t current = ::uselocale(static_cast<locale_t>(nullptr)); current != makeCLocale()) [[unlikely]] {
+        locale_ = current;
+        ::uselocale(makeCLocale());
+    }
+#endif
+}
+
+HostNumberEnvironment::~HostNumberEnvironment() {
+    if (!hostControlWords(sse_, x87_)) [[unlikely]] {
+        writeControlWords(sse_, x87_);
+    }
+#if !defined(_WIN32)
+    if (locale_ != nullptr) [[unlikely]] {
+        ::uselocale(static_cast<locale_t>(locale_));
+    }
+#endif
+}
+
+namespace detail {
+
+void* cLocale() {
+#if defined(_WIN32)
+    return nullptr;
+#else
+    return makeCLocale();
+#endif
+}
+
+void restoreAfterPluginCall(const PluginCall& call) {
+    noteWhatThePluginCallTouched(call);
+    if (const unsigned sse = readSse(), x87 = readX87(); !hostControlWords(sse, static_cast<unsigned short>(x87)))
+        [[unlikely]] {
+        char text[64];
+        noteProcessStateChange(call, ProcessStateChange::FloatingPoint,
+                               describeControlWords(text, sse, static_cast<unsigned short>(x87)));
+        writeControlWords(hostSse, hostX87);
+    }
+    if (!hostLocaleInUse()) [[unlikely]] {
+        noteProcessStateChange(call, ProcessStateChange::Locale, "");
+        useHostLocale();
+    }
+    if (!classicGlobalLocale()) [[unlikely]] {
+        noteProcessStateChange(call, ProcessStateChange::CxxLocale, "");
+        // This also sets the C global locale to "C", which only threads of the plug-in's own use.
+        std::locale::global(std::locale::classic());
+    }
+}
+
+}  // namespace detail
+}  // namespace pluginsdk
