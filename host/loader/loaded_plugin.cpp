@@ -189,9 +189,14 @@ std::vector<std::string> LoadedPlugin::unload() {
     }
     dropCallbacks();
     // The record lies in the module: its name is kept for the module's static clean-up.
-    const std::string pluginName = record_ != nullptr ? name() : "plug-in";
+    const std::string pluginName = record_ != nullptr && record_->classNameText != nullptr ? name() : "plug-in";
     record_ = nullptr;
     // The module's static clean-up runs here and releases its last references to the host's handles.
+    // Marked closed before it is: the module's code is gone the moment the system unmaps it, and a
+    // thread of the plug-in's own may fault there at once.
+    if (imageStart_ != 0) {
+        pluginsdk::recordModuleClosed(std::exchange(imageStart_, 0));
+    }
     {
         const pluginsdk::PluginCall cleanUp{world.get(), 0, pluginName.c_str(), pluginsdk::EntryPoint::StaticCleanUp};
         {
@@ -199,9 +204,6 @@ std::vector<std::string> LoadedPlugin::unload() {
             library_.close();
         }
         pluginsdk::verifyProcessState(cleanUp);
-    }
-    if (imageStart_ != 0) {
-        pluginsdk::recordModuleClosed(std::exchange(imageStart_, 0));
     }
     module_.reset();
     console_.reset();
