@@ -76,11 +76,14 @@ locale_t makeCLocale() {
     static const locale_t made = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     return made;
 }
+// Made by the first adoptHostEnvironment, before any plug-in call: read without a guard after each.
+locale_t hostCLocale = nullptr;
 bool hostLocaleInUse() {
-    return ::uselocale(static_cast<locale_t>(nullptr)) == makeCLocale();
+    return ::uselocale(static_cast<locale_t>(nullptr)) == hostCLocale;
 }
 void useHostLocale() {
-    ::uselocale(makeCLocale());
+    hostCLocale = makeCLocale();
+    ::uselocale(hostCLocale);
 }
 #endif
 
@@ -142,23 +145,33 @@ void* cLocale() {
 #endif
 }
 
-void restoreAfterPluginCall(const PluginCall& call) {
-    noteWhatThePluginCallTouched(call);
-    if (const unsigned sse = readSse(), x87 = readX87(); !hostControlWords(sse, static_cast<unsigned short>(x87)))
-        [[unlikely]] {
-        char text[64];
-        noteProcessStateChange(call, ProcessStateChange::FloatingPoint,
-                               describeControlWords(text, sse, static_cast<unsigned short>(x87)));
-        writeControlWords(hostSse, hostX87);
-    }
-    if (!hostLocaleInUse()) [[unlikely]] {
-        noteProcessStateChange(call, ProcessStateChange::Locale, "");
-        useHostLocale();
-    }
-    if (!classicGlobalLocale()) [[unlikely]] {
+void restoreClassicGlobalLocale(const PluginCall& call) {
+    if (!classicGlobalLocale()) {
         noteProcessStateChange(call, ProcessStateChange::CxxLocale, "");
         // This also sets the C global locale to "C", which only threads of the plug-in's own use.
         std::locale::global(std::locale::classic());
+    }
+}
+
+void restoreAfterPluginCall(const PluginCall& call) {
+    const unsigned sse = readSse();
+    const unsigned short x87 = readX87();
+    const bool hostNumbers = hostControlWords(sse, x87);
+    const bool hostLocale = hostLocaleInUse();
+    if (processStateTouched.load(std::memory_order_relaxed) == 0 && hostNumbers && hostLocale) [[likely]] {
+        return;
+    }
+    if (processStateTouched.load(std::memory_order_relaxed) != 0) {
+        noteWhatThePluginCallTouched(call);
+    }
+    if (!hostNumbers) {
+        char text[64];
+        noteProcessStateChange(call, ProcessStateChange::FloatingPoint, describeControlWords(text, sse, x87));
+        writeControlWords(hostSse, hostX87);
+    }
+    if (!hostLocale) {
+        noteProcessStateChange(call, ProcessStateChange::Locale, "");
+        useHostLocale();
     }
 }
 

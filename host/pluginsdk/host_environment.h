@@ -39,9 +39,12 @@ private:
 
 namespace detail {
 // [the thread of a plug-in call, as the call returns] Puts back what the call changed of the
-// thread's environment (its locale, the C++ global locale, the floating-point control words) and
-// tells the process-state listener once per plug-in and entry point.
+// thread's environment (its locale, the floating-point control words) and of the process's that a
+// watched import marked (process_state.h), telling the process-state listener once per plug-in,
+// entry point and change. Some twenty instructions where nothing changed.
 void restoreAfterPluginCall(const PluginCall& call);
+// Puts the classic C++ global locale back if it is not, naming `call`.
+void restoreClassicGlobalLocale(const PluginCall& call);
 // The "C" locale as a locale_t (POSIX), made once; null elsewhere.
 void* cLocale();
 }  // namespace detail

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <locale>
 #include <mutex>
 #include <set>
 #include <tuple>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 #endif
 
+#include "host_environment.h"
 #include "plugin_call.h"
 #include "shared_call_record.h"
 
@@ -37,11 +39,6 @@ bool keeping = false;
 // The working directory as the host last saw it: a change is named once, when it is first seen.
 struct stat seenDirectory {};
 
-// Set by the watched imports (any thread), looked at as the plug-in call returns.
-std::atomic<bool> signalHandlingTouched{false};
-std::atomic<bool> workingDirectoryTouched{false};
-// Set only in the child of a fork made while plug-in code ran on the forking thread.
-std::atomic<bool> forkedByPlugin{false};
 
 const char* signalName(int signal) {
     static thread_local char name[16];
@@ -91,7 +88,7 @@ void writeToStandardError(const std::string& text) {
 // outside plug-in calls and are left alone.
 extern "C" void markChildOfPluginFork() {
     if (currentPluginCall() != nullptr) {
-        forkedByPlugin.store(true, std::memory_order_relaxed);
+        detail::processStateTouched.fetch_or(detail::kForked, std::memory_order_relaxed);
         // What the child does must not reach the host's record of its calls.
         detail::leaveSharedCallRecord();
     }
@@ -101,27 +98,33 @@ extern "C" void markChildOfPluginFork() {
 int watchedSigaction(int signal, const struct sigaction* action, struct sigaction* old) {
     const int result = ::sigaction(signal, action, old);
     if (action != nullptr) {
-        signalHandlingTouched.store(true, std::memory_order_relaxed);
+        detail::processStateTouched.fetch_or(detail::kTouchedSignals, std::memory_order_relaxed);
     }
     return result;
 }
 
 sighandler_t watchedSignal(int signal, sighandler_t handler) {
     const sighandler_t result = ::signal(signal, handler);
-    signalHandlingTouched.store(true, std::memory_order_relaxed);
+    detail::processStateTouched.fetch_or(detail::kTouchedSignals, std::memory_order_relaxed);
     return result;
 }
 
 int watchedChdir(const char* path) {
     const int result = ::chdir(path);
-    workingDirectoryTouched.store(true, std::memory_order_relaxed);
+    detail::processStateTouched.fetch_or(detail::kTouchedDirectory, std::memory_order_relaxed);
     return result;
 }
 
 int watchedFchdir(int directory) {
     const int result = ::fchdir(directory);
-    workingDirectoryTouched.store(true, std::memory_order_relaxed);
+    detail::processStateTouched.fetch_or(detail::kTouchedDirectory, std::memory_order_relaxed);
     return result;
+}
+
+std::locale watchedGlobalLocale(const std::locale& locale) {
+    std::locale previous = std::locale::global(locale);
+    detail::processStateTouched.fetch_or(detail::kTouchedCxxLocale, std::memory_order_relaxed);
+    return previous;
 }
 
 // The host's threads other than the main one keep SIGINT and SIGTERM blocked, so that the main
@@ -180,10 +183,10 @@ void verifyProcessState(const PluginCall& call) {
     if (!keeping) {
         return;
     }
-    signalHandlingTouched.store(false, std::memory_order_relaxed);
+    detail::processStateTouched.fetch_and(detail::kForked, std::memory_order_relaxed);
     restoreSignalHandling(call);
-    workingDirectoryTouched.store(false, std::memory_order_relaxed);
     lookAtWorkingDirectory(call);
+    detail::restoreClassicGlobalLocale(call);
 #else
     (void)call;
 #endif
@@ -199,6 +202,7 @@ const std::vector<WatchedImport>& watchedImports() {
         {"fchdir", reinterpret_cast<void*>(&watchedFchdir)},
         {"raise", reinterpret_cast<void*>(&watchedRaise)},
         {"pthread_kill", reinterpret_cast<void*>(&watchedPthreadKill)},
+        {"_ZNSt6locale6globalERKS_", reinterpret_cast<void*>(&watchedGlobalLocale)},
     };
 #else
     static const std::vector<WatchedImport> imports;
@@ -208,30 +212,29 @@ const std::vector<WatchedImport>& watchedImports() {
 
 namespace detail {
 
+std::atomic<unsigned> processStateTouched{0};
+
 void noteWhatThePluginCallTouched(const PluginCall& call) {
+    const unsigned touched = processStateTouched.load(std::memory_order_relaxed);
 #if !defined(_WIN32)
-    if (forkedByPlugin.load(std::memory_order_relaxed)) [[unlikely]] {
+    if ((touched & kForked) != 0) {
         writeToStandardError(std::string("quorvel-host: the plug-in ") + call.pluginName + " forked in its " +
                              entryPointName(call.entryPoint) +
                              ", and the forked process came back into the host: it ends here, and the host goes on "
                              "in the process that forked\n");
         ::_exit(3);
     }
-    if (signalHandlingTouched.load(std::memory_order_relaxed)) [[unlikely]] {
-        signalHandlingTouched.store(false, std::memory_order_relaxed);
-        if (keeping) {
-            restoreSignalHandling(call);
-        }
+    processStateTouched.fetch_and(~touched, std::memory_order_relaxed);
+    if ((touched & kTouchedSignals) != 0 && keeping) {
+        restoreSignalHandling(call);
     }
-    if (workingDirectoryTouched.load(std::memory_order_relaxed)) [[unlikely]] {
-        workingDirectoryTouched.store(false, std::memory_order_relaxed);
-        if (keeping) {
-            lookAtWorkingDirectory(call);
-        }
+    if ((touched & kTouchedDirectory) != 0 && keeping) {
+        lookAtWorkingDirectory(call);
     }
-#else
-    (void)call;
 #endif
+    if ((touched & kTouchedCxxLocale) != 0) {
+        restoreClassicGlobalLocale(call);
+    }
 }
 
 void noteProcessStateChange(const PluginCall& call, ProcessStateChange change, const std::string& detail) {

@@ -1,11 +1,14 @@
 // What plug-in code may change of the process it shares with the host, and what the host does about
 // it: the host puts its own back and says so once per plug-in, entry point and change, as a warning.
 //
-//   - its thread's locale, the C++ global locale, the floating-point control words: looked at after
-//     every plug-in call (host_environment.h), where reading them costs a few instructions;
+//   - its thread's locale and the floating-point control words: looked at after every plug-in call
+//     (host_environment.h), where reading them costs a few instructions;
+//   - the C++ global locale: reading it costs four calls into the C++ library, some 50 instructions,
+//     after every call (a touch makes three): so it is watched like the signals, below;
 //   - the handling of signals and the working directory: reading them takes system calls, too dear
 //     after every hook and timer (a touch makes three plug-in calls). So the module's own imports of
-//     the functions that change them (signal, sigaction, chdir, fchdir) are pointed at the host's
+//     the functions that change them (signal, sigaction, chdir, fchdir, std::locale::global) are
+//     pointed at the host's
 //     (watchedImports), which call the real ones and leave a mark that the boundary looks at after
 //     the call, a load; and after each of a module's loading and unloading entry points, whose cost
 //     nobody counts, the host looks at them itself (verifyProcessState), which also catches changes
@@ -23,6 +26,7 @@
 // one it started in (platform/files.h), so a plug-in's chdir is only named.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -68,8 +72,11 @@ struct WatchedImport {
 PLUGINSDK_API const std::vector<WatchedImport>& watchedImports();
 
 namespace detail {
-// [the thread of a plug-in call, as it returns] Ends the child of a fork the call made; puts back
-// what a watched import changed.
+// Marks the watched imports and a fork leave for the boundary to look at, one load per call.
+enum TouchedState : unsigned { kTouchedSignals = 1, kTouchedDirectory = 2, kForked = 4, kTouchedCxxLocale = 8 };
+extern std::atomic<unsigned> processStateTouched;
+// [the thread of a plug-in call, as it returns, when processStateTouched is not 0] Ends the child
+// of a fork the call made; puts back what a watched import changed.
 void noteWhatThePluginCallTouched(const PluginCall& call);
 // Tells the listener, once per plug-in, entry point and change.
 void noteProcessStateChange(const PluginCall& call, ProcessStateChange change, const std::string& detail);
