@@ -75,6 +75,9 @@ public:
     // throws.
     template <typename Code>
     void call(pluginsdk::EntryPoint entryPoint, Code&& code) const {
+        if (releasedItself()) [[unlikely]] {
+            throw HostError("the plug-in " + name() + " has no object any more: its own code called deleteMe");
+        }
         const std::shared_ptr<pluginsdk::World> world = world_.lock();
         const pluginsdk::PluginCall marked{world.get(), scope_ ? scope_->id : 0, record_->classNameText, entryPoint};
         if (const auto threw = pluginsdk::callPlugin(marked, std::forward<Code>(code))) {

@@ -1,8 +1,10 @@
 #include "host_environment.h"
 
+#include <atomic>
 #include <clocale>
 #include <cstdio>
 #include <locale>
+#include <mutex>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <xmmintrin.h>
@@ -25,8 +27,10 @@ namespace {
 constexpr unsigned kSseControlBits = 0xffc0;
 
 // The host's, as the main thread had them at start-up; until then the processor's defaults.
-unsigned hostSse = 0x1f80;
-unsigned short hostX87 = 0x037f;
+// Written once, before the host's other threads start; atomic only so that a program that runs
+// plug-in code on threads it started otherwise (the tests) reads them whole. Plain loads on x86.
+std::atomic<unsigned> hostSse{0x1f80};
+std::atomic<unsigned short> hostX87{0x037f};
 
 unsigned readSse() {
 #if PLUGINSDK_X86_CONTROL_WORDS
@@ -57,7 +61,12 @@ void writeControlWords(unsigned sse, unsigned short x87) {
 }
 
 bool hostControlWords(unsigned sse, unsigned short x87) {
-    return ((sse ^ hostSse) & kSseControlBits) == 0 && x87 == hostX87;
+    return ((sse ^ hostSse.load(std::memory_order_relaxed)) & kSseControlBits) == 0 &&
+           x87 == hostX87.load(std::memory_order_relaxed);
+}
+
+void writeHostControlWords() {
+    writeControlWords(hostSse.load(std::memory_order_relaxed), hostX87.load(std::memory_order_relaxed));
 }
 
 #if defined(_WIN32)
@@ -77,13 +86,14 @@ locale_t makeCLocale() {
     return made;
 }
 // Made by the first adoptHostEnvironment, before any plug-in call: read without a guard after each.
-locale_t hostCLocale = nullptr;
+std::atomic<locale_t> hostCLocale{nullptr};
 bool hostLocaleInUse() {
-    return ::uselocale(static_cast<locale_t>(nullptr)) == hostCLocale;
+    // Before any thread adopted the host's environment (a test's program) there is none to keep.
+    const locale_t host = hostCLocale.load(std::memory_order_relaxed);
+    return host == nullptr || ::uselocale(static_cast<locale_t>(nullptr)) == host;
 }
 void useHostLocale() {
-    hostCLocale = makeCLocale();
-    ::uselocale(hostCLocale);
+    ::uselocale(makeCLocale());
 }
 #endif
 
@@ -100,21 +110,26 @@ char* describeControlWords(char (&text)[64], unsigned sse, unsigned short x87) {
 }  // namespace
 
 void adoptHostEnvironment() {
-    static bool taken = false;
-    if (!taken) {
+    static std::once_flag taken;
+    bool first = false;
+    std::call_once(taken, [&first] {
         // The first thread to adopt is the main thread, at start-up: its environment is the host's.
-        taken = true;
-        hostSse = readSse() & kSseControlBits;
-        hostX87 = readX87();
-    } else {
-        writeControlWords(hostSse, hostX87);
+        first = true;
+        hostSse.store(readSse() & kSseControlBits, std::memory_order_relaxed);
+        hostX87.store(readX87(), std::memory_order_relaxed);
+#if !defined(_WIN32)
+        hostCLocale.store(makeCLocale(), std::memory_order_relaxed);
+#endif
+    });
+    if (!first) {
+        writeHostControlWords();
     }
     useHostLocale();
 }
 
 HostNumberEnvironment::HostNumberEnvironment() : sse_(readSse()), x87_(readX87()), locale_(nullptr) {
     if (!hostControlWords(sse_, x87_)) [[unlikely]] {
-        writeControlWords(hostSse, hostX87);
+        writeHostControlWords();
     }
 #if !defined(_WIN32)
     if (const locale_t current = ::uselocale(static_cast<locale_t>(nullptr)); current != makeCLocale()) [[unlikely]] {
@@ -167,7 +182,7 @@ void restoreAfterPluginCall(const PluginCall& call) {
     if (!hostNumbers) {
         char text[64];
         noteProcessStateChange(call, ProcessStateChange::FloatingPoint, describeControlWords(text, sse, x87));
-        writeControlWords(hostSse, hostX87);
+        writeHostControlWords();
     }
     if (!hostLocale) {
         noteProcessStateChange(call, ProcessStateChange::Locale, "");
