@@ -227,12 +227,8 @@ extern "C" void onProcessExit(int status, void* /*unused*/) {
     if (plugin == nullptr) {
         return;
     }
-    auto& exit = pluginsdk::callRecord().exit;
-    exit.status = status;
-    exit.inPluginCall = call != nullptr ? 1 : 0;
-    copyPrintable(exit.plugin, sizeof exit.plugin, plugin);
-    copyPrintable(exit.entryPoint, sizeof exit.entryPoint, call != nullptr ? pluginsdk::entryPointName(call->entryPoint) : "");
-    exit.written.store(1, std::memory_order_release);
+    pluginsdk::recordPluginExit("exit", status, plugin, call != nullptr ? pluginsdk::entryPointName(call->entryPoint) : nullptr);
+    const auto& exit = pluginsdk::callRecord().exit;
     if (requestPipe < 0) {
         // No watcher to tell it: said here, as briefly.
         writeText("quorvel-host: the plug-in ");

@@ -312,8 +312,8 @@ std::string pluginEndOf(int status, const pluginsdk::SharedCallRecord& calls) {
     if (exit.written.load(std::memory_order_acquire) != 0) {
         const std::string where = exit.inPluginCall != 0 ? "in its " + printable(exit.entryPoint)
                                                          : std::string("outside any call from the host, in code of its own");
-        return "the plug-in " + printable(exit.plugin) + " ended the host " + where + ": exit(" +
-               std::to_string(exit.status) + ")";
+        return "the plug-in " + printable(exit.plugin) + " ended the host " + where + ": " + printable(exit.function) +
+               "(" + std::to_string(exit.status) + ")";
     }
     if (const auto* slot = callInFlight(calls)) {
         const char* name = pluginsdk::recordedPluginName(calls, slot->plugin.load(std::memory_order_relaxed));

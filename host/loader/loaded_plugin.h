@@ -84,7 +84,7 @@ public:
             throw HostError("the plug-in " + name() + "'s " + pluginsdk::entryPointName(entryPoint) + " " + *threw);
         }
         if (releasedItself()) [[unlikely]] {
-            throw HostError("the plug-in " + name() + "'s " + entryPoint +
+            throw HostError("the plug-in " + name() + "'s " + pluginsdk::entryPointName(entryPoint) +
                             " called deleteMe: the plug-in released itself, so the host unloads it");
         }
     }

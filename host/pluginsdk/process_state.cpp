@@ -121,6 +121,18 @@ int watchedFchdir(int directory) {
     return result;
 }
 
+// _exit ends the process without a word from it: the plug-in whose code calls it (in a call, or
+// from its module's code on a thread of its own) is written down for the host's supervisor.
+[[noreturn]] void watchedUnderscoreExit(int status) {
+    const PluginCall* call = currentPluginCall();
+    const char* plugin = call != nullptr ? call->pluginName
+                                         : moduleHolding(reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)) - 1);
+    if (plugin != nullptr) {
+        recordPluginExit("_exit", status, plugin, call != nullptr ? entryPointName(call->entryPoint) : nullptr);
+    }
+    ::_exit(status);
+}
+
 std::locale watchedGlobalLocale(const std::locale& locale) {
     std::locale previous = std::locale::global(locale);
     detail::processStateTouched.fetch_or(detail::kTouchedCxxLocale, std::memory_order_relaxed);
@@ -203,6 +215,8 @@ const std::vector<WatchedImport>& watchedImports() {
         {"raise", reinterpret_cast<void*>(&watchedRaise)},
         {"pthread_kill", reinterpret_cast<void*>(&watchedPthreadKill)},
         {"_ZNSt6locale6globalERKS_", reinterpret_cast<void*>(&watchedGlobalLocale)},
+        {"_exit", reinterpret_cast<void*>(&watchedUnderscoreExit)},
+        {"_Exit", reinterpret_cast<void*>(&watchedUnderscoreExit)},
     };
 #else
     static const std::vector<WatchedImport> imports;

@@ -19,7 +19,9 @@
 //     plug-in's business and never comes back;
 //   - SIGINT and SIGTERM raised by plug-in code (raise, pthread_kill) on a thread that keeps them
 //     blocked would stay pending there for ever: the watched raise sends them to the process, whose
-//     main thread takes them the documented way.
+//     main thread takes them the documented way;
+//   - _exit and _Exit end the process without a word from it: the watched ones write the plug-in
+//     down for the host's supervisor first (shared_call_record.h), even from a thread of its own.
 //
 // The host's signal handlers and working directory are the ones in place when keepProcessState is
 // called. Paths do not depend on the working directory at all: the host resolves them against the

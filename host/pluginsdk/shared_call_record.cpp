@@ -103,6 +103,23 @@ const char* moduleHolding(std::uint64_t address, bool* stillLoaded) {
     return closed != nullptr ? closed->name : nullptr;
 }
 
+void recordPluginExit(const char* function, int status, const char* plugin, const char* entryPoint) {
+    const auto copy = [](char* to, std::size_t size, const char* from) {
+        std::size_t i = 0;
+        for (; from != nullptr && from[i] != '\0' && i + 1 < size; ++i) {
+            to[i] = from[i];
+        }
+        to[i] = '\0';
+    };
+    SharedCallRecord::PluginExit& exit = record->exit;
+    exit.status = status;
+    exit.inPluginCall = entryPoint != nullptr ? 1 : 0;
+    copy(exit.function, sizeof exit.function, function);
+    copy(exit.plugin, sizeof exit.plugin, plugin);
+    copy(exit.entryPoint, sizeof exit.entryPoint, entryPoint);
+    exit.written.store(1, std::memory_order_release);
+}
+
 const char* recordedPluginName(const SharedCallRecord& shared, PluginId plugin) {
     for (const SharedCallRecord::PluginName& entry : shared.names) {
         if (plugin != 0 && entry.plugin.load(std::memory_order_acquire) == plugin) {

@@ -44,10 +44,11 @@ struct SharedCallRecord {
         std::atomic<std::uint32_t> loaded{0};
         char name[kNameSize] = {};
     };
-    // Written by the host as it ends through exit() called by plug-in code.
+    // Written by the host as it ends through exit() or _exit() called by plug-in code.
     struct PluginExit {
         std::atomic<std::uint32_t> written{0};
         std::int32_t status = 0;
+        char function[8] = {};  // "exit", "_exit"
         std::uint32_t inPluginCall = 0;  // 0: plug-in code outside any call (its own thread, say)
         char plugin[kNameSize] = {};
         char entryPoint[kNameSize] = {};
@@ -78,6 +79,10 @@ PLUGINSDK_API void recordModuleClosed(std::uintptr_t start);
 // [any thread, also a signal handler] The name of the plug-in whose module holds `address` (one
 // still loaded before one closed), or null.
 PLUGINSDK_API const char* moduleHolding(std::uint64_t address, bool* stillLoaded = nullptr);
+
+// [the thread that ends the host] Records that plug-in code ends the host through `function`
+// ("exit") with `status`: in its call `entryPoint`, or outside any call (null). Signal-safe.
+PLUGINSDK_API void recordPluginExit(const char* function, int status, const char* plugin, const char* entryPoint);
 
 // [the supervisor] The name recorded for `plugin`, or null.
 PLUGINSDK_API const char* recordedPluginName(const SharedCallRecord& record, PluginId plugin);
