@@ -99,6 +99,7 @@ const std::vector<Check>& catalogue() {
         {"settings-under-attack", "With any variable at NaN, an infinity, the largest float, a negative number, zero or text, touches of both teams neither crash nor throw, and the ball's velocity stays finite.", A::Both, checkSettingsUnderAttack},
         {"determinism", "Two runs with the same clock and touches print the same bytes.", A::Both, checkDeterminism},
         {"threads", "With separate threads, hooks and timers run on the game thread, the panel on the render thread, loading and unloading on the loader thread, and the plug-in calls the SDK from no thread of its own.", A::Separate, checkThreads},
+        {"process-state", "Each entry point leaves the process as it found it: the locale, the floating-point environment, the working directory, every signal's handling and the standard descriptors; and no thread of the plug-in's runs once it is unloaded.", A::One, checkProcessState},
         {"panel", "Drawn in a window the host began, the panel leaves Dear ImGui's stacks as it found them, a frame without input writes nothing, a click on each check box writes once, and its name is the same printable text every time.", A::Both, checkPanel},
         {"exceptions", "No exception crosses any entry point: load, touches, timers, the panel, reload and unload.", A::Both, checkExceptions},
         {"budgets", "A touch cycle and a panel frame, each timed over many runs, stay within their budgets (--budget-touch-us, --budget-frame-us).", A::One, checkBudgets},

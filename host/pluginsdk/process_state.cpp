@@ -173,8 +173,8 @@ std::string describe(const ProcessStateReport& report) {
     return text + "the process";
 }
 
-void listenForProcessStateChanges(ProcessStateListener newListener) {
-    listener.store(newListener, std::memory_order_release);
+ProcessStateListener listenForProcessStateChanges(ProcessStateListener newListener) {
+    return listener.exchange(newListener, std::memory_order_acq_rel);
 }
 
 void keepProcessState() {

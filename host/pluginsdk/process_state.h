@@ -51,9 +51,9 @@ struct ProcessStateReport {
 PLUGINSDK_API std::string describe(const ProcessStateReport& report);
 
 // [host's start-up, or a check] Called once per plug-in, entry point and change, on the thread of
-// the call, after the host put its own back; null: none.
+// the call, after the host put its own back; null: none. Returns the one it replaces.
 using ProcessStateListener = void (*)(const ProcessStateReport& report);
-PLUGINSDK_API void listenForProcessStateChanges(ProcessStateListener listener);
+PLUGINSDK_API ProcessStateListener listenForProcessStateChanges(ProcessStateListener listener);
 
 // [main thread, at start-up, once the host's signal handlers are in place and before any plug-in
 // code runs] Takes the signal handling and the working directory as the host's, and marks the
