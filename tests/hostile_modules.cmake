@@ -7,11 +7,12 @@
 # The loader (loader/hostile_module_test.cpp, in-process): "refused: TEXT", the refusal names the
 #   file and says TEXT; "loads", it loads, unloads without a word and leaves none of its hooks,
 #   timers or code behind; "unload says: TEXT", the same but the unload reports TEXT; nothing, the
-#   test leaves it alone (it crashes or hangs the process that loads it, or leaks memory on
+#   test leaves it alone (it crashes or hangs the process that loads it, stays mapped, or leaks memory on
 #   purpose, which the sanitizer build's leak check would report).
 # check (check/): UNIT=VERDICT,... of the checks named for its defect; only those run, unless the
 #   column starts with "every check:", which runs every check, to show that a run reaches its
-#   summary after a crash and a hang.
+#   summary after a crash and a hang. A module that is merely unusual, which the SDK's headers
+#   allow, asserts PASS or WARN: the run then succeeds, and a WARN fails it under --strict.
 # The program (cli/): run with ARGUMENTS in both thread arrangements ("run" runs cli/scripts/hostile),
 #   its exit status, and standard error matching the regular expression (none: the script runs to
 #   its end); the settings file stays as it was.
@@ -26,6 +27,22 @@ else()
   set(crash_report "the plug-in FakePlugin crashed in its hook: SIGSEGV .* at address 0x0+\n.*FakePlugin::onLoad.*\\(crashing_hook.so\\)")
   set(static_set_up_hang_status 1)
   set(static_set_up_hang "its static set-up did not finish within 1 s")
+endif()
+# No allocator on Windows or in a sanitizer build says what is in use (memory-per-event is a SKIP
+# there), and Windows has no unique symbols: those rows assert nothing of check there.
+set(leaking_touch_check "")
+set(unique_symbol_check "")
+if(NOT WIN32)
+  set(unique_symbol_check "load-unload-cycles/one=FAIL,load-unload-cycles/separate=FAIL")
+  if(NOT QUORVEL_SANITIZERS)
+    set(leaking_touch_check "memory-per-event/one=FAIL,memory-per-event/separate=FAIL")
+  endif()
+endif()
+if(QUORVEL_SANITIZERS MATCHES "thread")
+  # A race shows only sometimes, and ThreadSanitizer reports it every time.
+  set(shared_container_check "threads=FAIL")
+else()
+  set(shared_container_check "")
 endif()
 set(HOSTILE_MODULES
   "no_record              | refused: exports no 'exports'"
@@ -56,9 +73,16 @@ set(HOSTILE_MODULES
   "other_object_each_time | loads | load/one=FAIL"
   "unprintable_variable   | loads | variables=FAIL"
   "infinite_velocity      | loads | settings-under-attack/one=FAIL"
-  "foreign_thread         | loads | threads=FAIL"
-  "nondeterministic       | loads | determinism/separate=FAIL"
-  "foreign_thread_log     | loads | threads=FAIL")
+  "foreign_thread         | loads | threads=PASS"
+  "nondeterministic       | loads | determinism/one=WARN,determinism/separate=WARN"
+  "foreign_thread_log     | loads | threads=PASS,determinism/one=PASS,determinism/separate=PASS"
+  "unusual_widgets        | loads | panel/one=PASS,panel/separate=PASS"
+  "setting_unbalanced_panel | loads | panel/one=FAIL,panel/separate=FAIL"
+  "slow_load              | loads | load-unload-cycles/one=PASS,load/one=PASS"
+  "rounding_setting       | loads | settings-round-trip=FAIL"
+  "leaking_touch          |       | ${leaking_touch_check}"
+  "unique_symbol          |       | ${unique_symbol_check}"
+  "shared_container       | loads | ${shared_container_check}")
 if(NOT WIN32)
   # What a plug-in does to the process it shares with the host. (Windows has no fork and no
   # supervising process: it reports in the host's own, host/faults/fault_reports_win32.cpp.) The

@@ -1,12 +1,14 @@
 #include "command_line.h"
 
 #include <algorithm>
-#include <cctype>
+#include <limits>
 #include <optional>
 #include <sstream>
 
 #include <CLI/CLI.hpp>
 
+#include "png_file_name.h"
+#include "option_numbers.h"
 #include "printable_text.h"
 #include "platform/process.h"
 
@@ -84,13 +86,9 @@ std::string shown(double value) {
     return text.str();
 }
 
-// Why `file` is not a name for the PNG picture `panel` writes (one not ending in .png, in any
-// case), or nothing: a picture under another name would be taken for another format.
-std::string pngNameRefusal(const std::string& file) {
-    std::string ending = file.substr(file.size() - std::min<std::size_t>(file.size(), 4));
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ending == ".png" ? std::string() : "'" + file + "' does not end in .png; panel writes a PNG picture";
+// A picture's name, for CLI11: its refusal, or empty.
+std::string pngName(const std::string& file) {
+    return pngNameRefusal(file).value_or("");
 }
 
 int usageError(const std::string& what, std::ostream& errors) {
@@ -163,7 +161,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                    "and the program exits with status 4 (default " + shown(kDefaultPluginTimeoutSeconds) +
                        "; 0: never)")
         ->type_name("SECONDS")
-        ->check(CLI::NonNegativeNumber.description(""));
+        ->check(numberAbove(0.0, true));
     app.require_subcommand(0, 1);
 
     std::vector<CLI::App*> commands;
@@ -184,12 +182,13 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         ->add_option("--png", line.pngFile, "the PNG file to write; its name ends in .png")
         ->required()
         ->type_name("FILE")
-        ->check([](const std::string& file) { return pngNameRefusal(file); });
+        ->check(pngName);
     CLI::App* gui = commandOf(Mode::Gui);
     gui->add_flag("--watch", line.watch,
                   "reload the module once its file has changed and stopped changing");
     gui->add_option("--screenshot", line.screenshotFile, "write a PNG picture of the window to FILE as it closes")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(pngName);
     gui->add_option("--layout", line.layoutFile,
                     "keep FILE up to date with where the widgets are, a line each: NAME X0 Y0 X1 Y1")
         ->type_name("FILE");
@@ -202,34 +201,41 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     check->add_option("--exclude", run.excludes, "leave out the checks whose names match REGEX (repeatable)")
         ->type_name("REGEX");
     check->add_flag("--only-failed", run.onlyFailed, "print only the checks that did not pass");
+    check->add_flag("--strict", run.strict, "a WARN fails the run as a FAIL does");
     check->add_option("--seed", line.checkSeed, "every random choice of the checks comes from N (default: a new one, printed)")
-        ->type_name("N");
+        ->type_name("N")
+        ->check(wholeNumberFrom(0));
     check->add_option("--repeat", run.repeat, "run every check N times (default " + std::to_string(run.repeat) + ")")
         ->type_name("N")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(wholeNumberFrom(1, std::numeric_limits<int>::max()));
     std::string level = check::levelName(defaults.level);
     check->add_option("--level", level, "how many cycles, values and touches: " + spokenList(check::levelNames()))
         ->type_name(joined(check::levelNames(), "|"))
         ->check(CLI::IsMember(check::levelNames()).description(""));
     check->add_option("--timeout", run.timeoutSeconds,
-                      "stop a check still running after SECONDS (default " + shown(run.timeoutSeconds) + ")")
+                      "stop a check still running after SECONDS (default " + shown(run.timeoutSeconds) +
+                          "; three times that at thorough, and more for a plug-in slow to load, up to ten times)")
         ->type_name("SECONDS")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(numberAbove(0.0, false));
     check->add_option("--junit", run.junitFile, "write the results to FILE as JUnit XML")->type_name("FILE");
     check->add_option("--json", run.jsonFile, "write the results to FILE as JSON")->type_name("FILE");
     check->add_option("--budget-touch-us", run.check.budgetTouchMicroseconds,
                       "the longest a touch cycle may take, in microseconds (default " +
                           shown(defaults.budgetTouchMicroseconds) + ")")
         ->type_name("US")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(numberAbove(0.0, false));
     check->add_option("--budget-frame-us", run.check.budgetFrameMicroseconds,
                       "the longest a panel frame may take, in microseconds (default " +
                           shown(defaults.budgetFrameMicroseconds) + ")")
         ->type_name("US")
-        ->check(CLI::PositiveNumber.description(""));
-    check->add_option("--scenario", run.scenarios,
+        ->check(numberAbove(0.0, false));
+    CLI::Option* scenarios = check->add_option("--scenario", run.scenarios,
                       "a check more: the script FILE prints FILE's .expected transcript (repeatable)")
         ->type_name("FILE");
+    check->add_flag("--record", run.check.record,
+                    "write a scenario's missing .expected transcript from this run, and say so (one that exists is "
+                    "never replaced)")
+        ->needs(scenarios);
     // How the run starts itself for one check, and where that check leaves its records: not for
     // people.
     check->add_option("--run-one", line.runOne)->group("");
@@ -260,6 +266,14 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
         return app.exit(help, out, errors);
     } catch (const CLI::CallForVersion& version) {
         return app.exit(version, out, errors);
+    } catch (const CLI::ExtrasError& error) {
+        // A stray word before any command is most likely a mistyped command.
+        const std::vector<std::string> stray = app.remaining();
+        if (!app.get_subcommands().empty() || stray.empty()) {
+            return usageError(error.what(), errors);
+        }
+        return usageError("there is no command '" + stray.front() + "' (expected " + spokenList(commandNames(true)) + ")",
+                          errors);
     } catch (const CLI::ParseError& error) {
         return usageError(error.what(), errors);
     }

@@ -50,10 +50,17 @@ struct CheckOptions {
     double budgetFrameMicroseconds = 2000.0;
     double pluginTimeout = kDefaultPluginTimeoutSeconds;  // each plug-in call's longest (--plugin-timeout)
     std::string scenario;             // the script of a scenario check
+    bool record = false;              // a scenario check writes its missing transcript (--record)
 };
 
 // A check that does not hold: its body throws this, saying what was seen and what was expected.
 class CheckFailed : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+// A check that found what the contract allows but a maintainer may want to know (a plug-in that
+// reads a clock the host cannot fix): thrown with what was seen. Not a failure, unless --strict.
+class CheckWarned : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -72,7 +79,7 @@ struct Check {
     const char* description;  // one sentence
     Arrangements arrangements;
     // Runs the check, recording what it does and measures in `records`. Throws CheckFailed,
-    // CheckSkipped, or HostError (a refusal of the host's, which fails the check).
+    // CheckWarned, CheckSkipped, or HostError (a refusal of the host's, which fails the check).
     void (*run)(const CheckOptions& options, CheckRecords& records);
 };
 
@@ -84,6 +91,11 @@ const std::vector<Check>& catalogue();
 inline constexpr int kPassed = 0;
 inline constexpr int kFailed = 1;
 inline constexpr int kSkipped = 77;
+inline constexpr int kWarned = 78;
+
+// The unit that measures a load cycle for the run's time limits, not a check, and its figure.
+inline constexpr const char* kLoadCycleUnit = "measure:load-cycle";
+inline constexpr const char* kSecondsPerLoadCycle = "seconds per load cycle";
 
 // The name a scenario check goes by: the script's file name without ".scenario".
 std::string scenarioName(const std::string& script);

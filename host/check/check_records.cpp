@@ -103,6 +103,10 @@ void CheckRecords::figure(const std::string& name, double value) {
     writeBetweenCalls(lineOf({{"figure", name}, {"value", value}}));
 }
 
+void CheckRecords::progress(const std::string& what, long long done, long long of) {
+    writeBetweenCalls(lineOf({{"progress", what}, {"done", done}, {"of", of}}));
+}
+
 void CheckRecords::verdict(const char* verdict, const std::string& message) {
     writeBetweenCalls(lineOf({{"verdict", verdict}, {"message", message}}));
 }
@@ -145,6 +149,10 @@ UnitRecords readRecords(const std::string& path) {
                 if (value.is_number()) {
                     records.figures[record.at("figure").get<std::string>()] = value.get<double>();
                 }
+            } else if (record.contains("progress")) {
+                records.progress = std::to_string(record.at("done").get<long long>()) + " of " +
+                                   std::to_string(record.at("of").get<long long>()) + " " +
+                                   record.at("progress").get<std::string>();
             } else if (record.contains("verdict")) {
                 records.verdict = record.at("verdict").get<std::string>();
                 records.message = record.value("message", std::string());

@@ -7,7 +7,8 @@
 //   {"call": KIND, "name": N, "text": T, "vector": ["X", "Y", "Z"], "seconds": "S"}
 //                                 an SDK call the plug-in made (pluginsdk/sdk_call.h), its numbers as text
 //   {"figure": NAME, "value": NUMBER}             what the check measured
-//   {"verdict": "PASS"|"FAIL"|"SKIP", "message": TEXT}      how the check ended
+//   {"progress": WHAT, "done": N, "of": M}        how far it got, for a report if it is stopped
+//   {"verdict": "PASS"|"WARN"|"FAIL"|"SKIP", "message": TEXT}   how the check ended
 //   {"fault": "crash"|"hang", "message": TEXT, "report": TEXT}   the fault watcher's
 //
 // The file stays small whatever the plug-in does: the calls a report shows are the last few, so
@@ -45,7 +46,9 @@ public:
 
     void call(const pluginsdk::SdkCall& call);
     void figure(const std::string& name, double value);
-    // "PASS", "FAIL" or "SKIP", and why.
+    // `done` of `of` `what` ("cycles") so far.
+    void progress(const std::string& what, long long done, long long of);
+    // "PASS", "WARN", "FAIL" or "SKIP", and why.
     void verdict(const char* verdict, const std::string& message);
 
 private:
@@ -68,11 +71,12 @@ struct UnitRecords {
         std::string message;
         std::string report;
     };
-    std::optional<std::string> verdict;  // "PASS", "FAIL" or "SKIP"
+    std::optional<std::string> verdict;  // "PASS", "WARN", "FAIL" or "SKIP"
     std::string message;
     std::optional<Fault> fault;
     std::vector<pluginsdk::SdkCall> lastCalls;  // the last kShownCalls before the fault, if any
     std::map<std::string, double> figures;
+    std::string progress;  // the last: "412 of 1002 cycles"
 };
 
 // Reads the records in `path` (none if it is missing); a line that is not a record (one cut short

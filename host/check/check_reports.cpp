@@ -12,11 +12,6 @@
 namespace host::check {
 namespace {
 
-bool failed(const UnitResult& result) {
-    return result.verdict == UnitResult::Verdict::Fail || result.verdict == UnitResult::Verdict::Crash ||
-           result.verdict == UnitResult::Verdict::Timeout;
-}
-
 // Text from a plug-in's output, made fit for XML 1.0 and JSON.
 std::string plainText(const std::string& text) {
     return printable(text, Plain::AsciiAndLayout);
@@ -42,14 +37,18 @@ void writeJunit(const std::string& path, const RunOptions& options, const std::v
         if (result.verdict == UnitResult::Verdict::Skip) {
             ++skipped;
             test.append_child("skipped").append_attribute("message") = plainText(result.message).c_str();
-        } else if (failed(result)) {
-            // A check that did not hold is a failure; one that crashed or hung is an error.
-            const bool failure = result.verdict == UnitResult::Verdict::Fail;
+        } else if (failsTheRun(result.verdict, options.strict)) {
+            // A check that did not hold (or warned, under --strict) is a failure; one that crashed
+            // or hung is an error.
+            const bool failure = result.verdict == UnitResult::Verdict::Fail || result.verdict == UnitResult::Verdict::Warn;
             (failure ? failures : errors) += 1;
             pugi::xml_node node = test.append_child(failure ? "failure" : "error");
             node.append_attribute("type") = verdictName(result.verdict);
             node.append_attribute("message") = plainText(result.message).c_str();
             node.text() = plainText(result.details + "reproduce: " + result.reproduce + "\n").c_str();
+        } else if (result.verdict == UnitResult::Verdict::Warn) {
+            // JUnit has no warning: a passing case that says it warned.
+            test.append_child("system-out").text() = ("WARN: " + plainText(result.message) + "\n").c_str();
         }
     }
     suite.append_attribute("tests") = results.size();
@@ -71,11 +70,14 @@ void writeJunit(const std::string& path, const RunOptions& options, const std::v
 
 void writeJson(const std::string& path, const RunOptions& options, const std::vector<UnitResult>& results) {
     nlohmann::json checks = nlohmann::json::array();
-    std::size_t passed = 0;
-    std::size_t skipped = 0;
+    nlohmann::json counts = nlohmann::json::object();
+    for (const VerdictWords& words : everyVerdict()) {
+        counts[words.name] = 0;
+    }
+    std::size_t failed = 0;  // of every verdict that fails the run
     for (const UnitResult& result : results) {
-        passed += result.verdict == UnitResult::Verdict::Pass ? 1 : 0;
-        skipped += result.verdict == UnitResult::Verdict::Skip ? 1 : 0;
+        failed += failsTheRun(result.verdict, options.strict) ? 1 : 0;
+        counts[verdictName(result.verdict)] = counts[verdictName(result.verdict)].get<std::size_t>() + 1;
         nlohmann::json check = {{"name", result.name},
                                 {"description", result.description},
                                 {"verdict", verdictName(result.verdict)},
@@ -89,14 +91,20 @@ void writeJson(const std::string& path, const RunOptions& options, const std::ve
         if (!result.reproduce.empty()) {
             check["reproduce"] = result.reproduce;
         }
+        if (!result.figures.empty()) {
+            check["figures"] = result.figures;
+        }
         checks.push_back(std::move(check));
     }
     const nlohmann::json report = {{"module", plainText(options.check.modulePath)},
                                    {"seed", options.check.seed},
                                    {"checks", std::move(checks)},
-                                   {"passed", passed},
-                                   {"failed", results.size() - passed - skipped},
-                                   {"skipped", skipped}};
+                                   {"passed", counts["PASS"]},
+                                   {"warned", counts["WARN"]},
+                                   {"failed", failed},
+                                   {"skipped", counts["SKIP"]},
+                                   {"verdicts", std::move(counts)},
+                                   {"strict", options.strict}};
     writeFileAtomically(path, report.dump(2) + "\n");
 }
 

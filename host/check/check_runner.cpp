@@ -1,6 +1,7 @@
 #include "check_runner.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "check_records.h"
 #include "faults/fault_reports.h"
 #include "host_error.h"
+#include "loader/module_file_check.h"
 #include "platform/child_process.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -55,6 +57,9 @@ std::vector<std::string> choices(const RunOptions& options, bool forScenario) {
         for (const std::string& scenario : options.scenarios) {
             words.insert(words.end(), {"--scenario", scenario});
         }
+        if (check.record) {
+            words.push_back("--record");
+        }
     }
     return words;
 }
@@ -94,7 +99,7 @@ std::string lastLinesOf(const std::string& output) {
 
 // The verdict, message and details of a unit: from how its process ended and the records it and the
 // fault watcher left.
-void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& result) {
+void readOutcome(const ChildRun& run, const UnitRecords& records, double limitSeconds, UnitResult& result) {
     using Verdict = UnitResult::Verdict;
     const auto said = [&records, &run](const char* verdict, int status) {
         return records.verdict == verdict && run.status == status;
@@ -102,7 +107,8 @@ void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& re
     std::string report;
     if (run.ending == ChildRun::Ending::TimedOut) {
         result.verdict = Verdict::Timeout;
-        result.message = "it did not finish within its time limit (--timeout), and was stopped";
+        result.message = "it did not finish within its time limit of " + number(limitSeconds) + " s, and was stopped" +
+                         (records.progress.empty() ? std::string() : " after " + records.progress);
     } else if (run.ending == ChildRun::Ending::NotStarted) {
         result.verdict = Verdict::Fail;
         result.message = run.output;
@@ -111,7 +117,8 @@ void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& re
         result.message = "its process ended with signal " + std::to_string(run.status);
     } else if (records.fault) {
         result.verdict = records.fault->hang ? Verdict::Timeout : Verdict::Crash;
-        result.message = records.fault->message;
+        result.message = records.fault->message +
+                         (records.fault->hang && !records.progress.empty() ? " (after " + records.progress + ")" : "");
         report = records.fault->report;
     } else if (run.status == kPluginCrashedStatus || run.status == kHostCrashedStatus) {
         result.verdict = Verdict::Crash;
@@ -123,6 +130,9 @@ void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& re
         report = lastLinesOf(run.output);
     } else if (said("PASS", kPassed)) {
         result.verdict = Verdict::Pass;
+    } else if (said("WARN", kWarned)) {
+        result.verdict = Verdict::Warn;
+        result.message = records.message;
     } else if (said("SKIP", kSkipped)) {
         result.verdict = Verdict::Skip;
         result.message = records.message;
@@ -149,6 +159,32 @@ void readOutcome(const ChildRun& run, const UnitRecords& records, UnitResult& re
     result.details = details;
 }
 
+// The level's limit on a unit: --timeout, three times that at thorough, which does ten times the
+// work, most of it in the plug-in's code and paid for below.
+double levelLimit(const RunOptions& options) {
+    return options.timeoutSeconds * (options.check.level == Level::Thorough ? 3.0 : 1.0);
+}
+
+// A unit's limit: the level's, and twice what the plug-in's load cycles at this level take (a
+// unit loads, touches and draws about that much), at most ten times the level's. A plug-in with a
+// slow but lawful onLoad is not stopped for the time the contract allows it.
+double unitLimit(const RunOptions& options, double secondsPerLoadCycle) {
+    const double level = levelLimit(options);
+    const double cycles = amountsAt(options.check.level).cycles + 2.0;
+    return std::min(level * 10.0, level + 2.0 * cycles * secondsPerLoadCycle);
+}
+
+// What one load cycle of the plug-in takes, measured in a process of its own (the plug-in may crash
+// or hang there, as anywhere); 0 if it did not say.
+double secondsPerLoadCycle(const std::vector<std::string>& arguments, const std::string& recordsFile, double limit) {
+    (void)runChild(executablePath(), arguments, limit);
+    const UnitRecords records = readRecords(recordsFile);
+    std::error_code ignored;
+    std::filesystem::remove(recordsFile, ignored);
+    const auto figure = records.figures.find(kSecondsPerLoadCycle);
+    return figure == records.figures.end() || !(figure->second > 0.0) ? 0.0 : figure->second;
+}
+
 // A line of a report as it is shown: printable, and cut short past what a reader takes in.
 std::string shown(const std::string& text) {
     constexpr std::size_t kLongest = 400;
@@ -163,7 +199,8 @@ void printResult(const UnitResult& result, std::ostream& out) {
     char line[160];
     std::snprintf(line, sizeof line, "%-8s %-46s %7.2f s", verdictName(result.verdict), result.name.c_str(),
                   result.seconds);
-    out << line << '\n';
+    const std::string figures = figuresOf(result);
+    out << line << (figures.empty() ? "" : "   " + figures) << '\n';
     if (!result.message.empty()) {
         out << "    " << shown(result.message) << '\n';
     }
@@ -177,15 +214,59 @@ void printResult(const UnitResult& result, std::ostream& out) {
 
 }  // namespace
 
+std::span<const VerdictWords> everyVerdict() {
+    using Verdict = UnitResult::Verdict;
+    static constexpr VerdictWords kVerdicts[] = {
+        {Verdict::Pass, "PASS", "passed", false},         {Verdict::Warn, "WARN", "warned", false},
+        {Verdict::Fail, "FAIL", "failed", true},
+        {Verdict::Crash, "CRASH", "crashed", true},       {Verdict::Timeout, "TIMEOUT", "timed out", true},
+        {Verdict::Skip, "SKIP", "skipped", false},
+    };
+    return kVerdicts;
+}
+
 const char* verdictName(UnitResult::Verdict verdict) {
-    switch (verdict) {
-    case UnitResult::Verdict::Pass: return "PASS";
-    case UnitResult::Verdict::Fail: return "FAIL";
-    case UnitResult::Verdict::Crash: return "CRASH";
-    case UnitResult::Verdict::Timeout: return "TIMEOUT";
-    case UnitResult::Verdict::Skip: return "SKIP";
+    for (const VerdictWords& words : everyVerdict()) {
+        if (words.verdict == verdict) {
+            return words.name;
+        }
     }
     return "?";
+}
+
+bool failsTheRun(UnitResult::Verdict verdict) {
+    for (const VerdictWords& words : everyVerdict()) {
+        if (words.verdict == verdict) {
+            return words.failsTheRun;
+        }
+    }
+    return true;
+}
+
+bool failsTheRun(UnitResult::Verdict verdict, bool strict) {
+    return failsTheRun(verdict) || (strict && verdict == UnitResult::Verdict::Warn);
+}
+
+std::string summaryOf(const std::vector<UnitResult>& results) {
+    std::string text;
+    for (const VerdictWords& words : everyVerdict()) {
+        const auto count = std::count_if(results.begin(), results.end(),
+                                         [&words](const UnitResult& result) { return result.verdict == words.verdict; });
+        text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + words.counted;
+    }
+    return text;
+}
+
+std::string figuresOf(const UnitResult& result) {
+    std::string text;
+    for (const auto& [name, value] : result.figures) {
+        // Counts and hashes whole; times to a hundredth of their unit.
+        char shown[48];
+        const bool whole = value == std::floor(value) && std::fabs(value) < 1e15;
+        std::snprintf(shown, sizeof shown, whole ? "%.0f" : "%.2f", value);
+        text += (text.empty() ? "" : ", ") + name + " = " + shown;
+    }
+    return text;
 }
 
 std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions& options) {
@@ -257,6 +338,11 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
         }
         return 0;
     }
+    // A file that is no module at all would fail every check for the same reason: said once.
+    if (const auto problem = moduleFileProblem(options.check.modulePath)) {
+        errors << "quorvel-host: check: cannot load " << quoted(options.check.modulePath) << ": " << *problem << '\n';
+        return 1;
+    }
     out << "quorvel-host check: " << printable(options.check.modulePath) << ", seed " << options.check.seed << ", level "
         << levelName(options.check.level) << ", " << units.size() * static_cast<std::size_t>(options.repeat)
         << (units.size() * static_cast<std::size_t>(options.repeat) == 1 ? " check\n" : " checks\n") << std::flush;
@@ -275,32 +361,48 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
         errors << "quorvel-host: check: no folder for the checks' records: " << error.what() << '\n';
         return 1;
     }
+    const auto argumentsFor = [&](const std::string& unit, const std::string& recordsFile) {
+        std::vector<std::string> arguments = {"--module",       options.check.modulePath,
+                                              "--plugin-timeout", number(pluginTimeout),
+                                              "--no-config",    "check",
+                                              "--run-one",      unit,
+                                              "--records",      recordsFile};
+        for (const std::string& word : choices(options, true)) {
+            arguments.push_back(word);
+        }
+        return arguments;
+    };
+    double limit = options.timeoutSeconds;
+    if (limit > 0) {
+        const std::string recordsFile = recordsFolder + kPathSeparator + "load-cycle.jsonl";
+        const double cycle =
+            secondsPerLoadCycle(argumentsFor(kLoadCycleUnit, recordsFile), recordsFile, levelLimit(options));
+        limit = unitLimit(options, cycle);
+        if (limit > options.timeoutSeconds) {
+            out << "time limit per check: " << number(limit) << " s (--timeout " << number(options.timeoutSeconds)
+                << " s at level " << levelName(options.check.level) << ", and " << number(cycle * 1000.0)
+                << " ms per load cycle of the plug-in)\n";
+        }
+    }
     std::vector<UnitResult> results;
     for (int round = 0; round < options.repeat; ++round) {
         for (const auto& [name, description] : units) {
             const std::string recordsFile = recordsFolder + kPathSeparator + std::to_string(results.size()) + ".jsonl";
-            std::vector<std::string> arguments = {"--module",  options.check.modulePath,
-                                                  "--plugin-timeout", number(pluginTimeout),
-                                                  "--no-config", "check",
-                                                  "--run-one", name,
-                                                  "--records", recordsFile};
-            for (const std::string& word : choices(options, true)) {
-                arguments.push_back(word);
-            }
-            const ChildRun run = runChild(executablePath(), arguments, options.timeoutSeconds);
+            const ChildRun run = runChild(executablePath(), argumentsFor(name, recordsFile), limit);
             UnitResult result;
             result.name = name;
             result.description = description;
             result.seconds = run.seconds;
-            readOutcome(run, readRecords(recordsFile), result);
+            readOutcome(run, readRecords(recordsFile), limit, result);
             std::error_code ignored;
             std::filesystem::remove(recordsFile, ignored);
-            if (result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip) {
+            // A WARN gets its reproduce command too: the maintainer may want to look.
+            const bool notPassed =
+                result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip;
+            if (notPassed) {
                 result.reproduce = reproduceCommand(options, name);
             }
-            const bool failed =
-                result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip;
-            if (!options.onlyFailed || failed) {
+            if (!options.onlyFailed || notPassed) {
                 printResult(result, out);
                 out << std::flush;
             }
@@ -309,14 +411,10 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
     }
     std::error_code ignored;
     std::filesystem::remove_all(recordsFolder, ignored);
-    std::size_t passed = 0;
-    std::size_t skipped = 0;
-    for (const UnitResult& result : results) {
-        passed += result.verdict == UnitResult::Verdict::Pass ? 1 : 0;
-        skipped += result.verdict == UnitResult::Verdict::Skip ? 1 : 0;
-    }
-    const std::size_t failed = results.size() - passed - skipped;
-    int status = failed == 0 ? 0 : 1;
+    int status = std::any_of(results.begin(), results.end(),
+                             [&options](const UnitResult& result) { return failsTheRun(result.verdict, options.strict); })
+                     ? 1
+                     : 0;
     try {
         if (!options.junitFile.empty()) {
             writeJunit(options.junitFile, options, results);
@@ -328,10 +426,7 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
         errors << "quorvel-host: check: " << error.what() << '\n';
         status = 1;
     }
-    if (skipped > 0) {
-        out << skipped << " skipped\n";
-    }
-    out << passed << " passed, " << failed << " failed\n";
+    out << summaryOf(results) << '\n';
     return status;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct RunOptions {
     std::vector<std::string> includes;  // regular expressions a unit's name must match one of
     std::vector<std::string> excludes;  // ... and none of
     bool onlyFailed = false;
+    bool strict = false;  // a WARN fails the run
     int repeat = 1;
     std::string junitFile;
     std::string jsonFile;
@@ -29,7 +31,8 @@ struct RunOptions {
 
 // A result of one unit: what CI and people are told.
 struct UnitResult {
-    enum class Verdict { Pass, Fail, Crash, Timeout, Skip };
+    // Warn: the contract allows what was seen, but a maintainer may want to know.
+    enum class Verdict { Pass, Warn, Fail, Crash, Timeout, Skip };
     std::string name;
     std::string description;
     Verdict verdict = Verdict::Pass;
@@ -40,13 +43,31 @@ struct UnitResult {
     std::map<std::string, double> figures;  // what the check measured
 };
 
+// What a verdict is called: on a result's line and in the reports ("PASS"), in the summary
+// ("passed"), and whether it fails the run.
+struct VerdictWords {
+    UnitResult::Verdict verdict;
+    const char* name;
+    const char* counted;
+    bool failsTheRun;
+};
+// Every verdict, in the order the summary counts them.
+std::span<const VerdictWords> everyVerdict();
 const char* verdictName(UnitResult::Verdict verdict);
+bool failsTheRun(UnitResult::Verdict verdict);
+// Whether a result fails the run: FAIL, CRASH, TIMEOUT, and WARN under --strict.
+bool failsTheRun(UnitResult::Verdict verdict, bool strict);
+// "18 passed, 0 warned, 1 failed, 0 crashed, 0 timed out, 2 skipped": every verdict, counted.
+std::string summaryOf(const std::vector<UnitResult>& results);
+// "a = 1, b = 0.25": a result's figures as its line shows them.
+std::string figuresOf(const UnitResult& result);
 
 // The selected units' names and descriptions, in order. Throws std::regex_error for a bad pattern.
 std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions& options);
 
-// Runs the checks (or lists them, with --list). Returns the exit status: 0 if all passed or were
-// skipped, 1 if any failed or a report could not be written; 2 for a usage error (a pattern that is
+// Runs the checks (or lists them, with --list). Returns the exit status: 0 if all passed, warned
+// (but with --strict) or were skipped, 1 if any failed, a report could not be written, or the
+// module is no module file (said once, and no check runs); 2 for a usage error (a pattern that is
 // not a regular expression, a report with no folder to go to), said on `errors`.
 int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors);
 

@@ -1,6 +1,7 @@
 // Where and how the plug-in's code runs: on which of the host's threads, without exceptions, and
 // within its time budgets.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cfloat>
 #include <map>
@@ -41,22 +42,30 @@ void checkThreads(const CheckOptions& options, CheckRecords& records) {
     const std::thread::id loader = idOf(session.threads(), HostThread::Loader);
     const std::thread::id game = idOf(session.threads(), HostThread::Game);
     const std::thread::id render = idOf(session.threads(), HostThread::Render);
-    // SDK calls made outside any call of the host's into the plug-in: from a thread of its own.
-    std::vector<std::string> strayCalls;
-    const int strays = session.addSdkCallObserver([&strayCalls](const pluginsdk::SdkCall& call) {
+    // SDK calls made outside any call of the host's into the plug-in: from a thread of its own,
+    // which every handle's header allows ("[any thread]"). Counted, not judged.
+    std::atomic<int> strayCalls{0};
+    const int strays = session.addSdkCallObserver([&strayCalls](const pluginsdk::SdkCall&) {
         if (pluginsdk::currentPluginCall() == nullptr) {
-            strayCalls.push_back(pluginsdk::describe(call));
+            ++strayCalls;
         }
     });
     seenCalls.clear();
     pluginsdk::observePluginCalls(recordCall);
     plugin.load();
+    // As a game runs a plug-in: the render thread draws its panel while the game thread runs its
+    // hooks and timers, for many events.
     const bool hasPanel = session.plugin().settingsWindow() != nullptr;
-    plugin.touch(0, kFirmTouch);
-    plugin.touch(1, kFirmTouch);
-    plugin.wait(0.05);
+    const int events = amountsAt(options.level).touches;
     if (hasPanel) {
-        plugin.frame(-FLT_MAX, -FLT_MAX, false);
+        plugin.startFrames(events);
+    }
+    for (int i = 0; i < events; ++i) {
+        plugin.touch(static_cast<std::uint8_t>(i % 2), kFirmTouch);
+        plugin.wait(0.02);
+    }
+    if (hasPanel) {
+        plugin.finishFrames();
     }
     plugin.unload();
     pluginsdk::observePluginCalls(nullptr);
@@ -74,9 +83,8 @@ void checkThreads(const CheckOptions& options, CheckRecords& records) {
                 std::string("the plug-in's ") + pluginsdk::entryPointName(entry) + " ran on " +
                     (names.count(thread) ? names.at(thread) : std::string("a thread not the host's")));
     }
-    require(strayCalls.empty(), "the plug-in called the SDK from a thread of its own, outside the host's calls: " +
-                                    (strayCalls.empty() ? std::string() : strayCalls.front()));
     records.figure("plug-in calls", static_cast<double>(seenCalls.size()));
+    records.figure("SDK calls from the plug-in's own threads", strayCalls.load());
 }
 
 void checkExceptions(const CheckOptions& options, CheckRecords& records) {
@@ -119,9 +127,11 @@ void checkBudgets(const CheckOptions& options, CheckRecords& records) {
         std::sort(microseconds.begin(), microseconds.end());
         return std::pair{microseconds[microseconds.size() / 2], microseconds[microseconds.size() * 99 / 100]};
     };
-    const auto judge = [&records](const std::string& what, std::pair<double, double> times, double budget) {
-        records.figure(what + ": median us", times.first);
-        records.figure(what + ": 99th percentile us", times.second);
+    // `figure`: the short name its times are recorded under.
+    const auto judge = [&records](const std::string& what, const std::string& figure, std::pair<double, double> times,
+                                  double budget) {
+        records.figure(figure + " median us", times.first);
+        records.figure(figure + " 99th percentile us", times.second);
         require(times.first <= budget, what + " takes " + std::to_string(times.first) + " us (median; 99th percentile " +
                                            std::to_string(times.second) + " us), over its budget of " +
                                            std::to_string(budget) + " us");
@@ -130,10 +140,10 @@ void checkBudgets(const CheckOptions& options, CheckRecords& records) {
         plugin.touch(static_cast<std::uint8_t>(i % 2), kFirmTouch);
         plugin.wait(0.011);
     });
-    judge("a touch cycle", touch, options.budgetTouchMicroseconds);
+    judge("a touch cycle", "touch", touch, options.budgetTouchMicroseconds);
     if (plugin.session().plugin().settingsWindow() != nullptr) {
         const auto frame = measure([&plugin](int) { plugin.frame(-FLT_MAX, -FLT_MAX, false); });
-        judge("a panel frame", frame, options.budgetFrameMicroseconds);
+        judge("a panel frame", "frame", frame, options.budgetFrameMicroseconds);
     }
     plugin.unload();
 }

@@ -1,5 +1,6 @@
 // A script a module brings with its expected transcript (NAME.scenario beside NAME.expected, and
 // NAME.separate.expected where the separate threads print otherwise), run as a check.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,6 +9,7 @@
 #include "console/command_interpreter.h"
 #include "console/script_runner.h"
 #include "picture_commands/picture_commands.h"
+#include "platform/files.h"
 #include "session/host_session.h"
 
 namespace host::check {
@@ -32,8 +34,11 @@ std::string expectedFor(const std::string& script, ThreadMode threads) {
 void checkScenario(const CheckOptions& options, CheckRecords& /*records*/) {
     const std::string expectedFile = expectedFor(options.scenario, options.threads);
     std::ifstream expectedStream(expectedFile, std::ios::binary);
-    if (!expectedStream) {
-        throw CheckFailed("there is no expected transcript " + expectedFile);
+    const bool missing = !expectedStream && !std::filesystem::exists(expectedFile);
+    if (!expectedStream && !(missing && options.record)) {
+        throw CheckFailed(missing ? "there is no expected transcript " + expectedFile +
+                                        " ('check --scenario FILE --record' writes it from a run)"
+                                  : "cannot read the expected transcript " + expectedFile);
     }
     std::ostringstream expected;
     expected << expectedStream.rdbuf();
@@ -51,8 +56,18 @@ void checkScenario(const CheckOptions& options, CheckRecords& /*records*/) {
     const bool meantToFail = std::filesystem::exists(baseOf(options.scenario) + ".stderr");
     require(meantToFail ? status != 0 : status == 0, "the script " + std::string(status == 0 ? "ran to its end" : "failed") +
                                                          ": " + errors.str());
+    if (missing) {
+        // Only a missing transcript is written: one that exists may be the only record of what was right.
+        const std::string text = transcript.str();
+        writeFileAtomically(expectedFile, text);
+        const auto lines = std::count(text.begin(), text.end(), '\n');
+        throw CheckSkipped("recorded its transcript " + expectedFile + " from this run (" + std::to_string(lines) +
+                           (lines == 1 ? " line" : " lines") + "): nothing to compare it with yet");
+    }
     require(transcript.str() == expected.str(),
-            "its transcript differs from " + expectedFile + ": " + firstDifference(expected.str(), transcript.str()));
+            "its transcript differs from " + expectedFile + ": " +
+                firstDifference(expected.str(), transcript.str(), "expected", "the script printed") +
+                (options.record ? " (--record writes only a missing transcript: remove it to record it again)" : ""));
 }
 
 }  // namespace host::check

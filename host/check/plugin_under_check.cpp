@@ -1,5 +1,9 @@
 #include "plugin_under_check.h"
 
+#include <cfloat>
+#include <utility>
+#include <imgui_internal.h>
+
 #include "check_records.h"
 #include "host_error.h"
 
@@ -8,6 +12,25 @@ namespace {
 
 // The settings window at its default size, in a display with room around it.
 const ImVec2 kWindowSize(static_cast<float>(SettingsWindow::kDefaultWidth), static_cast<float>(SettingsWindow::kDefaultHeight));
+
+// The filled rectangles among `list`'s vertices from `first` on: four vertices of Dear ImGui's
+// white texel, corners in the order ImDrawList::PrimRect writes them. A frame without rounding (the
+// host's style) is one; text and anti-aliased shapes are not.
+std::vector<WidgetLayoutLog::Rect> filledRectangles(const ImDrawList& list, int first) {
+    std::vector<WidgetLayoutLog::Rect> found;
+    const ImVec2 white = ImGui::GetDrawListSharedData()->TexUvWhitePixel;
+    const auto plain = [white](const ImDrawVert& vertex) { return vertex.uv.x == white.x && vertex.uv.y == white.y; };
+    for (int i = first; i + 3 < list.VtxBuffer.Size; ++i) {
+        const ImDrawVert* v = &list.VtxBuffer[i];
+        if (plain(v[0]) && plain(v[1]) && plain(v[2]) && plain(v[3]) && v[1].pos.x == v[2].pos.x &&
+            v[1].pos.y == v[0].pos.y && v[2].pos.y == v[3].pos.y && v[3].pos.x == v[0].pos.x &&
+            v[0].pos.x < v[2].pos.x && v[0].pos.y < v[2].pos.y) {
+            found.push_back({v[0].pos, v[2].pos});
+            i += 3;
+        }
+    }
+    return found;
+}
 
 }  // namespace
 
@@ -73,12 +96,21 @@ std::map<std::string, WidgetLayoutLog::Rect> PluginUnderCheck::frame(float x, fl
             window_.emplace(session_.plugin(), frames_->context());
         }
         layout_->beginFrame();
+        panelFrames_.clear();
         frames_->frame(
             [&] {
                 ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
                 ImGui::SetNextWindowSize(kWindowSize);
                 try {
-                    window_->draw([this](bool drawing) { drawing ? layout_->beginPanel() : layout_->endPanel(); });
+                    window_->draw([this](bool drawing) {
+                        if (drawing) {
+                            layout_->beginPanel();
+                            panelFirstVertex_ = ImGui::GetWindowDrawList()->VtxBuffer.Size;
+                        } else {
+                            layout_->endPanel();
+                            panelFrames_ = filledRectangles(*ImGui::GetWindowDrawList(), panelFirstVertex_);
+                        }
+                    });
                 } catch (const UnbalancedPanel& error) {
                     // Only the panel's own check judges this; the window has put the stacks right.
                     if (panelImbalance_.empty()) {
@@ -90,6 +122,30 @@ std::map<std::string, WidgetLayoutLog::Rect> PluginUnderCheck::frame(float x, fl
             {ImVec2(x, y), buttonDown});
     });
     return widgets;
+}
+
+void PluginUnderCheck::startFrames(int count) {
+    const auto draw = [this, count] {
+        try {
+            for (int i = 0; i < count; ++i) {
+                frame(-FLT_MAX, -FLT_MAX, false);
+            }
+        } catch (const std::exception& error) {
+            framesFailure_ = error.what();
+        }
+    };
+    if (TaskThread* render = session_.threads().thread(HostThread::Render)) {
+        render->post(draw);
+    } else {
+        draw();
+    }
+}
+
+void PluginUnderCheck::finishFrames() {
+    session_.threads().run(HostThread::Render, [] {});  // after the frames handed over before
+    if (!framesFailure_.empty()) {
+        throw HostError(std::exchange(framesFailure_, {}));
+    }
 }
 
 }  // namespace host::check

@@ -1,7 +1,7 @@
 // One plug-in as a check drives it: a host session (session/host_session.h) in the check's
 // arrangement, with the module's clock fixed from the run's seed (the same seed, the same bytes),
 // and its settings window built frame by frame without a display on the render thread
-// (settings_window/headless_frames.h), the panel's widgets found by the variables they show.
+// (settings_window/headless_frames.h), the frames of the panel's widgets found in what it drew.
 //
 // Threads: made, used and destroyed on one thread, the check's; it hands the work to the session's
 // threads as the console does: touches and the clock to the game thread, frames to the render thread.
@@ -14,6 +14,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "bakkesmod/wrappers/vector.h"
 #include "check.h"
@@ -54,6 +55,17 @@ public:
     // kept for panelImbalance() and the frame goes on.
     std::map<std::string, WidgetLayoutLog::Rect> frame(float x, float y, bool buttonDown);
     const std::string& panelImbalance() const { return panelImbalance_; }
+    // The frames the panel drew in the last frame (a check box's square, a slider's track, a
+    // button), found in the window's draw list as the plain filled rectangles Dear ImGui draws
+    // them with; what the panel drew in windows of its own is not among them.
+    const std::vector<WidgetLayoutLog::Rect>& panelFrames() const { return panelFrames_; }
+
+    // Hands `count` frames without input to the render thread and returns at once, so they are
+    // drawn while the check goes on (touches on the game thread, as a game runs them); at once and
+    // in turn with one thread. finishFrames() waits for them and throws what the first that failed
+    // threw.
+    void startFrames(int count);
+    void finishFrames();
 
 private:
     HostSession session_;
@@ -63,6 +75,9 @@ private:
     std::optional<HeadlessFrames> frames_;
     std::optional<SettingsWindow> window_;
     std::string panelImbalance_;  // render thread, read once it is idle
+    std::vector<WidgetLayoutLog::Rect> panelFrames_;  // likewise
+    int panelFirstVertex_ = 0;
+    std::string framesFailure_;   // likewise
     int layoutObserver_ = 0;
     int traceObserver_ = 0;
 };

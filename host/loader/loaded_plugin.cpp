@@ -70,6 +70,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(CheckedModule module, const std
 
     std::string openError;
     const std::string& loadPath = loaded->module_->loadPath();
+    loaded->openedFrom_ = loadPath;
     // Before its record is read the plug-in is known by its file's name.
     const std::string fileName = std::filesystem::path(path).filename().string();
     if (const auto threw = guarded(world.get(), 0, fileName.c_str(), pluginsdk::EntryPoint::StaticSetUp,

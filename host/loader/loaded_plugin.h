@@ -54,6 +54,8 @@ public:
     std::vector<std::string> unload();
 
     const std::string& path() const { return path_; }
+    // The file the module was opened from: a private copy of path() (platform/dynamic_library.h).
+    const std::string& openedFrom() const { return openedFrom_; }
     // How many hooks and timers the plug-in tried to set once its unload had cut it off (from its
     // destructors or its module's static clean-up): refused, and counted for the checks.
     std::uint32_t refusedOnceCut() const { return scope_ ? scope_->refusedOnceCut.load() : refusedOnceCut_; }
@@ -93,6 +95,7 @@ private:
     LoadedPlugin() = default;
 
     std::string path_;
+    std::string openedFrom_;
     std::optional<CheckedModule> module_;  // what library_ was opened from; kept until it is closed
     DynamicLibrary library_;
     const PluginDescriptor* record_ = nullptr;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 #include <utility>
 
 namespace host {
@@ -47,6 +49,12 @@ private:
     explicit DynamicLibrary(void* handle) : handle_(handle) {}
     void* handle_ = nullptr;
 };
+
+// [any thread] Whether the module opened from `path` is still in the process once every handle to it
+// is closed: nothing if it is gone; else what its image shows keeps it (a GNU unique symbol,
+// thread-local objects with destructors), which may be nothing it shows (a thread of its own still
+// running in it, a handle it opened on itself). Windows tells no reasons.
+std::optional<std::vector<std::string>> whyStillMapped(const std::string& path);
 
 // A module file that cannot change between the host's check of it and the platform loader's
 // opening of it, and for as long as it is loaded: a private copy in a folder of the host's own, so

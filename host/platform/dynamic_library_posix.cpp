@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <cxxabi.h>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -139,14 +141,11 @@ bool writeSlot(void** slot, void* replacement, const RelroSearch& relro) {
     return true;
 }
 
-}  // namespace
-
-int DynamicLibrary::redirectImport(const char* name, void* replacement) {
-    link_map* map = nullptr;
-    if (handle_ == nullptr || dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) {
-        return 0;
-    }
-    const ElfW(Addr) base = map->l_addr;
+// Calls `visit(slot, symbol, name)` for each of the module's relocations of a global offset table
+// or jump slot that names a symbol.
+template <typename Visit>
+void forEachSymbolSlot(const link_map& map, Visit&& visit) {
+    const ElfW(Addr) base = map.l_addr;
     // The dynamic linker rewrites these entries to run-time addresses on most systems; where it
     // does not, they are offsets from the load address.
     const auto resolve = [base](ElfW(Addr) pointer) { return pointer < base ? pointer + base : pointer; };
@@ -155,7 +154,7 @@ int DynamicLibrary::redirectImport(const char* name, void* replacement) {
     const char* strings = nullptr;
     const ElfW(Rela)* tables[2] = {nullptr, nullptr};
     std::size_t sizes[2] = {0, 0};
-    for (const ElfW(Dyn)* entry = map->l_ld; entry->d_tag != DT_NULL; ++entry) {
+    for (const ElfW(Dyn)* entry = map.l_ld; entry->d_tag != DT_NULL; ++entry) {
         switch (entry->d_tag) {
         case DT_SYMTAB: symbols = reinterpret_cast<const ElfW(Sym)*>(resolve(entry->d_un.d_ptr)); break;
         case DT_STRTAB: strings = reinterpret_cast<const char*>(resolve(entry->d_un.d_ptr)); break;
@@ -167,13 +166,8 @@ int DynamicLibrary::redirectImport(const char* name, void* replacement) {
         }
     }
     if (symbols == nullptr || strings == nullptr) {
-        return 0;
+        return;
     }
-
-    RelroSearch relro{base};
-    dl_iterate_phdr(&findRelro, &relro);
-
-    int changed = 0;
     for (int t = 0; t < 2; ++t) {
         if (tables[t] == nullptr) {
             continue;
@@ -186,16 +180,69 @@ int DynamicLibrary::redirectImport(const char* name, void* replacement) {
             if ((type != kJumpSlot && type != kGlobalData) || symbol == 0) {
                 continue;
             }
-            if (std::strcmp(strings + symbols[symbol].st_name, name) != 0) {
-                continue;
-            }
-            auto** slot = reinterpret_cast<void**>(base + relocation.r_offset);
-            if (writeSlot(slot, replacement, relro)) {
-                ++changed;
-            }
+            visit(reinterpret_cast<void**>(base + relocation.r_offset), symbols[symbol], strings + symbols[symbol].st_name);
         }
     }
+}
+
+}  // namespace
+
+int DynamicLibrary::redirectImport(const char* name, void* replacement) {
+    link_map* map = nullptr;
+    if (handle_ == nullptr || dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) {
+        return 0;
+    }
+    RelroSearch relro{map->l_addr};
+    dl_iterate_phdr(&findRelro, &relro);
+    int changed = 0;
+    forEachSymbolSlot(*map, [&](void** slot, const ElfW(Sym)&, const char* symbolName) {
+        if (std::strcmp(symbolName, name) == 0 && writeSlot(slot, replacement, relro)) {
+            ++changed;
+        }
+    });
     return changed;
+}
+
+std::optional<std::vector<std::string>> whyStillMapped(const std::string& path) {
+    const std::string explicitPath = path.find('/') == std::string::npos ? "./" + path : path;
+    void* handle = dlopen(explicitPath.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    if (handle == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<std::string> uniqueSymbols;
+    bool threadLocalDestructors = false;
+    link_map* map = nullptr;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr) {
+        forEachSymbolSlot(*map, [&](void**, const ElfW(Sym)& symbol, const char* name) {
+            if (ELF64_ST_BIND(symbol.st_info) == STB_GNU_UNIQUE && symbol.st_shndx != SHN_UNDEF) {
+                int status = 0;
+                char* readable = abi::__cxa_demangle(name, nullptr, nullptr, &status);
+                const std::string shown = status == 0 && readable != nullptr ? readable : name;
+                std::free(readable);
+                if (std::find(uniqueSymbols.begin(), uniqueSymbols.end(), shown) == uniqueSymbols.end()) {
+                    uniqueSymbols.push_back(shown);
+                }
+            } else if (std::strcmp(name, "__cxa_thread_atexit") == 0 || std::strcmp(name, "__cxa_thread_atexit_impl") == 0) {
+                threadLocalDestructors = true;
+            }
+        });
+    }
+    std::vector<std::string> reasons;
+    if (!uniqueSymbols.empty()) {
+        std::string names;
+        for (const std::string& name : uniqueSymbols) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        reasons.push_back("it binds GNU unique symbols (" + names +
+                          "), and the dynamic loader never unloads such a module (GCC's -fno-gnu-unique, or hidden "
+                          "visibility, makes none)");
+    }
+    if (threadLocalDestructors) {
+        reasons.push_back("it has thread-local objects with destructors, and one made on a thread that still runs "
+                          "keeps the module until that thread ends");
+    }
+    dlclose(handle);  // the reference dlopen just took
+    return reasons;
 }
 
 }  // namespace host

@@ -94,6 +94,13 @@ std::pair<std::uintptr_t, std::uintptr_t> DynamicLibrary::imageRange() const {
     return {base, base + information.SizeOfImage};
 }
 
+std::optional<std::vector<std::string>> whyStillMapped(const std::string& path) {
+    if (GetModuleHandleA(path.c_str()) == nullptr) {
+        return std::nullopt;
+    }
+    return std::vector<std::string>{};
+}
+
 void DynamicLibrary::close() {
     if (handle_ != nullptr) {
         FreeLibrary(static_cast<HMODULE>(std::exchange(handle_, nullptr)));

@@ -56,6 +56,10 @@ struct ProcessCounts {
 // [any thread]
 ProcessCounts processCounts();
 
+// [any thread] Bytes the C allocator has handed out and not been given back, all threads together;
+// -1 where the allocator cannot say (anything but glibc's).
+long long heapBytesInUse();
+
 // The directory of the running executable, without a trailing separator, written the way the
 // platform writes paths (on Windows with backslashes only); "." if unknown.
 std::string executableDirectory();

@@ -2,6 +2,9 @@
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <cerrno>
 #include <climits>
@@ -102,6 +105,16 @@ std::string executableDirectory() {
     const std::string executable(path, static_cast<std::size_t>(length));
     const auto slash = executable.rfind('/');
     return slash == std::string::npos ? "." : executable.substr(0, slash);
+}
+
+long long heapBytesInUse() {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
+    // Small blocks from the arenas and large ones mapped on their own.
+    const struct mallinfo2 heap = mallinfo2();
+    return static_cast<long long>(heap.uordblks + heap.hblkhd);
+#else
+    return -1;
+#endif
 }
 
 ProcessCounts processCounts() {

@@ -74,6 +74,10 @@ std::string executableDirectory() {
     return separator == std::string::npos ? "." : executable.substr(0, separator);
 }
 
+long long heapBytesInUse() {
+    return -1;  // the C runtime's heap keeps no total of what is in use
+}
+
 ProcessCounts processCounts() {
     ProcessCounts counts;
     DWORD handles = 0;

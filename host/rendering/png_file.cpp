@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "host_error.h"
+#include "png_file_name.h"
 
 namespace host {
 namespace {
@@ -13,6 +14,9 @@ void appendBytes(void* context, void* data, int size) {
 }  // namespace
 
 void writePng(const std::string& path, const RgbImage& image) {
+    if (const auto refusal = pngNameRefusal(path)) {
+        throw HostError(*refusal);
+    }
     // Encoded to memory first, so the file on disk is replaced whole or not at all.
     std::string encoded;
     const int rowBytes = image.width * 3;

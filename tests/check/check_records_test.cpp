@@ -27,6 +27,8 @@ TEST(CheckRecords, ReadBackAsWritten) {
         records.call(SdkCall{.kind = SdkCall::Kind::SetVelocity, .vector = {1.5f, -0.0f, INFINITY}});
         records.call(SdkCall{.kind = SdkCall::Kind::Log, .text = "not a call a report shows"});
         records.figure("cycles", 100);
+        records.progress("cycles", 411, 1002);
+        records.progress("cycles", 412, 1002);  // the last is what a report of a stopped check says
         records.call(SdkCall{.kind = SdkCall::Kind::RegisterCvar, .name = "fake\tname", .text = "\xff"});
         records.verdict("FAIL", "why, in \"words\"\nof two lines");
     }
@@ -34,6 +36,7 @@ TEST(CheckRecords, ReadBackAsWritten) {
     EXPECT_EQ(read.verdict, "FAIL");
     EXPECT_EQ(read.message, "why, in \"words\"\nof two lines");
     EXPECT_EQ(read.figures, (std::map<std::string, double>{{"cycles", 100.0}}));
+    EXPECT_EQ(read.progress, "412 of 1002 cycles");
     ASSERT_EQ(read.lastCalls.size(), 2u);
     EXPECT_EQ(pluginsdk::describe(read.lastCalls[0]), "setVelocity (1.5, -0, inf)");
     // Text that is not UTF-8 arrives replaced, not lost with the record.

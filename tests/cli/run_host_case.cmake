@@ -1,10 +1,11 @@
 # Runs quorvel-host once and checks its exit status and output.
 #   cmake -DHOST=... [-DEMULATOR=...] -DARGS="a|b" [-DINPUT=text] -DEXIT=n
 #         [-DSTDOUT=regex] [-DSTDERR=regex] [-DNOT_STDOUT=regex] [-DOUTPUT_TO=file]
-#         [-DUNCHANGED=file] -DHOME=folder [-DCONFIG_FROM=file] [-DCONFIG_MATCHES=regex]
+#         [-DUNCHANGED=file] [-DABSENT=a|b] -DHOME=folder [-DCONFIG_FROM=file] [-DCONFIG_MATCHES=regex]
 #         -P run_host_case.cmake
 # OUTPUT_TO sends standard output to that file (/dev/full: output that cannot be written) instead of
-# capturing it; CLOSED_OUTPUT to a pipe nobody reads. UNCHANGED names a file that must hold the same bytes after the run as before.
+# capturing it; CLOSED_OUTPUT to a pipe nobody reads. UNCHANGED names a file that must hold the same
+# bytes after the run as before; ABSENT files that must not be there after it (removed before it).
 # In INPUT, \\n is a line end and \\e the escape character.
 # HOME is emptied first; CONFIG_FROM is copied to HOME/host.cfg; CONFIG_MATCHES checks the settings
 # file left (HOME/host.cfg, else the default one under HOME/config).
@@ -26,6 +27,10 @@ if(DEFINED INPUT)
 endif()
 if(DEFINED UNCHANGED)
   file(SHA256 ${UNCHANGED} unchanged_before)
+endif()
+string(REPLACE "|" ";" absent "${ABSENT}")
+if(absent)
+  file(REMOVE ${absent})
 endif()
 if(CLOSED_OUTPUT)
   # Standard output is a pipe whose reader is gone, or goes without reading.
@@ -65,6 +70,11 @@ if(DEFINED UNCHANGED)
     message(FATAL_ERROR "${UNCHANGED} was changed${report}")
   endif()
 endif()
+foreach(file IN LISTS absent)
+  if(EXISTS ${file})
+    message(FATAL_ERROR "${file} was written${report}")
+  endif()
+endforeach()
 # Without --config, only console and gui keep settings.
 set(default_config ${HOME}/config/quorvel/host.cfg)
 if(DEFINED CONFIG_MATCHES)

@@ -5,11 +5,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bakkesmod/plugin/bakkesmod_plugin.h"
 #include "bakkesmod/plugin/plugin_descriptor.h"
@@ -46,25 +48,36 @@
 #define DEFECT_FOREIGN_THREAD 29
 #define DEFECT_NONDETERMINISTIC 30
 #define DEFECT_FOREIGN_THREAD_LOG 31
+#define DEFECT_UNUSUAL_WIDGETS 32
+#define DEFECT_SETTING_UNBALANCED_PANEL 33
+#define DEFECT_SLOW_LOAD 34
+#define DEFECT_ROUNDING_SETTING 35
+#define DEFECT_LEAKING_TOUCH 36
+#define DEFECT_UNIQUE_SYMBOL 37
+#define DEFECT_SHARED_CONTAINER 38
 // What a plug-in may do to the process it shares with the host.
-#define DEFECT_EXITING_LOAD 32
-#define DEFECT_FORKING_LOAD 33
-#define DEFECT_LOCALE_LOAD 34
-#define DEFECT_ROUNDING_LOAD 35
-#define DEFECT_DEFAULT_FATAL_SIGNALS 36
-#define DEFECT_SIGPIPE_DEFAULT 37
-#define DEFECT_RAISING_HOOK 38
-#define DEFECT_INTERRUPTING_THREAD 39
-#define DEFECT_CHDIR_LOAD 40
-#define DEFECT_THREAD_AFTER_UNLOAD 41
-#define DEFECT_ENDING_PANEL 42
-#define DEFECT_RELEASING_HOOK 43
-#define DEFECT_MANY_VARIABLES 44
-#define DEFECT_HUGE_LOG_LINES 45
-#define DEFECT_HUGE_VARIABLE_NAME 46
-#define DEFECT_PLAIN 47
+#define DEFECT_EXITING_LOAD 39
+#define DEFECT_FORKING_LOAD 40
+#define DEFECT_LOCALE_LOAD 41
+#define DEFECT_ROUNDING_LOAD 42
+#define DEFECT_DEFAULT_FATAL_SIGNALS 43
+#define DEFECT_SIGPIPE_DEFAULT 44
+#define DEFECT_RAISING_HOOK 45
+#define DEFECT_INTERRUPTING_THREAD 46
+#define DEFECT_CHDIR_LOAD 47
+#define DEFECT_THREAD_AFTER_UNLOAD 48
+#define DEFECT_ENDING_PANEL 49
+#define DEFECT_RELEASING_HOOK 50
+#define DEFECT_MANY_VARIABLES 51
+#define DEFECT_HUGE_LOG_LINES 52
+#define DEFECT_HUGE_VARIABLE_NAME 53
+#define DEFECT_PLAIN 54
 
-#if FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL || FAKE_MODULE_DEFECT == DEFECT_ENDING_PANEL  // they draw with Dear ImGui
+#define FAKE_MODULE_DRAWS                                                                     \
+    (FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL || FAKE_MODULE_DEFECT == DEFECT_UNUSUAL_WIDGETS || \
+     FAKE_MODULE_DEFECT == DEFECT_SETTING_UNBALANCED_PANEL || \
+     FAKE_MODULE_DEFECT == DEFECT_ENDING_PANEL)
+#if FAKE_MODULE_DRAWS  // with Dear ImGui
 #include <imgui.h>
 #endif
 #if FAKE_MODULE_DEFECT >= DEFECT_EXITING_LOAD
@@ -88,11 +101,21 @@
      FAKE_MODULE_DEFECT == DEFECT_SIGPIPE_DEFAULT || FAKE_MODULE_DEFECT == DEFECT_CHDIR_LOAD ||        \
      FAKE_MODULE_DEFECT == DEFECT_PLAIN)
 
-#define FAKE_MODULE_HAS_PANEL                                                                       \
-    (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || \
-     FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL || FAKE_MODULE_DEFECT == DEFECT_ENDING_PANEL)
+#define FAKE_MODULE_HAS_PANEL \
+    (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || FAKE_MODULE_DRAWS || \
+     FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER)
+
 
 extern "C" PLUGIN_EXPORT void deleteMeImpl();
+
+#if FAKE_MODULE_DEFECT == DEFECT_UNIQUE_SYMBOL && !defined(_WIN32)
+// A function-local static of an inline function the module exports: GCC makes it a GNU unique
+// symbol, and the dynamic loader never unloads a module that binds one.
+__attribute__((visibility("default"))) inline int& touchCount() {
+    static int count = 0;
+    return count;
+}
+#endif
 
 namespace {
 
@@ -140,6 +163,11 @@ struct HangingStaticInit {
 } hangingStaticInit;
 #endif
 
+#if FAKE_MODULE_DEFECT == DEFECT_LEAKING_TOUCH
+// Where the last block lost went: kept out of the optimiser's reach, so each one is allocated.
+void* volatile lastLost = nullptr;
+#endif
+
 #if FAKE_MODULE_DEFECT == DEFECT_CRASHING_HOOK
 // Where a plug-in's damaged state would lead it: a write through a null pointer.
 int* volatile nowhere = nullptr;
@@ -168,6 +196,42 @@ public:
         ImGui::PushID("forgotten");  // never popped
 #elif FAKE_MODULE_DEFECT == DEFECT_ENDING_PANEL
         ImGui::End();  // the host's window, which the panel did not begin
+#elif FAKE_MODULE_DEFECT == DEFECT_UNUSUAL_WIDGETS
+        // Nothing wrong, only widgets a check box is not: a combo box and an integer slider on
+        // variables that hold 0 or 1, and a button beside a check box that writes its variable.
+        CVarWrapper mode = cvarManagerShared->getCvar("fake_mode");
+        int chosen = mode.getBoolValue() ? 1 : 0;
+        if (ImGui::Combo("Mode", &chosen, "Off\0On\0")) {
+            mode.setValue(chosen);
+        }
+        CVarWrapper level = cvarManagerShared->getCvar("fake_level");
+        int value = static_cast<int>(level.getFloatValue());
+        if (ImGui::SliderInt("Level", &value, 0, 1)) {
+            level.setValue(value);
+        }
+        CVarWrapper shown = cvarManagerShared->getCvar("fake_shown");
+        bool on = shown.getBoolValue();
+        if (ImGui::Checkbox("Shown", &on)) {
+            shown.setValue(on ? 1 : 0);
+        }
+        ImGui::SameLine();
+        if (ImGui::Button("Reset")) {
+            shown.setValue(1);
+        }
+#elif FAKE_MODULE_DEFECT == DEFECT_SETTING_UNBALANCED_PANEL
+        // Balanced until its box is ticked: then a colour is pushed and never popped.
+        CVarWrapper bright = cvarManagerShared->getCvar("fake_bright");
+        bool on = bright.getBoolValue();
+        if (on) {
+            ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 0, 255));
+        }
+        if (ImGui::Checkbox("Bright", &on)) {
+            bright.setValue(on ? 1 : 0);
+        }
+#elif FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER
+        // Reads what the hooks write on the game thread, with no lock: a race, though the room kept
+        // means it never reads freed memory.
+        lastShown = touches.empty() ? 0.0f : touches.back();
 #endif
     }
     std::string GetDisplayName() override {
@@ -177,7 +241,7 @@ public:
         return "FakePlugin";
     }
     void AttachImGuiContext([[maybe_unused]] std::uintptr_t context) override {
-#if FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL || FAKE_MODULE_DEFECT == DEFECT_ENDING_PANEL
+#if FAKE_MODULE_DRAWS
         ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(context));
 #endif
     }
@@ -260,6 +324,15 @@ public:
             "Function TAGame.Ball_TA.OnCarTouch", [this](BallWrapper, void*, std::string) {
                 cvarManagerShared->log(std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
             });
+#elif FAKE_MODULE_DEFECT == DEFECT_UNUSUAL_WIDGETS
+        cvarManagerShared->registerCvar("fake_mode", "0", "", true, false, 0, false, 0, false);
+        cvarManagerShared->registerCvar("fake_level", "1", "", true, false, 0, false, 0, false);
+        cvarManagerShared->registerCvar("fake_shown", "1", "", true, false, 0, false, 0, false);
+#elif FAKE_MODULE_DEFECT == DEFECT_SETTING_UNBALANCED_PANEL
+        cvarManagerShared->registerCvar("fake_bright", "0", "", true, false, 0, false, 0, false);
+#elif FAKE_MODULE_DEFECT == DEFECT_SLOW_LOAD
+        // Slow but well inside onLoad's second: a check's limits grow with it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
 #elif FAKE_MODULE_DEFECT == DEFECT_THROWING_HOOK
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
             "Function TAGame.Ball_TA.OnCarTouch",
@@ -312,6 +385,28 @@ public:
         }
 #elif FAKE_MODULE_DEFECT == DEFECT_HUGE_VARIABLE_NAME
         cvarManagerShared->registerCvar(std::string(2 << 20, 'n'), "0", "", true, false, 0, false, 0, true).setValue(1);
+#elif FAKE_MODULE_DEFECT == DEFECT_LEAKING_TOUCH
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) {
+                lastLost = std::memset(std::malloc(1024), 1, 1024);  // 1 KiB a touch, never freed
+            });
+#elif FAKE_MODULE_DEFECT == DEFECT_UNIQUE_SYMBOL && !defined(_WIN32)
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) { ++touchCount(); });
+#elif FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER
+        touches.reserve(kKeptTouches);
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [this](BallWrapper ball, void*, std::string) {
+                if (touches.size() == kKeptTouches) {
+                    touches.clear();
+                }
+                touches.push_back(ball.GetVelocity().X);
+            });
+#elif FAKE_MODULE_DEFECT == DEFECT_ROUNDING_SETTING
+        // Tidies its setting at every load to two decimals: what the person saved is not what the
+        // next session shows.
+        CVarWrapper share = cvarManagerShared->registerCvar("fake_share", "0.5", "", true, false, 0, false, 0, true);
+        share.setValue(std::round(share.getFloatValue() * 100.0f) / 100.0f);
 #elif FAKE_MODULE_DEFECT == DEFECT_OWN_UNLOAD
         cvarManagerShared->registerCvar("fake_unloads", "0", "", true, false, 0, false, 0, false);
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
@@ -360,6 +455,12 @@ public:
                     0.01f);
             });
     }
+#endif
+
+#if FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER
+    static constexpr std::size_t kKeptTouches = 1 << 16;
+    std::vector<float> touches;  // the hooks' and the panel's, unlocked
+    volatile float lastShown = 0.0f;
 #endif
 
 #if FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER

@@ -5,6 +5,16 @@
 // contract between the two: polymorphic, the two members below in this order and nothing else,
 // and the virtual operations in this slot order. The steps of a load and an unload, and the
 // threads they run on: README, "The host's threads".
+//
+// A game runs for hours and loads plug-ins again and again: what a hook, a timer or a panel frame
+// allocates is given back, or bounded, and once the host has closed the module after an unload
+// nothing of it stays in the process (no GNU unique symbol, no thread-local object with a
+// destructor left on a host thread, no thread of its own still running).
+//
+// The plug-in shares the host's process: what belongs to the whole process (the locale, the
+// floating-point environment, signal handling, the working directory, the standard streams) it
+// leaves as it found it, and it never ends or forks the process. The host puts back what it can
+// and reports the rest as the plug-in's fault.
 #pragma once
 
 #include <memory>
@@ -32,12 +42,14 @@ public:
     BakkesModPlugin& operator=(const BakkesModPlugin& other);      // shares both handles
     BakkesModPlugin& operator=(BakkesModPlugin&& other) noexcept;  // takes both over
 
-    // [loader thread] after the handles are set, before any hook or timer runs. A throw refuses the
-    // plug-in. Does nothing here.
+    // [loader thread] after the handles are set, before any hook or timer runs. Returns within a
+    // second: the game waits for it. A throw refuses the plug-in. Does nothing here.
     virtual void onLoad();
     // [loader thread] first at unload, while the handles still work and before the plug-in's hooks
     // and timers are dropped (they may still fire meanwhile). A throw is reported; the unload goes
-    // on. Does nothing here.
+    // on. Does nothing here. Once the plug-in is unloaded, nothing of it is left for the host to
+    // carry: no handle copy alive, no thread of its own running, no file open, no memory kept, so
+    // that a plug-in reloaded all evening costs what it cost once.
     virtual void onUnload();
 };
 

@@ -16,10 +16,13 @@ class PluginSettingsWindow {
 public:
     virtual ~PluginSettingsWindow() = default;
     // [render thread] while the host builds a Dear ImGui frame and has begun the panel's window,
-    // after AttachImGuiContext. Adds the panel's widgets to that window; the host owns both.
+    // after AttachImGuiContext. Adds the panel's widgets to that window; the host owns both. In
+    // every frame, whatever the settings, it leaves Dear ImGui's stacks as it found them (what it
+    // pushes or begins it pops or ends), and it writes a variable only in the frame in which the
+    // user changed its widget. The game's frame waits for it, so it is short.
     virtual void DrawSettingsPanel() = 0;
     // [render thread] at any time while the plug-in is loaded. The panel's name, which the host
-    // uses as the window's title.
+    // uses as the window's title: the same printable text every time.
     virtual std::string GetDisplayName() = 0;
     // [render thread] after onLoad, before the first DrawSettingsPanel; again with 0 before the
     // plug-in is unloaded. `context` is the address of the host's ImGuiContext (the host owns it);

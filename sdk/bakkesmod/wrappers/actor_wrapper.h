@@ -32,7 +32,8 @@ public:
 
     // [any thread] The actor's present velocity.
     Vector GetVelocity() const;
-    // [any thread] Replaces the actor's velocity.
+    // [any thread] Replaces the actor's velocity, which is finite: the game's physics has no use for
+    // an infinity or a NaN, whatever the settings a user typed.
     void SetVelocity(Vector velocity);
 
 protected:

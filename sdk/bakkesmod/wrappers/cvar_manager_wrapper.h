@@ -33,7 +33,8 @@ public:
     // `hasMax`/`max` clamp values set later. With `saveToConfig` false the host never writes the
     // variable to its settings file (a value the file holds still applies). `searchable` is
     // accepted and has no effect in this host. The variable belongs to the host; the handle
-    // returned names it.
+    // returned names it. A saved value is the person's: the plug-in leaves it as registering gives
+    // it back (one tidied or rounded at load loses what was saved).
     CVarWrapper registerCvar(std::string name, std::string defaultValue, std::string description,
                              bool searchable, bool hasMin, float min, bool hasMax, float max,
                              bool saveToConfig);

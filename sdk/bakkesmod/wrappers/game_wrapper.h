@@ -2,9 +2,10 @@
 //
 // The host makes one per loaded plug-in before onLoad and owns it (`gameWrapperShared` is a copy).
 // Callbacks passed in belong to the host from then on and run on the game thread with no host lock
-// held, so a callback may call any SDK operation. Once unloading begins the handle is cut off:
-// calls through it do nothing and it tests false, so a hook or timer set from the plug-in's
-// destructor or its module's static clean-up never exists.
+// held, so a callback may call any SDK operation; the game's frame waits for each, so each is short.
+// Once unloading begins the handle is cut off: calls through it do nothing and it tests false, so a
+// hook or timer set from the plug-in's destructor or its module's static clean-up never exists. A
+// plug-in sets none then: a real host need not refuse them, and would run code of a closed module.
 #pragma once
 
 #include <functional>
