@@ -100,8 +100,19 @@ void checkProcessState(const CheckOptions& options, CheckRecords& records) {
     std::vector<std::string> changes;
     const long threadsBefore = processCounts().threads;
     ProcessState state = ProcessState::now();
+    pluginsdk::followPluginForks();
+    pluginsdk::takeStopSignalRaisedByPlugin();
     const auto phase = [&](const char* entryPoints, const auto& run) {
         run();
+        if (const int cameBack = pluginsdk::pluginForksThatCameBack(); cameBack > 0) {
+            changes.push_back(std::string("its ") + entryPoints + " forked, and the forked process came back into the host's code (" +
+                              std::to_string(cameBack) + (cameBack == 1 ? " time" : " times") +
+                              "): a fork that does not exec runs the host a second time");
+        }
+        if (const int signal = pluginsdk::takeStopSignalRaisedByPlugin(); signal != 0) {
+            changes.push_back(std::string("its ") + entryPoints + " raised " + ProcessState::signalName(signal) +
+                              ", which ends the host");
+        }
         ProcessState after = ProcessState::now();
         compare(state, after, entryPoints, changes);
         state = std::move(after);

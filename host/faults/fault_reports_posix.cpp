@@ -253,6 +253,15 @@ extern "C" void forgetWatcherInPluginFork() {
     }
 }
 
+// Present only when the host runs under a sanitizer: what runs as a sanitizer ends the process.
+extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
+
+// A sanitizer's report ends the host with the sanitizer's status, from whatever code was running:
+// the watcher is to pass it on, not take it for plug-in code ending the host.
+void markSanitizerEnd() {
+    pluginsdk::callRecord().sanitizerEnded.store(1, std::memory_order_release);
+}
+
 // Forks the watcher off as the parent; returns in the child, the host. On failure the host goes
 // on unsupervised and its handler reports bare.
 void startWatcher(const std::string& recordFile) {
@@ -274,6 +283,9 @@ void startWatcher(const std::string& recordFile) {
         return;
     }
     pluginsdk::shareCallRecord(new (shared) pluginsdk::SharedCallRecord);
+    if (&__sanitizer_set_death_callback != nullptr) {
+        __sanitizer_set_death_callback(markSanitizerEnd);
+    }
     // Output still in the C runtime's buffers would be written twice, once by each process.
     std::fflush(nullptr);
     const pid_t watcher = ::getpid();

@@ -308,6 +308,9 @@ std::string endOf(int status) {
 
 // What ended the host, if plug-in code did and the host could not say so; empty otherwise.
 std::string pluginEndOf(int status, const pluginsdk::SharedCallRecord& calls) {
+    if (calls.sanitizerEnded.load(std::memory_order_acquire) != 0) {
+        return {};
+    }
     const auto& exit = calls.exit;
     if (exit.written.load(std::memory_order_acquire) != 0) {
         const std::string where = exit.inPluginCall != 0 ? "in its " + printable(exit.entryPoint)

@@ -1,14 +1,17 @@
 #include "process_state.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <locale>
 #include <mutex>
 #include <set>
 #include <tuple>
+#include <vector>
 
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,6 +86,34 @@ void writeToStandardError(const std::string& text) {
     }
 }
 
+// Forks of plug-in code, followed for a check (followPluginForks): the child of each holds the
+// writing end of a pipe that closes as it execs, and writes a byte to it if it comes back into the
+// host's code instead; the reading end tells the check which of the two it did, without a timer.
+// The pipe is made in the forking thread just before the fork, so it is that thread's.
+std::atomic<bool> followingForks{false};
+thread_local int forkPipe[2] = {-1, -1};
+int cameBackPipe = -1;  // in a followed child: where to say it came back
+std::mutex followedMutex;
+std::vector<int> followedForks;  // the reading ends, in the process that forked
+// The last of SIGINT and SIGTERM that plug-in code raised, for a check.
+std::atomic<int> raisedStopSignal{0};
+
+extern "C" void prepareForPluginFork() {
+    if (followingForks.load(std::memory_order_relaxed) && currentPluginCall() != nullptr &&
+        ::pipe2(forkPipe, O_CLOEXEC) != 0) {
+        forkPipe[0] = forkPipe[1] = -1;
+    }
+}
+
+extern "C" void followPluginFork() {
+    if (forkPipe[0] >= 0) {
+        ::close(forkPipe[1]);
+        const std::lock_guard lock(followedMutex);
+        followedForks.push_back(forkPipe[0]);
+        forkPipe[0] = forkPipe[1] = -1;
+    }
+}
+
 // The forking thread is the child's one thread, with its thread-locals: plug-in code was running
 // if it is in a plug-in call. The host's own forks (its supervisor, a module's trial) are made
 // outside plug-in calls and are left alone.
@@ -91,6 +122,11 @@ extern "C" void markChildOfPluginFork() {
         detail::processStateTouched.fetch_or(detail::kForked, std::memory_order_relaxed);
         // What the child does must not reach the host's record of its calls.
         detail::leaveSharedCallRecord();
+    }
+    if (forkPipe[0] >= 0) {
+        ::close(forkPipe[0]);
+        cameBackPipe = forkPipe[1];
+        forkPipe[0] = forkPipe[1] = -1;
     }
 }
 
@@ -146,10 +182,16 @@ bool stopSignal(int signal) {
 }
 
 int watchedRaise(int signal) {
+    if (stopSignal(signal)) {
+        raisedStopSignal.store(signal, std::memory_order_relaxed);
+    }
     return stopSignal(signal) ? ::kill(::getpid(), signal) : ::raise(signal);
 }
 
 int watchedPthreadKill(pthread_t thread, int signal) {
+    if (stopSignal(signal)) {
+        raisedStopSignal.store(signal, std::memory_order_relaxed);
+    }
     return stopSignal(signal) ? (::kill(::getpid(), signal) == 0 ? 0 : errno) : ::pthread_kill(thread, signal);
 }
 #endif
@@ -185,7 +227,7 @@ void keepProcessState() {
     }
     ::stat(".", &seenDirectory);
     static std::once_flag registered;
-    std::call_once(registered, [] { ::pthread_atfork(nullptr, nullptr, markChildOfPluginFork); });
+    std::call_once(registered, [] { ::pthread_atfork(prepareForPluginFork, followPluginFork, markChildOfPluginFork); });
     keeping = true;
 #endif
 }
@@ -201,6 +243,40 @@ void verifyProcessState(const PluginCall& call) {
     detail::restoreClassicGlobalLocale(call);
 #else
     (void)call;
+#endif
+}
+
+void followPluginForks() {
+#if !defined(_WIN32)
+    followingForks.store(true, std::memory_order_relaxed);
+#endif
+}
+
+int pluginForksThatCameBack() {
+    int cameBack = 0;
+#if !defined(_WIN32)
+    std::vector<int> forks;
+    {
+        const std::lock_guard lock(followedMutex);
+        forks.swap(followedForks);
+    }
+    for (const int fork : forks) {
+        char byte = 0;
+        ssize_t count = 0;
+        while ((count = ::read(fork, &byte, 1)) < 0 && errno == EINTR) {
+        }
+        cameBack += count == 1 ? 1 : 0;
+        ::close(fork);
+    }
+#endif
+    return cameBack;
+}
+
+int takeStopSignalRaisedByPlugin() {
+#if !defined(_WIN32)
+    return raisedStopSignal.exchange(0, std::memory_order_relaxed);
+#else
+    return 0;
 #endif
 }
 
@@ -232,6 +308,9 @@ void noteWhatThePluginCallTouched(const PluginCall& call) {
     const unsigned touched = processStateTouched.load(std::memory_order_relaxed);
 #if !defined(_WIN32)
     if ((touched & kForked) != 0) {
+        if (cameBackPipe >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(cameBackPipe, "", 1);
+        }
         writeToStandardError(std::string("quorvel-host: the plug-in ") + call.pluginName + " forked in its " +
                              entryPointName(call.entryPoint) +
                              ", and the forked process came back into the host: it ends here, and the host goes on "

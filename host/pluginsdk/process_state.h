@@ -65,6 +65,17 @@ PLUGINSDK_API void keepProcessState();
 // directory. Does nothing before keepProcessState.
 PLUGINSDK_API void verifyProcessState(const PluginCall& call);
 
+// [a check, before plug-in code runs] Follows every fork plug-in code makes from now on, so that
+// pluginForksThatCameBack can tell a child that came back into the host's code from one that
+// execed or ended. (The host itself does not: it ends such a child as it comes back.)
+PLUGINSDK_API void followPluginForks();
+// [a check, after plug-in code ran] How many of the forks followed since the last call had a child
+// that came back into the host's code; waits for each child to come back, exec or end.
+PLUGINSDK_API int pluginForksThatCameBack();
+// [a check] The last SIGINT or SIGTERM plug-in code raised (raise, pthread_kill) since the last
+// call, which ends the host; 0 if none.
+PLUGINSDK_API int takeStopSignalRaisedByPlugin();
+
 // The imports of a module that the host points at its own functions (DynamicLibrary::redirectImport),
 // by name. Empty where the platform has none to watch.
 struct WatchedImport {

@@ -59,6 +59,9 @@ struct SharedCallRecord {
     ModuleRange modules[256];   // in turn; a module opened again at the same place takes its old entry
     std::atomic<std::uint32_t> modulesOpened{0};
     PluginExit exit;
+    // Set as a sanitizer ends the host after its report (sanitizer builds): the report and the
+    // sanitizer's status are the answer, whatever code was running.
+    std::atomic<std::uint32_t> sanitizerEnded{0};
 };
 
 // What to map for it, whole pages.
