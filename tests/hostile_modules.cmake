@@ -83,6 +83,30 @@ set(HOSTILE_MODULES
   "leaking_touch          |       | ${leaking_touch_check}"
   "unique_symbol          |       | ${unique_symbol_check}"
   "shared_container       | loads | ${shared_container_check}")
+if(NOT WIN32)
+  # What a plug-in does to the process it shares with the host. (Windows has no fork and no
+  # supervising process: it reports in the host's own, host/faults/fault_reports_win32.cpp.) The
+  # modules that change the process and go on are compared with `plain` in cli/. The locale
+  # module's comma needs a locale with one, which cli/ makes (the fixture german_locale) here:
+  set(test_locales ${CMAKE_BINARY_DIR}/tests/locales)
+  list(APPEND HOSTILE_MODULES
+    "exiting_load           | | process-state=CRASH | 3 | the plug-in FakePlugin ended the host in its onLoad: exit\\(0\\)\nquorvel-host: exits with status 3 | run"
+    "forking_load           | | process-state=FAIL | 0 | ^[^\n]*\n?quorvel-host: the plug-in FakePlugin forked in its onLoad, and the forked process came back into the host: it ends here | run"
+    "locale_load            | | process-state=FAIL | 0 | onLoad changed the C\\+\\+ global locale.*onLoad changed its thread's locale | run"
+    "rounding_load          | | process-state=FAIL | 0 | onLoad changed the floating-point environment \\(MXCSR 0xdfc0, x87 control word 0x0b7f\\) | run"
+    "default_fatal_signals  | | process-state=CRASH | 3 | onLoad changed the handling of SIGSEGV. the host put its own back.*the plug-in FakePlugin ended the host in its hook: SIGSEGV | run"
+    "sigpipe_default        | | process-state=FAIL | 0 | onLoad changed the handling of SIGPIPE | run"
+    "raising_hook           | | process-state=FAIL | 143 | | run"
+    "interrupting_thread    | | process-state=FAIL | 130 | | run"
+    "chdir_load             | | process-state=FAIL | 0 | onLoad changed the working directory | run"
+    "thread_after_unload    | | load/one=CRASH,load/separate=CRASH | 3 | the plug-in FakePlugin crashed outside any call from the host, in code of its module after the module was unloaded: SIGSEGV.*exits with status 3 \\(a plug-in crashed\\) | run"
+    "ending_panel           | | panel/one=FAIL,panel/separate=FAIL | 1 | DrawSettingsPanel left Dear ImGui's stacks unbalanced: the host's window ended by the panel | panel --png @HOME@/panel.png"
+    "releasing_hook         | | load-unload-cycles/one=FAIL,load-unload-cycles/separate=FAIL | 1 | hostile:4: error: FakePlugin: hook for .Function TAGame.Ball_TA.OnCarTouch. called deleteMe: the plug-in released itself | run"
+    "many_variables         | | | 0 | | run"
+    "huge_log_lines         | | | 0 | | run"
+    "huge_variable_name     | | | 0 | the variable \"n+\\.\\.\\. \\(2097152 bytes\\)\" is left out of the saved settings: its line would make the file larger than 1 MiB | run"
+    "plain                  |")
+endif()
 
 # hostile_module_row(ROW): the row's columns as hostile_module, hostile_loader, hostile_check,
 # hostile_status, hostile_stderr and hostile_arguments (a list), in the caller's scope.

@@ -20,6 +20,9 @@
 #include "platform/process.h"
 #include "platform/files.h"
 #include "picture_commands/picture_commands.h"
+#include "pluginsdk/host_environment.h"
+#include "pluginsdk/process_state.h"
+#include "printable_text.h"
 #include "session/host_session.h"
 #include "command_line.h"
 
@@ -144,9 +147,17 @@ int runCheck(const host::CommandLine& line) {
     return refused != 0 ? refused : status;
 }
 
+// What plug-in code changed of the process and the host put back, as a warning, once each.
+void warnOfProcessStateChange(const pluginsdk::ProcessStateReport& report) {
+    std::cerr << "quorvel-host: warning: " + host::printable(pluginsdk::describe(report)) + "\n" << std::flush;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything reads or writes a number or a path: what the host's own are.
+    pluginsdk::adoptHostEnvironment();
+    host::rememberStartingDirectory();
     host::writeStandardStreamsVerbatim();
     host::reportFailedWritesAsErrors();
     host::catchStopSignals();
@@ -159,6 +170,9 @@ int main(int argc, char** argv) {
     // Before the session starts the host's threads: the fault watcher is forked from this one.
     // A check's process has its faults recorded with what the check found.
     const host::FaultReports faults(line.pluginTimeout, line.mode == host::Mode::Check ? line.checkRecords : "");
+    // Every handler of the host's is in place: what plug-in code changes of them is put back.
+    pluginsdk::keepProcessState();
+    pluginsdk::listenForProcessStateChanges(warnOfProcessStateChange);
     if (line.mode == host::Mode::Check) {
         return finishStandardOutput(runCheck(line));
     }

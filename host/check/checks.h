@@ -1,8 +1,9 @@
 // The bodies of the checks (check.h's catalogue lists them with their names and sentences), by
 // topic: the module file and its loading (checks_module.cpp), the plug-in's lifetime
 // (checks_lifetime.cpp), its variables (checks_variables.cpp), where and how its code runs
-// (checks_calls.cpp), its panel (checks_panel.cpp), its saved settings (checks_saved_settings.cpp),
-// and the scripts a module brings (checks_scenarios.cpp).
+// (checks_calls.cpp), what it leaves changed of the process (checks_process.cpp), its panel
+// (checks_panel.cpp), its saved settings (checks_saved_settings.cpp), and the scripts a module
+// brings (checks_scenarios.cpp).
 #pragma once
 
 #include <random>
@@ -24,6 +25,7 @@ void checkVariables(const CheckOptions& options, CheckRecords& records);
 void checkSettingsUnderAttack(const CheckOptions& options, CheckRecords& records);
 void checkDeterminism(const CheckOptions& options, CheckRecords& records);
 void checkThreads(const CheckOptions& options, CheckRecords& records);
+void checkProcessState(const CheckOptions& options, CheckRecords& records);
 void checkPanel(const CheckOptions& options, CheckRecords& records);
 void checkExceptions(const CheckOptions& options, CheckRecords& records);
 void checkBudgets(const CheckOptions& options, CheckRecords& records);

@@ -19,8 +19,7 @@
 namespace host {
 namespace {
 
-// A settings file is a few lines; anything this large is not one.
-constexpr std::streamoff kLargestFile = 1 << 20;
+constexpr std::streamoff kLargestFile = SettingsFile::kLargestFile;
 
 std::string folderOf(const std::string& path) {
     const std::size_t separator = path.find_last_of("/\\");
@@ -28,8 +27,9 @@ std::string folderOf(const std::string& path) {
 }
 
 // The file's text (empty if there is none yet), or why it cannot be read.
-std::variant<std::string, std::string> readSettingsText(const std::string& path) {
+std::variant<std::string, std::string> readSettingsText(const std::string& given) {
     using Result = std::variant<std::string, std::string>;
+    const std::string path = fromStartingDirectory(given);
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (status.type() == std::filesystem::file_type::not_found) {
@@ -76,6 +76,18 @@ bool standsFor(const std::string& saved, const std::string& value, bool numeric)
 }
 
 }  // namespace
+
+void SavedSettings::leaveOut(const std::string& name, const std::string& why) {
+    if (!leftOut_.insert(name).second) {
+        return;
+    }
+    constexpr std::size_t kShown = 64;
+    const std::string shown = name.size() > kShown ? name.substr(0, kShown) + "... (" + std::to_string(name.size()) +
+                                                         " bytes)"
+                                                   : name;
+    warnings_ << printable(path_) << ": warning: the variable " << quoted(shown)
+              << " is left out of the saved settings: " << why << '\n';
+}
 
 SavedSettings::SavedSettings(std::string path, std::ostream& warnings) : path_(std::move(path)), warnings_(warnings) {
     const auto read = readSettingsText(path_);
@@ -173,11 +185,25 @@ std::optional<std::string> SavedSettings::save(const Variables& variables) {
         }
         std::vector<std::string> ignored;  // the file's own problems were told at start
         SettingsFile file = SettingsFile::parse(std::get<0>(read), path_, ignored);
-        for (const auto& [name, value] : changed) {
+        for (auto it = changed.begin(); it != changed.end();) {
+            const auto& [name, value] = *it;
             const std::optional<SettingsFile::Setting> saved = file.find(name);
-            if (!saved || !standsFor(saved->value, value, numeric[name])) {
-                file.set(name, value);
+            if (saved && standsFor(saved->value, value, numeric[name])) {
+                ++it;
+                continue;
             }
+            // The file written is always one the host reads back whole.
+            std::optional<std::string> problem = unsavableName(name);
+            if (!problem && file.lengthIfSet(name, value) > SettingsFile::kLargestFile) {
+                problem = "its line would make the file larger than 1 MiB";
+            }
+            if (problem) {
+                leaveOut(name, *problem);
+                it = changed.erase(it);
+                continue;
+            }
+            file.set(name, value);
+            ++it;
         }
         const std::string text = file.text();
         if (text != std::get<0>(read)) {

@@ -53,7 +53,9 @@ public:
     using Variables = std::vector<std::shared_ptr<pluginsdk::detail::ConsoleVariable>>;
 
     // Writes the values this session changed among `variables` into the file as it is now (see
-    // above); nothing is written if nothing changed. Returns why it failed, or nothing; after a
+    // above); nothing is written if nothing changed. A variable whose line would not read back (its
+    // name) or would make the file too large for the host to read is left out, with a warning
+    // naming it, once. Returns why it failed, or nothing; after a
     // failure the file is as it was, and the changes are tried again at the next save.
     std::optional<std::string> save(const Variables& variables);
 
@@ -65,6 +67,9 @@ private:
     // started at its default.
     std::map<std::string, std::string> known_;
     std::set<int> closeNamesReported_;  // by line
+    // Variables the file cannot hold, told once each (leaveOut).
+    std::set<std::string> leftOut_;
+    void leaveOut(const std::string& name, const std::string& why);
 };
 
 }  // namespace host

@@ -187,6 +187,7 @@ SettingsFile SettingsFile::parse(std::string_view contents, const std::string& f
     SettingsFile file;
     if (contents.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
         file.byteOrderMark_ = true;
+        file.length_ = kByteOrderMark.size();
         contents.remove_prefix(kByteOrderMark.size());
     }
     int number = 0;
@@ -209,6 +210,10 @@ SettingsFile SettingsFile::parse(std::string_view contents, const std::string& f
             line.value = setting->value;
             line.comment = setting->comment;
         }
+        file.length_ += line.text.size() + 1;
+        if (line.name) {
+            file.lineOf_.insert_or_assign(*line.name, file.lines_.size());  // the last line counts
+        }
         file.lines_.push_back(std::move(line));
     }
     return file;
@@ -225,22 +230,47 @@ std::vector<SettingsFile::Setting> SettingsFile::settings() const {
 }
 
 std::optional<SettingsFile::Setting> SettingsFile::find(const std::string& name) const {
-    for (std::size_t i = lines_.size(); i-- > 0;) {
-        if (lines_[i].name == name) {
-            return Setting{name, lines_[i].value, static_cast<int>(i + 1)};
-        }
+    const auto found = lineOf_.find(name);
+    if (found == lineOf_.end()) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return Setting{name, lines_[found->second].value, static_cast<int>(found->second + 1)};
+}
+
+std::string SettingsFile::lineSetting(const Line* old, const std::string& name, const std::string& value) {
+    return formatSettingLine(name, value) + (old == nullptr || old->comment.empty() ? "" : " " + old->comment);
+}
+
+std::size_t SettingsFile::lengthIfSet(const std::string& name, const std::string& value) const {
+    const auto found = lineOf_.find(name);
+    const Line* old = found != lineOf_.end() ? &lines_[found->second] : nullptr;
+    return length_ - (old != nullptr ? old->text.size() + 1 : 0) + lineSetting(old, name, value).size() + 1;
 }
 
 void SettingsFile::set(const std::string& name, const std::string& value) {
-    const auto last = std::find_if(lines_.rbegin(), lines_.rend(), [&name](const Line& line) { return line.name == name; });
-    if (last == lines_.rend()) {
-        lines_.push_back({formatSettingLine(name, value), name, value, {}});
-        return;
+    const std::size_t length = lengthIfSet(name, value);
+    if (const auto found = lineOf_.find(name); found != lineOf_.end()) {
+        Line& line = lines_[found->second];
+        line.value = value;
+        line.text = lineSetting(&line, name, value);
+    } else {
+        lineOf_.emplace(name, lines_.size());
+        lines_.push_back({lineSetting(nullptr, name, value), name, value, {}});
     }
-    last->value = value;
-    last->text = formatSettingLine(name, value) + (last->comment.empty() ? "" : " " + last->comment);
+    length_ = length;
+}
+
+std::optional<std::string> unsavableName(const std::string& name) {
+    if (name.empty()) {
+        return std::string("its name is empty");
+    }
+    if (name.front() == '#') {
+        return std::string("its name starts with #, which starts a comment");
+    }
+    if (std::any_of(name.begin(), name.end(), [](char c) { return isControl(c) || isSpace(c) || c == '"'; })) {
+        return std::string("its name holds a space, a quote or a control character");
+    }
+    return std::nullopt;
 }
 
 std::string SettingsFile::text() const {

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace host {
@@ -35,6 +36,9 @@ public:
     static SettingsFile parse(std::string_view contents, const std::string& fileName,
                               std::vector<std::string>& warnings);
 
+    // The largest file the host reads as one: a settings file is a few lines.
+    static constexpr std::size_t kLargestFile = 1 << 20;
+
     // Every line that gives a variable a value, in the file's order.
     std::vector<Setting> settings() const;
     // The last line that gives `name` a value, if one does.
@@ -42,6 +46,9 @@ public:
     // Gives `name` the value `value`: rewrites the last line that sets it (keeping its trailing
     // comment), or adds a line at the end.
     void set(const std::string& name, const std::string& value);
+    // The length of text() now, and as it would be after set(name, value).
+    std::size_t length() const { return length_; }
+    std::size_t lengthIfSet(const std::string& name, const std::string& value) const;
     // The whole file, each line ended by "\n".
     std::string text() const;
 
@@ -52,9 +59,18 @@ private:
         std::string value;
         std::string comment;              // a trailing "# ..." kept when the value is rewritten
     };
+    // The line set() writes for `name`.
+    static std::string lineSetting(const Line* old, const std::string& name, const std::string& value);
+
     std::vector<Line> lines_;
     bool byteOrderMark_ = false;
+    std::unordered_map<std::string, std::size_t> lineOf_;  // by the name a line sets: its last such line
+    std::size_t length_ = 0;
 };
+
+// Why a line for the variable `name` would not read back as that variable's (a name with a space,
+// a quote or a control character, an empty one, one that starts a comment), or nothing.
+std::optional<std::string> unsavableName(const std::string& name);
 
 // `NAME VALUE`, the value bare or quoted as described above.
 std::string formatSettingLine(const std::string& name, const std::string& value);

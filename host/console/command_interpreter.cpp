@@ -157,15 +157,22 @@ void CommandInterpreter::execute(std::string_view text) {
     }
     const auto command = commands_.find(line[0]);
     HostThreads& threads = session_.threads();
-    if (command != commands_.end()) {
-        if (!command->second.wordCounts.allows(line.size())) {
-            throw usageError(command->first);
-        }
-        threads.run(command->second.owner, [&command, &line] { command->second.handler(line); });
-    } else {
-        // A console variable's name: the variables are the game's.
-        threads.run(HostThread::Game, [this, &line] { variable(line); });
+    if (command != commands_.end() && !command->second.wordCounts.allows(line.size())) {
+        throw usageError(command->first);
     }
+    try {
+        if (command != commands_.end()) {
+            threads.run(command->second.owner, [&command, &line] { command->second.handler(line); });
+        } else {
+            // A console variable's name: the variables are the game's.
+            threads.run(HostThread::Game, [this, &line] { variable(line); });
+        }
+    } catch (const HostError&) {
+        session_.unloadIfReleased();
+        throw;
+    }
+    // A plug-in that released itself during the command is gone from here on.
+    session_.unloadIfReleased();
     // A plug-in callback that threw during the command fails the command.
     const std::vector<std::string> failures = session_.takeCallbackFailures();
     if (!failures.empty()) {

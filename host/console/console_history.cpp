@@ -23,14 +23,15 @@ bool worthKeeping(const std::string& line) {
 std::optional<std::string> readHistory(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const std::string located = fromStartingDirectory(path);
+    const auto status = std::filesystem::status(located, error);
     if (status.type() == std::filesystem::file_type::not_found) {
         return std::nullopt;
     }
     if (status.type() != std::filesystem::file_type::regular) {
         return "cannot read the history '" + path + "': it is not a regular file";
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(located, std::ios::binary);
     if (!in) {
         return "cannot read the history '" + path + "': " + std::strerror(errno);
     }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "line_reader.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "printable_text.h"
 
@@ -171,7 +172,7 @@ Outcome runLines(CommandInterpreter& interpreter, Lines& lines, const LineInput&
 int runScripts(CommandInterpreter& interpreter, const std::vector<std::string>& files, std::ostream& out,
                std::ostream& errors) {
     for (const std::string& file : files) {
-        std::ifstream script(file);
+        std::ifstream script(fromStartingDirectory(file));
         if (!script) {
             const int reason = errno;
             out << std::flush;

@@ -26,9 +26,12 @@ struct FaultRecord {
     std::uint64_t instructions[64] = {};  // the innermost first; after the first, return addresses
 };
 
-// The watcher's half: reads records from `requests` until it ends, writes each report to standard
-// error (and to `recordFile` as a JSON line, unless it is empty) and a byte to `acknowledgements`
-// when it is written. Runs in a process of its own.
-[[noreturn]] void runFaultWatcher(int requests, int acknowledgements, pid_t host, const std::string& recordFile);
+// The supervisor's half (fault_watcher_posix.cpp): runs in the process the host was forked from,
+// until the host ends. Reads records from `requests`, writes each report to standard error and the
+// exit status the host is to end with, as a byte, to `acknowledgements`; passes signals on to the
+// host and follows its stops; when the host ends, reports an end that plug-in code caused and the
+// host could not (from `calls`, the memory they share) and ends with the host's status. Each report also goes to
+// `recordFile` as a JSON line, unless it is empty.
+[[noreturn]] void superviseHost(pid_t host, int requests, int acknowledgements, const std::string& recordFile);
 
 }  // namespace host::detail

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/process.h"
+#include "pluginsdk/host_environment.h"
 #include "pluginsdk/plugin_call.h"
 
 namespace host {
@@ -33,6 +34,7 @@ struct FaultReports::Watch {
 
     void run() {
         keepStopSignalsOff();
+        pluginsdk::adoptHostEnvironment();
         using Clock = std::chrono::steady_clock;
         constexpr auto kPeriod = std::chrono::milliseconds(100);
         struct Seen {

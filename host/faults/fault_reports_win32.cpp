@@ -182,6 +182,31 @@ void onRuntimeSignal(int /*signal*/) {
     reportCrash("SIGABRT (abort), raised by the thread itself", context);
 }
 
+// Windows has no fork, so no process of the host's outlives it to report how it ended, as on POSIX
+// systems (fault_reports_posix.cpp): a parent process would mean starting the program twice, with
+// its standard streams and console handed through, for every run. What the process can see of its
+// own end it reports itself: exit() called in a plug-in call runs this handler first (registered
+// last), which names the plug-in and ends the host with the status of a plug-in's fault. ExitProcess,
+// TerminateProcess or _exit called by plug-in code end the host unreported, with the plug-in's status.
+void onExitInPluginCall() {
+    const pluginsdk::PluginCall* call = pluginsdk::currentPluginCall();
+    if (call == nullptr) {
+        return;
+    }
+    char plugin[128];
+    char entryPoint[64];
+    copyPrintable(plugin, sizeof plugin, call->pluginName);
+    copyPrintable(entryPoint, sizeof entryPoint, pluginsdk::entryPointName(call->entryPoint));
+    std::snprintf(headline, sizeof headline, "the plug-in %s ended the host in its %s: exit", plugin, entryPoint);
+    char line[sizeof headline + 128];
+    std::snprintf(line, sizeof line, "quorvel-host: %s\nquorvel-host: exits with status %d (a plug-in ended the host)\n",
+                  headline, kPluginCrashedStatus);
+    std::fflush(nullptr);
+    writeText(line);
+    finishReport(false);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(kPluginCrashedStatus));
+}
+
 }  // namespace
 
 void startCrashReports(const std::string& recordFileName) {
@@ -190,6 +215,7 @@ void startCrashReports(const std::string& recordFileName) {
         recordFile = CreateFileA(recordFileName.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
+    std::atexit(onExitInPluginCall);
     // No system dialog for a crash: the report is the answer.
     SetErrorMode(GetErrorMode() | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
     SetUnhandledExceptionFilter(onUnhandledException);

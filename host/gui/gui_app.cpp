@@ -169,6 +169,11 @@ public:
                 reloadRequested_ = false;
                 reload();
             }
+            // A plug-in whose own code called deleteMe (said in the log) has no object to draw.
+            if (session_.loaded() && session_.plugin().releasedItself()) {
+                settings_.reset();
+                session_.unloadIfReleased();
+            }
         }
         if (!screenshotFile_.empty()) {
             takeScreenshot();

@@ -3,8 +3,12 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <utility>
 
+#include "printable_text.h"
 #include "pluginsdk/plugin_call.h"
+#include "pluginsdk/process_state.h"
+#include "pluginsdk/shared_call_record.h"
 #include "variable_rollback.h"
 
 namespace host {
@@ -23,7 +27,11 @@ std::string refusalText(const std::string& path, const std::string& problem) {
 template <typename Call>
 std::optional<std::string> guarded(pluginsdk::World* world, pluginsdk::PluginId plugin, const char* name,
                                    pluginsdk::EntryPoint step, Call&& call) {
-    if (const auto threw = pluginsdk::callPlugin({world, plugin, name, step}, std::forward<Call>(call))) {
+    const pluginsdk::PluginCall marked{world, plugin, name, step};
+    const auto threw = pluginsdk::callPlugin(marked, std::forward<Call>(call));
+    // The module's loading and unloading are rare enough to look at the whole process after each.
+    pluginsdk::verifyProcessState(marked);
+    if (threw) {
         return std::string(pluginsdk::entryPointName(step)) + " " + *threw;
     }
     return std::nullopt;
@@ -87,6 +95,13 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(CheckedModule module, const std
     checkRecord(path, *loaded->record_, getPlugin, deleteMe);
 
     loaded->library_.redirectImport("time", reinterpret_cast<void*>(&pluginsdk::pluginsdkModuleTime));
+    for (const pluginsdk::WatchedImport& watched : pluginsdk::watchedImports()) {
+        loaded->library_.redirectImport(watched.name, watched.replacement);
+    }
+    // A fault at an address of the module is the plug-in's, even once the module is closed.
+    const auto [imageStart, imageEnd] = loaded->library_.imageRange();
+    loaded->imageStart_ = imageStart;
+    pluginsdk::recordModuleOpened(printable(loaded->record_->classNameText), imageStart, imageEnd);
 
     loaded->release_ = loaded->record_->releaseFunction;
     std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* instance = nullptr;
@@ -98,7 +113,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(CheckedModule module, const std
     }
     loaded->instance_ = instance;
 
-    loaded->scope_ = world->addPlugin(loaded->name());
+    loaded->scope_ = world->addPlugin(loaded->name(), instance);
     loaded->console_ = std::make_shared<CVarManagerWrapper>(loaded->scope_);
     loaded->game_ = std::make_shared<GameWrapper>(loaded->scope_);
     BakkesMod::Plugin::BakkesModPlugin& plugin = loaded->plugin();
@@ -114,6 +129,17 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(CheckedModule module, const std
     }
     loaded->onLoadSucceeded_ = true;
     return loaded;
+}
+
+bool LoadedPlugin::releasedItself() const {
+    return instance_ != nullptr && !*instance_;
+}
+
+BakkesMod::Plugin::BakkesModPlugin& LoadedPlugin::plugin() const {
+    if (instance_ == nullptr || !*instance_) {
+        throw HostError("the plug-in " + name() + " has no object any more: its own code called deleteMe");
+    }
+    return **instance_;
 }
 
 BakkesMod::Plugin::PluginSettingsWindow* LoadedPlugin::settingsWindow() const {
@@ -139,10 +165,16 @@ std::vector<std::string> LoadedPlugin::unload() {
         }
     };
 
-    if (onLoadSucceeded_) {
-        onLoadSucceeded_ = false;
+    // A plug-in whose own code called deleteMe has no object left to call.
+    const bool releasedItself = this->releasedItself();
+    if (releasedItself) {
+        problems.push_back("the plug-in had released itself (its own code called deleteMe), so neither its onUnload "
+                           "nor its deleteMe was called");
+    }
+    if (onLoadSucceeded_ && !releasedItself) {
         note(guarded(world.get(), scope_ ? scope_->id : 0, record_->classNameText, pluginsdk::EntryPoint::OnUnload, [this] { plugin().onUnload(); }));
     }
+    onLoadSucceeded_ = false;
     // No callback of the plug-in may run once its object is gone, so its hooks and timers go
     // first, and its handles are cut off so that its destructors and its module's static clean-up
     // cannot register new ones.
@@ -152,14 +184,27 @@ std::vector<std::string> LoadedPlugin::unload() {
     }
     if (instance_ != nullptr) {
         instance_ = nullptr;
-        note(guarded(world.get(), scope_ ? scope_->id : 0, record_->classNameText, pluginsdk::EntryPoint::DeleteMe, [this] { release_(); }));
+        if (!releasedItself) {
+            note(guarded(world.get(), scope_ ? scope_->id : 0, record_->classNameText, pluginsdk::EntryPoint::DeleteMe, [this] { release_(); }));
+        }
     }
     dropCallbacks();
+    // The record lies in the module: its name is kept for the module's static clean-up.
+    const std::string pluginName = record_ != nullptr && record_->classNameText != nullptr ? name() : "plug-in";
     record_ = nullptr;
     // The module's static clean-up runs here and releases its last references to the host's handles.
+    // Marked closed before it is: the module's code is gone the moment the system unmaps it, and a
+    // thread of the plug-in's own may fault there at once.
+    if (imageStart_ != 0) {
+        pluginsdk::recordModuleClosed(std::exchange(imageStart_, 0));
+    }
     {
-        const pluginsdk::PluginCallScope marked({world.get(), 0, "plug-in", pluginsdk::EntryPoint::StaticCleanUp});
-        library_.close();
+        const pluginsdk::PluginCall cleanUp{world.get(), 0, pluginName.c_str(), pluginsdk::EntryPoint::StaticCleanUp};
+        {
+            const pluginsdk::PluginCallScope marked(cleanUp);
+            library_.close();
+        }
+        pluginsdk::verifyProcessState(cleanUp);
     }
     module_.reset();
     console_.reset();

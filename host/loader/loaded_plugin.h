@@ -63,7 +63,12 @@ public:
     // The name the plug-in goes by: its record's class name.
     std::string name() const { return record_->classNameText; }
     pluginsdk::PluginId id() const { return scope_->id; }
-    BakkesMod::Plugin::BakkesModPlugin& plugin() const { return **instance_; }
+    // The plug-in object; throws HostError if the plug-in's own code released it (deleteMe).
+    BakkesMod::Plugin::BakkesModPlugin& plugin() const;
+    // Whether the plug-in's own code called deleteMe, emptying the module's pointer to its object:
+    // the host then never calls the object again, and unloads the module without onUnload or
+    // deleteMe.
+    bool releasedItself() const;
     // The plug-in's settings side, or null if its class has none.
     BakkesMod::Plugin::PluginSettingsWindow* settingsWindow() const;
 
@@ -72,10 +77,17 @@ public:
     // throws.
     template <typename Code>
     void call(pluginsdk::EntryPoint entryPoint, Code&& code) const {
+        if (releasedItself()) [[unlikely]] {
+            throw HostError("the plug-in " + name() + " has no object any more: its own code called deleteMe");
+        }
         const std::shared_ptr<pluginsdk::World> world = world_.lock();
         const pluginsdk::PluginCall marked{world.get(), scope_ ? scope_->id : 0, record_->classNameText, entryPoint};
         if (const auto threw = pluginsdk::callPlugin(marked, std::forward<Code>(code))) {
             throw HostError("the plug-in " + name() + "'s " + pluginsdk::entryPointName(entryPoint) + " " + *threw);
+        }
+        if (releasedItself()) [[unlikely]] {
+            throw HostError("the plug-in " + name() + "'s " + pluginsdk::entryPointName(entryPoint) +
+                            " called deleteMe: the plug-in released itself, so the host unloads it");
         }
     }
 
@@ -97,6 +109,7 @@ private:
     std::shared_ptr<CVarManagerWrapper> console_;
     std::shared_ptr<GameWrapper> game_;
     std::uint32_t refusedOnceCut_ = 0;  // kept from the scope once unloaded
+    std::uintptr_t imageStart_ = 0;     // where the module's image starts, while it is open
 };
 
 }  // namespace host

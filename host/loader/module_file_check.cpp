@@ -1,3 +1,4 @@
+#include "platform/files.h"
 #include "module_file_check.h"
 
 #include <filesystem>
@@ -27,7 +28,8 @@ std::string kindOf(std::filesystem::file_type type) {
 
 }  // namespace
 
-std::optional<std::string> moduleFileProblem(const std::string& path) {
+std::optional<std::string> moduleFileProblem(const std::string& given) {
+    const std::string path = fromStartingDirectory(given);
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (status.type() == std::filesystem::file_type::not_found) {

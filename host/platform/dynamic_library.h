@@ -3,6 +3,7 @@
 // when its last holder lets go.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ public:
     void* symbol(const char* name) const;
     // Whether `address` lies in this module's own image (not in a library it brought in).
     bool contains(const void* address) const;
+    // Where the module's own image lies, [first, second); {0, 0} if it is not open.
+    std::pair<std::uintptr_t, std::uintptr_t> imageRange() const;
     // Points the module's own import of the C function `name` at `replacement`. Returns how many
     // import slots were changed (0 if the module does not import it).
     int redirectImport(const char* name, void* replacement);

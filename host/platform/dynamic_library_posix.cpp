@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -49,6 +50,41 @@ bool DynamicLibrary::contains(const void* address) const {
     }
     return reinterpret_cast<ElfW(Addr)>(found.dli_fbase) == module->l_addr ||
            (found.dli_fname != nullptr && module->l_name != nullptr && std::strcmp(found.dli_fname, module->l_name) == 0);
+}
+
+namespace {
+
+struct ImageSearch {
+    ElfW(Addr) base;
+    std::uintptr_t first = UINTPTR_MAX;
+    std::uintptr_t last = 0;
+};
+
+int findImage(dl_phdr_info* info, std::size_t, void* data) {
+    auto* search = static_cast<ImageSearch*>(data);
+    if (info->dlpi_addr != search->base) {
+        return 0;
+    }
+    for (int i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr)& header = info->dlpi_phdr[i];
+        if (header.p_type == PT_LOAD) {
+            search->first = std::min<std::uintptr_t>(search->first, info->dlpi_addr + header.p_vaddr);
+            search->last = std::max<std::uintptr_t>(search->last, info->dlpi_addr + header.p_vaddr + header.p_memsz);
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::pair<std::uintptr_t, std::uintptr_t> DynamicLibrary::imageRange() const {
+    link_map* module = nullptr;
+    if (handle_ == nullptr || dlinfo(handle_, RTLD_DI_LINKMAP, &module) != 0 || module == nullptr) {
+        return {0, 0};
+    }
+    ImageSearch search{module->l_addr};
+    dl_iterate_phdr(&findImage, &search);
+    return search.first < search.last ? std::pair{search.first, search.last} : std::pair<std::uintptr_t, std::uintptr_t>{0, 0};
 }
 
 void DynamicLibrary::close() {

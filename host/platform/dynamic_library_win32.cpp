@@ -4,6 +4,7 @@
 //
 // Paths are narrow strings in the process's ANSI code page, as the program's arguments arrive.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdint>
 #include <cstring>
@@ -81,6 +82,16 @@ bool DynamicLibrary::contains(const void* address) const {
            GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                               static_cast<LPCSTR>(address), &module) &&
            module == static_cast<HMODULE>(handle_);
+}
+
+std::pair<std::uintptr_t, std::uintptr_t> DynamicLibrary::imageRange() const {
+    MODULEINFO information{};
+    if (handle_ == nullptr ||
+        !K32GetModuleInformation(GetCurrentProcess(), static_cast<HMODULE>(handle_), &information, sizeof information)) {
+        return {0, 0};
+    }
+    const auto base = reinterpret_cast<std::uintptr_t>(information.lpBaseOfDll);
+    return {base, base + information.SizeOfImage};
 }
 
 std::optional<std::vector<std::string>> whyStillMapped(const std::string& path) {

@@ -17,6 +17,15 @@
 
 namespace host {
 
+// [main thread, at start-up, before any plug-in code runs] Takes the working directory as the one
+// the host started in.
+void rememberStartingDirectory();
+// `path` as the host opens it: a relative path is taken from the directory the host started in,
+// whatever the working directory is now (plug-in code may change it); unchanged before
+// rememberStartingDirectory. Every function here opens what it is given this way; host code that
+// opens a file itself passes the path through it.
+std::string fromStartingDirectory(const std::string& path);
+
 // Replaces the file at `path` with `bytes`, creating it if it is missing. Throws HostError ("cannot
 // write FILE: REASON", the reason in the system's words); the temporary file is removed then and the
 // old file, if any, is untouched. A device, pipe or socket at `path` is written into, not replaced.

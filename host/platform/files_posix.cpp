@@ -50,8 +50,8 @@ bool writeAll(int descriptor, std::string_view bytes) {
 
 // Writes into what is at `path` as it is: a device, a pipe or a socket is not a file to replace.
 // A pipe nobody reads is refused at once (ENXIO) rather than waited on.
-void writeInto(const std::string& path, std::string_view bytes) {
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+void writeInto(const std::string& located, const std::string& path, std::string_view bytes) {
+    const int descriptor = ::open(located.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         fail(path, errno);
     }
@@ -70,19 +70,20 @@ void writeInto(const std::string& path, std::string_view bytes) {
 }  // namespace
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::string located = fromStartingDirectory(path);
     struct stat target {};
-    if (::stat(path.c_str(), &target) == 0) {
+    if (::stat(located.c_str(), &target) == 0) {
         // Refused up front: rename() would replace an empty directory with the file on some systems.
         if (S_ISDIR(target.st_mode)) {
             fail(path, EISDIR);
         }
         // Renamed over, a device would be gone (as root, /dev/full or /dev/null itself).
         if (!S_ISREG(target.st_mode)) {
-            writeInto(path, bytes);
+            writeInto(located, path, bytes);
             return;
         }
     }
-    const std::string folder = folderOf(path);
+    const std::string folder = folderOf(located);
     std::string temporary = (folder == "/" ? std::string() : folder) + "/.quorvel-write-XXXXXX";
     const int descriptor = ::mkstemp(temporary.data());
     if (descriptor < 0) {
@@ -102,7 +103,7 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::chmod(temporary.c_str(), 0666 & ~mask);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (::rename(temporary.c_str(), located.c_str()) != 0) {
         const int renameError = errno;
         ::unlink(temporary.c_str());
         fail(path, renameError);
@@ -148,7 +149,8 @@ std::optional<std::string> defaultHistoryPath() {
     return inFolder(baseFolder("XDG_STATE_HOME", ".local/state"), "history");
 }
 
-FileLock::FileLock(const std::string& path) : handle_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+FileLock::FileLock(const std::string& path)
+    : handle_(::open(fromStartingDirectory(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
     if (handle_ < 0) {
         fail("the lock file " + path, errno);
     }
@@ -168,7 +170,7 @@ FileLock::~FileLock() {
 
 std::string makePrivateFolder(const std::string& parent, const std::string& prefix) {
     // mkdtemp makes the folder the user's alone (0700).
-    std::string folder = parent + "/" + prefix + "XXXXXX";
+    std::string folder = fromStartingDirectory(parent) + "/" + prefix + "XXXXXX";
     if (::mkdtemp(folder.data()) == nullptr) {
         throw HostError("cannot make a folder in '" + parent + "': " + std::strerror(errno));
     }

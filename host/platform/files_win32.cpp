@@ -42,11 +42,12 @@ std::string folderOf(const std::string& path) {
 }  // namespace
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::string located = fromStartingDirectory(path);
+    const DWORD attributes = GetFileAttributesA(located.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         throw HostError("cannot write " + path + ": Is a directory");
     }
-    const std::string folder = folderOf(path);
+    const std::string folder = folderOf(located);
     HANDLE file = INVALID_HANDLE_VALUE;
     std::string temporary;
     for (unsigned attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
@@ -76,7 +77,7 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
         error = GetLastError();
     }
     if (error == ERROR_SUCCESS &&
-        !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        !MoveFileExA(temporary.c_str(), located.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = GetLastError();
     }
     if (error != ERROR_SUCCESS) {
@@ -106,7 +107,7 @@ std::optional<std::string> defaultHistoryPath() {
 }
 
 FileLock::FileLock(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE file = CreateFileA(fromStartingDirectory(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         fail("the lock file " + path, GetLastError());
@@ -129,7 +130,7 @@ std::string makePrivateFolder(const std::string& parent, const std::string& pref
     // CreateDirectory fails on a name that exists, so nobody else's folder or file is ever taken
     // for it; a folder under the user's temporary folder is the user's alone.
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::string folder = parent + "\\" + prefix + std::to_string(GetCurrentProcessId()) + "-" +
+        const std::string folder = fromStartingDirectory(parent) + "\\" + prefix + std::to_string(GetCurrentProcessId()) + "-" +
                                    std::to_string(GetTickCount64()) + "-" + std::to_string(attempt);
         if (CreateDirectoryA(folder.c_str(), nullptr)) {
             return folder;

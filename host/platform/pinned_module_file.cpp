@@ -23,7 +23,7 @@ PinnedModuleFile::PinnedModuleFile(const std::string& path) {
         throw HostError(std::string("cannot copy it to load it: ") + cannot.what());
     }
     path_ = (fs::path(folder_) / fs::path(path).filename()).string();
-    if (!fs::copy_file(path, path_, error)) {
+    if (!fs::copy_file(fromStartingDirectory(path), path_, error)) {
         const std::string why = error.message();
         release();
         throw HostError("cannot copy it to load it: " + why);

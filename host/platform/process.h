@@ -29,7 +29,8 @@ void reportFailedWritesAsErrors();
 // SIGINT (Ctrl-C) and SIGTERM, caught instead of ending the process at once: the host stops the way
 // its own ending does, so the settings and the console's history are saved, and exits with 128 and
 // the signal's number (130, 143). Caught by the main thread alone (other threads of the host keep
-// them off, keepStopSignalsOff), so that a blocking read of the console's is interrupted. On Windows,
+// them off, keepStopSignalsOff; one taken by a thread the host did not start, a plug-in's, is passed
+// on to the main thread), so that a blocking read of the console's is interrupted. On Windows,
 // Ctrl-C only.
 // [main thread, at start-up, before any other thread starts]
 void catchStopSignals();

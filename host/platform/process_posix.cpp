@@ -32,9 +32,15 @@ void writeStandardStreamsVerbatim() {
 namespace {
 
 volatile sig_atomic_t stopSignal = 0;
+pthread_t mainThread;
 
 extern "C" void recordStopSignal(int signal) {
     stopSignal = signal;
+    // Taken by another thread (one of a plug-in's own that let it through, say): the main thread
+    // is told too, so that a read it waits in returns.
+    if (pthread_equal(pthread_self(), mainThread) == 0) {
+        ::pthread_kill(mainThread, signal);
+    }
 }
 
 sigset_t stopSignals() {
@@ -48,6 +54,7 @@ sigset_t stopSignals() {
 }  // namespace
 
 void catchStopSignals() {
+    mainThread = pthread_self();
     struct sigaction action {};
     action.sa_handler = recordStopSignal;
     // No SA_RESTART: a read waiting for the console's next line returns, and the host stops.

@@ -6,6 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#if !defined(_WIN32)
+#include <locale.h>
+#endif
+
+#include "host_environment.h"
+
 namespace pluginsdk {
 namespace {
 
@@ -13,6 +19,7 @@ std::string formatComponent(float value) {
     if (std::isnan(value)) {
         return std::signbit(value) ? "-nan" : "nan";
     }
+    const HostNumberEnvironment hostNumbers;
     char text[32];
     std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
     return text;
@@ -27,7 +34,14 @@ std::optional<float> parseFloat(std::string_view text) {
     const std::string copy(text);  // strtof needs a terminated string
     char* end = nullptr;
     errno = 0;
+    // In the host's rounding, whoever called (a plug-in's registerCvar, say), and in the "C"
+    // locale's format whatever locale the thread is in.
+    const HostNumberEnvironment hostNumbers;
+#if defined(_WIN32)
     const float value = std::strtof(copy.c_str(), &end);
+#else
+    const float value = ::strtof_l(copy.c_str(), &end, static_cast<locale_t>(detail::cLocale()));
+#endif
     if (end != copy.c_str() + copy.size()) {
         return std::nullopt;
     }
@@ -55,6 +69,7 @@ bool spellsInfinity(std::string_view text) {
 }
 
 std::string formatFloat(float value) {
+    const HostNumberEnvironment hostNumbers;
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);

@@ -13,6 +13,8 @@
 #include <signal.h>
 #endif
 
+#include "host_environment.h"
+#include "shared_call_record.h"
 #include "world.h"
 
 namespace pluginsdk {
@@ -27,6 +29,8 @@ struct ThreadCalls {
     std::atomic<const PluginCall*> innermostCall{nullptr};
     std::uint64_t callsMade = 0;
     int depth = 0;
+    // What the host's supervisor sees of this thread's calls (shared_call_record.h).
+    SharedCallRecord::ThreadSlot* shared = nullptr;
     ThreadCalls* next = nullptr;  // the list of every thread's, under everyThreadMutex
 };
 
@@ -73,6 +77,7 @@ void giveAlternateSignalStack() {
     calls->thread = static_cast<std::uint64_t>(pthread_self());
 #endif
     giveAlternateSignalStack();
+    calls->shared = &detail::claimThreadSlot();
     {
         const std::lock_guard lock(everyThreadMutex);
         calls->next = everyThread;
@@ -130,6 +135,9 @@ PluginCallScope::PluginCallScope(const PluginCall& call) : call_(call) {
     if (calls->depth++ == 0) {
         calls->outermostCall.store(++calls->callsMade, std::memory_order_relaxed);
     }
+    calls->shared->plugin.store(call_.plugin, std::memory_order_relaxed);
+    calls->shared->entryPoint.store(entryPointName(call_.entryPoint), std::memory_order_relaxed);
+    calls->shared->depth.store(static_cast<std::uint32_t>(calls->depth), std::memory_order_relaxed);
     if (const PluginCallObserver observe = observer.load(std::memory_order_acquire)) [[unlikely]] {
         observe(call_);
     }
@@ -140,12 +148,18 @@ void observePluginCalls(PluginCallObserver callObserver) {
 }
 
 PluginCallScope::~PluginCallScope() {
+    // Still marked as the call: what it left changed is named after it.
+    detail::restoreAfterPluginCall(call_);
     innermostCall = call_.outer;
     ThreadCalls* calls = threadCalls;
     calls->innermostCall.store(call_.outer, std::memory_order_release);
     if (--calls->depth == 0) {
         calls->outermostCall.store(0, std::memory_order_relaxed);
+    } else {
+        calls->shared->plugin.store(call_.outer->plugin, std::memory_order_relaxed);
+        calls->shared->entryPoint.store(entryPointName(call_.outer->entryPoint), std::memory_order_relaxed);
     }
+    calls->shared->depth.store(static_cast<std::uint32_t>(calls->depth), std::memory_order_relaxed);
 }
 
 std::vector<CallInFlight> callsInFlight() {

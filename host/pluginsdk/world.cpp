@@ -12,6 +12,7 @@
 #include "console_variable.h"
 #include "handle_state_lock.h"
 #include "plugin_call.h"
+#include "shared_call_record.h"
 
 namespace pluginsdk {
 namespace {
@@ -32,13 +33,20 @@ World::~World() = default;
 
 // --- Plug-ins ---------------------------------------------------------------------------------
 
-std::shared_ptr<detail::PluginScope> World::addPlugin(std::string name) {
+std::shared_ptr<detail::PluginScope> World::addPlugin(
+    std::string name, const std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* instance) {
     auto scope = std::make_shared<detail::PluginScope>();
     scope->world = weak_from_this();
     scope->name = name;
+    // Unique in the process, not only in this world: the host's supervisor knows plug-ins by it.
+    static std::atomic<PluginId> nextPluginId{1};
+    scope->id = nextPluginId.fetch_add(1, std::memory_order_relaxed);
+    detail::recordPluginName(scope->id, scope->name);
     const std::lock_guard lock(mutex_);
-    scope->id = nextPluginId_++;
-    plugins_.push_back({scope->id, std::make_shared<const std::string>(std::move(name))});
+    auto owner = std::make_shared<PluginOwner>();
+    owner->name = std::move(name);
+    owner->instance = instance;
+    plugins_.push_back({scope->id, std::move(owner)});
     return scope;
 }
 
@@ -79,10 +87,10 @@ void World::dropPlugin(PluginId id) {
     runningCallbacks_.erase(id);
     lock.unlock();
     for (Hook& hook : droppedHooks) {
-        destroyCallback(PluginCall{this, id, hook.pluginName->c_str(), EntryPoint::HookDestructor}, hook.callback);
+        destroyCallback(PluginCall{this, id, hook.owner->name.c_str(), EntryPoint::HookDestructor}, hook.callback);
     }
     for (Timer& timer : droppedTimers) {
-        destroyCallback(PluginCall{this, id, timer.pluginName->c_str(), EntryPoint::TimerDestructor}, timer.callback);
+        destroyCallback(PluginCall{this, id, timer.owner->name.c_str(), EntryPoint::TimerDestructor}, timer.callback);
     }
 }
 
@@ -98,13 +106,30 @@ std::size_t World::pendingTimerCount(PluginId id) const {
         std::count_if(timers_.begin(), timers_.end(), [id](const Timer& timer) { return timer.plugin == id; }));
 }
 
-std::shared_ptr<const std::string> World::pluginNameLocked(PluginId id) const {
+std::shared_ptr<World::PluginOwner> World::pluginOwnerLocked(PluginId id) const {
     for (const PluginRecord& record : plugins_) {
         if (record.id == id) {
-            return record.name;
+            return record.owner;
         }
     }
     return nullptr;
+}
+
+bool World::releasedItself(const PluginOwner& owner) {
+    return owner.instance != nullptr && !*owner.instance;
+}
+
+void World::noteReleased(PluginOwner& owner, const char* entryPoint, const std::string& callback) {
+    const char* none = nullptr;
+    if (owner.releasedDuring.compare_exchange_strong(none, entryPoint)) {
+        reportFailure(owner.name, callback + " called deleteMe: the plug-in released itself, so the host unloads it");
+    }
+}
+
+const char* World::releasedPlugin(PluginId id) const {
+    const std::lock_guard lock(mutex_);
+    const std::shared_ptr<PluginOwner> owner = pluginOwnerLocked(id);
+    return owner ? owner->releasedDuring.load() : nullptr;
 }
 
 void World::finishCallbackLocked(PluginId plugin) {
@@ -131,6 +156,7 @@ std::shared_ptr<detail::ConsoleVariable> World::registerVariable(const std::stri
     if (registrationListener_) {
         registrationListener_(*created);
     }
+    variableIndex_.emplace(name, created);
     variables_.push_back(std::move(created));
     return variables_.back();
 }
@@ -146,10 +172,10 @@ std::shared_ptr<detail::ConsoleVariable> World::findVariable(const std::string& 
 }
 
 std::shared_ptr<detail::ConsoleVariable> World::findVariableLocked(const std::string& name) const {
-    // Names never change after registration, so they are read without the handle-state lock.
-    const auto found = std::find_if(variables_.begin(), variables_.end(),
-                                    [&name](const auto& variable) { return variable->name == name; });
-    return found == variables_.end() ? nullptr : *found;
+    // Names never change after registration, so they are read without the handle-state lock. By
+    // index: a plug-in may register a hundred thousand.
+    const auto found = variableIndex_.find(name);
+    return found == variableIndex_.end() ? nullptr : found->second;
 }
 
 std::vector<std::shared_ptr<detail::ConsoleVariable>> World::variables() const {
@@ -160,6 +186,7 @@ std::vector<std::shared_ptr<detail::ConsoleVariable>> World::variables() const {
 bool World::removeVariable(const std::string& name) {
     std::vector<std::shared_ptr<detail::ConsoleVariable>> removed;
     const std::lock_guard lock(mutex_);
+    variableIndex_.erase(name);
     for (auto it = variables_.begin(); it != variables_.end();) {
         if ((*it)->name == name) {
             removed.push_back(std::move(*it));
@@ -241,14 +268,14 @@ void World::touchBall(std::uint8_t team, std::optional<Vector> velocity) {
 void World::addPostHook(PluginId plugin, std::string eventName, BallHook callback) {
     BallHook refused;
     const std::lock_guard lock(mutex_);
-    std::shared_ptr<const std::string> name = pluginNameLocked(plugin);
-    if (!name) {
+    std::shared_ptr<PluginOwner> owner = pluginOwnerLocked(plugin);
+    if (!owner) {
         refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
         return;
     }
     Hook& hook = hooks_.emplace_back();
     hook.plugin = plugin;
-    hook.pluginName = std::move(name);
+    hook.owner = std::move(owner);
     hook.sequence = nextHookSequence_++;
     hook.eventName = std::move(eventName);
     hook.callback = std::move(callback);
@@ -270,7 +297,8 @@ void World::runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_v
     for (;;) {
         const auto hook = std::find_if(hooks_.begin(), hooks_.end(), [&](const Hook& candidate) {
             return candidate.sequence >= next && candidate.sequence < addedBefore && !candidate.dropped &&
-                   candidate.eventName == eventName;
+                   candidate.eventName == eventName &&
+                   candidate.owner->releasedDuring.load(std::memory_order_relaxed) == nullptr;
         });
         if (hook == hooks_.end()) {
             return;
@@ -282,20 +310,23 @@ void World::runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_v
         // on another thread waits for it (its code lives in the module).
         ++runningCallbacks_[plugin];
         lock.unlock();
-        const PluginCall call{this, plugin, hook->pluginName->c_str(), EntryPoint::Hook};
+        const PluginCall call{this, plugin, hook->owner->name.c_str(), EntryPoint::Hook};
         // The signature takes the name by value: this string is the call's own, moved in.
         if (const auto threw = callPlugin(call, [&] { hook->callback(caller, nullptr, std::string(eventName)); })) {
-            reportFailure(*hook->pluginName, "hook for \"" + std::string(eventName) + "\" " + *threw);
+            reportFailure(hook->owner->name, "hook for \"" + std::string(eventName) + "\" " + *threw);
+        }
+        if (releasedItself(*hook->owner)) [[unlikely]] {
+            noteReleased(*hook->owner, entryPointName(EntryPoint::Hook), "hook for \"" + std::string(eventName) + "\"");
         }
         lock.lock();
         if (--hook->running == 0 && hook->dropped) {
             BallHook callback = std::move(hook->callback);
-            const std::shared_ptr<const std::string> name = std::move(hook->pluginName);
+            const std::shared_ptr<PluginOwner> owner = std::move(hook->owner);
             hooks_.erase(hook);
             // The callback's destructor is the plug-in's code: run it unlocked, still counted as
             // running so that dropPlugin waits for it.
             lock.unlock();
-            destroyCallback(PluginCall{this, plugin, name->c_str(), EntryPoint::HookDestructor}, callback);
+            destroyCallback(PluginCall{this, plugin, owner->name.c_str(), EntryPoint::HookDestructor}, callback);
             lock.lock();
         }
         finishCallbackLocked(plugin);
@@ -346,8 +377,8 @@ void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback,
     const PluginCall* caller = currentPluginCall();
     const bool setByAFiring = caller != nullptr && caller->world == this && caller->entryPoint == EntryPoint::Timer;
     const std::lock_guard lock(mutex_);
-    std::shared_ptr<const std::string> name = pluginNameLocked(plugin);
-    if (!name) {
+    std::shared_ptr<PluginOwner> owner = pluginOwnerLocked(plugin);
+    if (!owner) {
         refused = std::move(callback);  // a plug-in being dropped; destroyed once the lock is gone
         return;
     }
@@ -361,7 +392,7 @@ void World::addTimer(PluginId plugin, GameWrapper* game, TimerCallback callback,
     }
     timer.sequence = nextTimerSequence_++;
     timer.plugin = plugin;
-    timer.pluginName = std::move(name);
+    timer.owner = std::move(owner);
     timer.game = game;
     timer.callback = std::move(callback);
     if (!rehearsal) {
@@ -431,13 +462,17 @@ void World::fireTimerLocked(std::unique_lock<std::mutex>& lock, Timer& timer, bo
     // Running from here until the callback is destroyed (see runPostHooks).
     ++runningCallbacks_[timer.plugin];
     lock.unlock();
-    if (call) {
-        const PluginCall firing{this, timer.plugin, timer.pluginName->c_str(), EntryPoint::Timer};
+    // A plug-in that released itself has no object left for its timers to work on.
+    if (call && timer.owner->releasedDuring.load(std::memory_order_relaxed) == nullptr) {
+        const PluginCall firing{this, timer.plugin, timer.owner->name.c_str(), EntryPoint::Timer};
         if (const auto threw = callPlugin(firing, [&timer] { timer.callback(timer.game); })) {
-            reportFailure(*timer.pluginName, "timer " + *threw);
+            reportFailure(timer.owner->name, "timer " + *threw);
+        }
+        if (releasedItself(*timer.owner)) [[unlikely]] {
+            noteReleased(*timer.owner, entryPointName(EntryPoint::Timer), "timer");
         }
     }
-    destroyCallback(PluginCall{this, timer.plugin, timer.pluginName->c_str(), EntryPoint::TimerDestructor}, timer.callback);
+    destroyCallback(PluginCall{this, timer.plugin, timer.owner->name.c_str(), EntryPoint::TimerDestructor}, timer.callback);
     lock.lock();
     finishCallbackLocked(timer.plugin);
 }
@@ -474,9 +509,25 @@ std::optional<std::int64_t> World::runtimeClock() const {
 
 // --- The console log --------------------------------------------------------------------------
 
+namespace {
+
+// The line cut to the longest the world keeps, at a character's start, saying how long it was.
+std::string cutLogLine(const std::string& text) {
+    std::size_t end = World::kLongestLogLine;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xc0) == 0x80) {
+        --end;  // within a UTF-8 character
+    }
+    return text.substr(0, end) + " [... cut: the line was " + std::to_string(text.size()) + " bytes]";
+}
+
+}  // namespace
+
 void World::log(const detail::PluginScope& plugin, std::string text) {
     if (rehearsingHere()) {
         return;  // a rehearsal leaves the log as it was
+    }
+    if (text.size() > kLongestLogLine) [[unlikely]] {
+        text = cutLogLine(text);
     }
     const std::lock_guard listening(listenerMutex_);
     if (traceListener_) {

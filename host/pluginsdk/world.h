@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,9 @@
 // are built over the world, and only the code that makes or calls them needs their headers.
 class BallWrapper;
 class GameWrapper;
+namespace BakkesMod::Plugin {
+class BakkesModPlugin;
+}
 
 namespace pluginsdk {
 
@@ -65,8 +69,14 @@ public:
     ~World();
 
     // --- Plug-ins -----------------------------------------------------------------------------
-    // A new identity for a plug-in about to be loaded; its handles carry it.
-    std::shared_ptr<detail::PluginScope> addPlugin(std::string name);
+    // A new identity for a plug-in about to be loaded; its handles carry it. `instance`, if given, is
+    // the module's pointer to the plug-in object: a hook or timer of the plug-in's that empties it
+    // (its own code called deleteMe) is reported as that, and none of the plug-in's hooks and
+    // timers runs after it, until the host drops the plug-in (releasedPlugin).
+    std::shared_ptr<detail::PluginScope> addPlugin(
+        std::string name, const std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* instance = nullptr);
+    // The entry point ("hook", "timer") in which the plug-in's own code emptied its instance, or null.
+    const char* releasedPlugin(PluginId id) const;
     // Drops every hook and pending timer of the plug-in; by the time it returns their callbacks
     // are destroyed, with whatever they hold. Its variables stay. If a callback of the plug-in is
     // running on another thread, waits for it to return (a running hook's callback is destroyed
@@ -192,6 +202,9 @@ public:
     // The world keeps the last kRecentLogLines lines (the live window shows them); the listener
     // sees every line as it is logged, for whoever needs more.
     static constexpr std::size_t kRecentLogLines = 1000;
+    // A longer line is kept cut to this many bytes, followed by " [... cut: the line was N bytes]",
+    // so that what the host keeps of the log is bounded in bytes too.
+    static constexpr std::size_t kLongestLogLine = 8192;
     void log(const detail::PluginScope& plugin, std::string text);
     // A copy of the most recent lines, oldest first: at most kRecentLogLines.
     std::deque<LogLine> recentLogLines() const;
@@ -229,7 +242,12 @@ private:
     // With mutex_ held.
     std::shared_ptr<detail::ConsoleVariable> findVariableLocked(const std::string& name) const;
     // The plug-in's name, or null if it is not known (being dropped).
-    std::shared_ptr<const std::string> pluginNameLocked(PluginId id) const;
+    struct PluginOwner;
+    std::shared_ptr<PluginOwner> pluginOwnerLocked(PluginId id) const;
+    // Whether the plug-in's own code emptied its instance (it called deleteMe); and, once, saying so
+    // as a failure of `callback` ("timer"), after which none of its hooks and timers runs.
+    static bool releasedItself(const PluginOwner& owner);
+    void noteReleased(PluginOwner& owner, const char* entryPoint, const std::string& callback);
     // A callback of `plugin` has returned and whatever of it was to be destroyed is destroyed;
     // with mutex_ held.
     void finishCallbackLocked(PluginId plugin);
@@ -254,9 +272,15 @@ private:
     void runPostHooksLocked(std::unique_lock<std::mutex>& lock, std::string_view eventName,
                             const BallWrapper& caller);
 
+    // A plug-in as its hooks and timers know it, even after it is dropped.
+    struct PluginOwner {
+        std::string name;
+        const std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>* instance = nullptr;
+        std::atomic<const char*> releasedDuring{nullptr};
+    };
     struct Hook {
         PluginId plugin = 0;
-        std::shared_ptr<const std::string> pluginName;
+        std::shared_ptr<PluginOwner> owner;
         // Hooks are numbered in the order they are added; the list keeps that order.
         std::uint64_t sequence = 0;
         std::string eventName;
@@ -271,7 +295,7 @@ private:
         std::int64_t due = 0;
         std::uint64_t sequence = 0;
         PluginId plugin = 0;
-        std::shared_ptr<const std::string> pluginName;
+        std::shared_ptr<PluginOwner> owner;
         GameWrapper* game = nullptr;
         TimerCallback callback;
     };
@@ -280,9 +304,9 @@ private:
     static bool firesAfter(const Timer& a, const Timer& b);
     struct PluginRecord {
         PluginId id;
-        // Shared with the plug-in's hooks and timers, whose calls are marked with it (plugin_call.h)
-        // for as long as they run, even after the plug-in is dropped.
-        std::shared_ptr<const std::string> name;
+        // Shared with the plug-in's hooks and timers, whose calls are marked with its name
+        // (plugin_call.h) for as long as they run, even after the plug-in is dropped.
+        std::shared_ptr<PluginOwner> owner;
     };
 
     // Guards everything below. Lock order: listenerMutex_ before mutex_, never the other way.
@@ -294,8 +318,8 @@ private:
     std::map<PluginId, std::size_t> runningCallbacks_;
     std::condition_variable callbackReturned_;
     std::vector<PluginRecord> plugins_;
-    PluginId nextPluginId_ = 1;
     std::vector<std::shared_ptr<detail::ConsoleVariable>> variables_;
+    std::unordered_map<std::string, std::shared_ptr<detail::ConsoleVariable>> variableIndex_;  // by name
     std::shared_ptr<detail::BallState> ball_;
     // A list, so that a hook's node stays put while its callback runs unlocked, whatever is added
     // or removed around it; runPostHooks runs the hooks in place, copying neither list nor hook.

@@ -6,6 +6,7 @@
 
 #include "bakkesmod/wrappers/ball_wrapper.h"
 #include "handle_state_lock.h"
+#include "host_environment.h"
 #include "world.h"
 
 namespace pluginsdk {
@@ -30,6 +31,7 @@ std::vector<World::RehearsedBall> World::rehearseTouches(std::uint8_t team, cons
     balls.reserve(count);
     std::exception_ptr failure;
     std::thread rehearsal([&] {
+        adoptHostEnvironment();
         rehearsing = this;
         try {
             for (std::size_t touch = 0; touch < count; ++touch) {

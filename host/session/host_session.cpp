@@ -130,6 +130,12 @@ void HostSession::reload() {
     throwProblems(unloadProblem, saveProblem);
 }
 
+void HostSession::unloadIfReleased() {
+    if (plugin_ && plugin_->releasedItself()) {
+        (void)unloadPlugin();  // what it says is that the plug-in released itself, already told
+    }
+}
+
 LoadedPlugin& HostSession::plugin() {
     if (!plugin_) {
         throw HostError("no module is loaded (use 'load')");

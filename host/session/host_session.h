@@ -66,6 +66,9 @@ public:
     // at the unload failed (after loading).
     void reload();
     bool loaded() const { return plugin_ != nullptr; }
+    // If the plug-in's own code released it (it called deleteMe, which was reported as a failure
+    // of the entry point that did it), unloads what is left of it, on the loader thread.
+    void unloadIfReleased();
     // The loaded plug-in; throws HostError if none is loaded.
     LoadedPlugin& plugin();
 

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/files.h"
+
 namespace host {
 
 ModuleWatcher::ModuleWatcher(std::string path, double quietSeconds)
@@ -11,11 +13,12 @@ ModuleWatcher::ModuleWatcher(std::string path, double quietSeconds)
 ModuleWatcher::Look ModuleWatcher::look() const {
     Look found;
     std::error_code error;
-    const auto size = std::filesystem::file_size(path_, error);
+    const std::string located = fromStartingDirectory(path_);
+    const auto size = std::filesystem::file_size(located, error);
     if (error) {
         return found;  // missing for now (a build may remove it before writing it again)
     }
-    const auto modified = std::filesystem::last_write_time(path_, error);
+    const auto modified = std::filesystem::last_write_time(located, error);
     if (error) {
         return found;
     }

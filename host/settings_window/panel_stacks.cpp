@@ -38,6 +38,8 @@ PanelStacks PanelStacks::now() {
 std::string PanelStacks::leftSince(const PanelStacks& before) const {
     std::string text;
     say(text, windows_ - before.windows_, "a window", "windows", "begun and not ended");
+    say(text, before.windows_ - windows_, "the host's window", "windows of the host's",
+        "ended by the panel (ImGui::End called once more than ImGui::Begin)");
     if (window_ == before.window_) {
         say(text, ids_ - before.ids_, "an ID", "IDs", "pushed and not popped");
         say(text, itemWidths_ - before.itemWidths_, "an item width", "item widths", "pushed and not popped");
@@ -54,6 +56,9 @@ std::string PanelStacks::leftSince(const PanelStacks& before) const {
 
 void PanelStacks::restore(const PanelStacks& before) {
     ImGuiContext& g = *ImGui::GetCurrentContext();
+    if (g.CurrentWindowStack.Size < before.windows_) {
+        return;  // the panel ended the host's window, and with it what was pushed in it
+    }
     // Windows the panel began, innermost first, each with what was pushed in it.
     while (g.CurrentWindowStack.Size > before.windows_) {
         ImGui::ErrorCheckEndWindowRecover(nullptr);

@@ -25,6 +25,10 @@ public:
     // Ends the windows begun since `before` and pops what was pushed since, so that the host's window
     // can end.
     static void restore(const PanelStacks& before);
+    // Whether the window the panel was given is still open: a panel that calls ImGui::End once too
+    // often ends it, and the host must not end it again (Dear ImGui's assertion would stop the host
+    // in its own code).
+    bool hostWindowOpenSince(const PanelStacks& before) const { return windows_ >= before.windows_; }
 
 private:
     ImGuiWindow* window_ = nullptr;

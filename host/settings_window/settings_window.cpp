@@ -47,6 +47,7 @@ SettingsWindow::~SettingsWindow() {
 void SettingsWindow::draw(const std::function<void(bool drawing)>& aroundPanel) {
     std::optional<HostError> problem;
     std::string unbalanced;
+    bool windowOpen = true;
     // Begin reports false while the window is collapsed: nothing to draw then, but End is due.
     if (ImGui::Begin(title_.c_str())) {
         if (aroundPanel) {
@@ -58,7 +59,9 @@ void SettingsWindow::draw(const std::function<void(bool drawing)>& aroundPanel) 
         } catch (const HostError& error) {
             problem = error;
         }
-        if (const std::string left = PanelStacks::now().leftSince(before); !left.empty()) {
+        const PanelStacks after = PanelStacks::now();
+        windowOpen = after.hostWindowOpenSince(before);
+        if (const std::string left = after.leftSince(before); !left.empty()) {
             PanelStacks::restore(before);
             unbalanced = "the plug-in " + plugin_.name() + "'s DrawSettingsPanel left Dear ImGui's stacks unbalanced: " + left;
         }
@@ -66,7 +69,9 @@ void SettingsWindow::draw(const std::function<void(bool drawing)>& aroundPanel) 
             aroundPanel(false);
         }
     }
-    ImGui::End();
+    if (windowOpen) {
+        ImGui::End();
+    }
     if (problem) {
         throw *problem;
     }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/process.h"
+#include "pluginsdk/host_environment.h"
 
 namespace host {
 
@@ -74,6 +75,7 @@ void TaskThread::setTick(Clock::duration period, std::function<void()> tick) {
 
 void TaskThread::loop() {
     keepStopSignalsOff();
+    pluginsdk::adoptHostEnvironment();
     std::unique_lock lock(mutex_);
     for (;;) {
         if (!tasks_.empty()) {

@@ -55,17 +55,58 @@
 #define DEFECT_LEAKING_TOUCH 36
 #define DEFECT_UNIQUE_SYMBOL 37
 #define DEFECT_SHARED_CONTAINER 38
+// What a plug-in may do to the process it shares with the host.
+#define DEFECT_EXITING_LOAD 39
+#define DEFECT_FORKING_LOAD 40
+#define DEFECT_LOCALE_LOAD 41
+#define DEFECT_ROUNDING_LOAD 42
+#define DEFECT_DEFAULT_FATAL_SIGNALS 43
+#define DEFECT_SIGPIPE_DEFAULT 44
+#define DEFECT_RAISING_HOOK 45
+#define DEFECT_INTERRUPTING_THREAD 46
+#define DEFECT_CHDIR_LOAD 47
+#define DEFECT_THREAD_AFTER_UNLOAD 48
+#define DEFECT_ENDING_PANEL 49
+#define DEFECT_RELEASING_HOOK 50
+#define DEFECT_MANY_VARIABLES 51
+#define DEFECT_HUGE_LOG_LINES 52
+#define DEFECT_HUGE_VARIABLE_NAME 53
+#define DEFECT_PLAIN 54
 
 #define FAKE_MODULE_DRAWS                                                                     \
     (FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL || FAKE_MODULE_DEFECT == DEFECT_UNUSUAL_WIDGETS || \
-     FAKE_MODULE_DEFECT == DEFECT_SETTING_UNBALANCED_PANEL)
+     FAKE_MODULE_DEFECT == DEFECT_SETTING_UNBALANCED_PANEL || \
+     FAKE_MODULE_DEFECT == DEFECT_ENDING_PANEL)
 #if FAKE_MODULE_DRAWS  // with Dear ImGui
 #include <imgui.h>
 #endif
+#if FAKE_MODULE_DEFECT >= DEFECT_EXITING_LOAD
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
+#include <atomic>
+#include <cfenv>
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <locale>
+#include <xmmintrin.h>
+#endif
+
+// Modules whose defect must leave the host's output, saved file and flight as the plain one's: all
+// of them respond to touches alike.
+#define FAKE_MODULE_RESPONDS                                                                         \
+    (FAKE_MODULE_DEFECT == DEFECT_LOCALE_LOAD || FAKE_MODULE_DEFECT == DEFECT_ROUNDING_LOAD ||         \
+     FAKE_MODULE_DEFECT == DEFECT_SIGPIPE_DEFAULT || FAKE_MODULE_DEFECT == DEFECT_CHDIR_LOAD ||        \
+     FAKE_MODULE_DEFECT == DEFECT_PLAIN)
 
 #define FAKE_MODULE_HAS_PANEL \
     (FAKE_MODULE_DEFECT == DEFECT_THROWING_PANEL || FAKE_MODULE_DEFECT == DEFECT_THROWING_DISPLAY_NAME || FAKE_MODULE_DRAWS || \
      FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER)
+
+
+extern "C" PLUGIN_EXPORT void deleteMeImpl();
 
 #if FAKE_MODULE_DEFECT == DEFECT_UNIQUE_SYMBOL && !defined(_WIN32)
 // A function-local static of an inline function the module exports: GCC makes it a GNU unique
@@ -132,6 +173,13 @@ void* volatile lastLost = nullptr;
 int* volatile nowhere = nullptr;
 #elif FAKE_MODULE_DEFECT == DEFECT_HANGING_LOAD
 volatile bool loading = true;
+#elif FAKE_MODULE_DEFECT == DEFECT_DEFAULT_FATAL_SIGNALS
+int* volatile nowhere = nullptr;
+void defaultFatalSignals() {
+    for (const int signal : {SIGSEGV, SIGFPE, SIGILL, SIGABRT}) {
+        std::signal(signal, SIG_DFL);
+    }
+}
 #endif
 
 class FakePlugin : public BakkesMod::Plugin::BakkesModPlugin
@@ -146,6 +194,8 @@ public:
         throw std::runtime_error("no panel today");
 #elif FAKE_MODULE_DEFECT == DEFECT_UNBALANCED_PANEL
         ImGui::PushID("forgotten");  // never popped
+#elif FAKE_MODULE_DEFECT == DEFECT_ENDING_PANEL
+        ImGui::End();  // the host's window, which the panel did not begin
 #elif FAKE_MODULE_DEFECT == DEFECT_UNUSUAL_WIDGETS
         // Nothing wrong, only widgets a check box is not: a combo box and an integer slider on
         // variables that hold 0 or 1, and a button beside a check box that writes its variable.
@@ -198,6 +248,25 @@ public:
 #endif
 
     void onLoad() override {
+#if FAKE_MODULE_DEFECT == DEFECT_LOCALE_LOAD
+        // Every locale it can reach, to one whose decimal point is a comma.
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+#if !defined(_WIN32)
+        std::locale::global(std::locale("de_DE.UTF-8"));
+        german_ = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(nullptr));
+        uselocale(german_);
+#endif
+#elif FAKE_MODULE_DEFECT == DEFECT_ROUNDING_LOAD
+        std::fesetround(FE_UPWARD);
+        _mm_setcsr(_mm_getcsr() | 0x8040);  // flush-to-zero and denormals-are-zero
+#elif FAKE_MODULE_DEFECT == DEFECT_SIGPIPE_DEFAULT && !defined(_WIN32)
+        std::signal(SIGPIPE, SIG_DFL);
+#elif FAKE_MODULE_DEFECT == DEFECT_CHDIR_LOAD && !defined(_WIN32)
+        (void)chdir("/");
+#endif
+#if FAKE_MODULE_RESPONDS
+        respondToTouches();
+#endif
 #if FAKE_MODULE_DEFECT == DEFECT_THROWING_LOAD
         throw std::runtime_error("no settings for you");
 #elif FAKE_MODULE_DEFECT == DEFECT_MESSY_THROWING_LOAD
@@ -271,6 +340,51 @@ public:
 #elif FAKE_MODULE_DEFECT == DEFECT_REARMING_TIMER
         // A timer that sets itself again with no delay every time it fires.
         rearm();
+#elif FAKE_MODULE_DEFECT == DEFECT_EXITING_LOAD
+        std::exit(0);
+#elif FAKE_MODULE_DEFECT == DEFECT_FORKING_LOAD && !defined(_WIN32)
+        fork();  // and both processes return
+#elif FAKE_MODULE_DEFECT == DEFECT_DEFAULT_FATAL_SIGNALS
+        defaultFatalSignals();
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>("Function TAGame.Ball_TA.OnCarTouch",
+                                                                [](BallWrapper, void*, std::string) {
+                                                                    defaultFatalSignals();
+                                                                    *nowhere = 1;
+                                                                });
+#elif FAKE_MODULE_DEFECT == DEFECT_RAISING_HOOK
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) { std::raise(SIGTERM); });
+#elif FAKE_MODULE_DEFECT == DEFECT_INTERRUPTING_THREAD
+        std::thread([] { std::raise(SIGINT); }).join();
+#elif FAKE_MODULE_DEFECT == DEFECT_THREAD_AFTER_UNLOAD && !defined(_WIN32)
+        // Calls the SDK until its module is closed under it. It holds standard output's lock, so the
+        // host's next line waits for it: its end comes before the host's, whenever it is scheduled.
+        static std::atomic<bool> holding{false};
+        std::thread([console = cvarManagerShared] {
+            flockfile(stdout);
+            holding = true;
+            for (long turns = 0; turns < 100'000'000; ++turns) {
+                if (static_cast<bool>(*console)) {
+                    __asm__ volatile("");  // a turn the compiler keeps
+                }
+            }
+            funlockfile(stdout);  // only if the module was never closed
+        }).detach();
+        while (!holding) {
+        }
+#elif FAKE_MODULE_DEFECT == DEFECT_RELEASING_HOOK
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>("Function TAGame.Ball_TA.OnCarTouch",
+                                                                [](BallWrapper, void*, std::string) { deleteMeImpl(); });
+#elif FAKE_MODULE_DEFECT == DEFECT_MANY_VARIABLES
+        for (int i = 0; i < 100'000; ++i) {
+            cvarManagerShared->registerCvar("fake_" + std::to_string(i), "0", "", true, false, 0, false, 0, false);
+        }
+#elif FAKE_MODULE_DEFECT == DEFECT_HUGE_LOG_LINES
+        for (int i = 0; i < 400; ++i) {
+            cvarManagerShared->log(std::string(1 << 20, 'x'));
+        }
+#elif FAKE_MODULE_DEFECT == DEFECT_HUGE_VARIABLE_NAME
+        cvarManagerShared->registerCvar(std::string(2 << 20, 'n'), "0", "", true, false, 0, false, 0, true).setValue(1);
 #elif FAKE_MODULE_DEFECT == DEFECT_LEAKING_TOUCH
         gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
             "Function TAGame.Ball_TA.OnCarTouch", [](BallWrapper, void*, std::string) {
@@ -313,6 +427,34 @@ public:
 
 #if FAKE_MODULE_DEFECT == DEFECT_LATE_REGISTRATIONS
     ~FakePlugin() { registerLateCallbacks("destructor"); }
+#endif
+#if FAKE_MODULE_DEFECT == DEFECT_LOCALE_LOAD && !defined(_WIN32)
+    // The host gave its thread its own locale back; nothing uses this one any more.
+    ~FakePlugin() { freelocale(german_); }
+    locale_t german_ = nullptr;
+#endif
+
+#if FAKE_MODULE_RESPONDS
+    // A factor read from a default the host parses, and arithmetic and text that a rounding mode,
+    // flush-to-zero or a locale would change.
+    void respondToTouches() {
+        cvarManagerShared->registerCvar("fake_factor", "0.1", "", true, false, 0, false, 0, true);
+        gameWrapperShared->HookEventWithCallerPost<BallWrapper>(
+            "Function TAGame.Ball_TA.OnCarTouch", [this](BallWrapper ball, void*, std::string) {
+                gameWrapperShared->SetTimeout(
+                    [this, ball](GameWrapper*) mutable {
+                        const float factor = cvarManagerShared->getCvar("fake_factor").getFloatValue();
+                        const Vector v = ball.GetVelocity();
+                        const Vector after{v.X * factor / 3.0f, v.Y * factor, v.Z / 3.0f + 1e-39f};
+                        char text[96];
+                        std::snprintf(text, sizeof text, "%.9g %.9g %.9g", static_cast<double>(after.X),
+                                      static_cast<double>(after.Y), static_cast<double>(after.Z));
+                        cvarManagerShared->log(text);
+                        ball.SetVelocity(after);
+                    },
+                    0.01f);
+            });
+    }
 #endif
 
 #if FAKE_MODULE_DEFECT == DEFECT_SHARED_CONTAINER

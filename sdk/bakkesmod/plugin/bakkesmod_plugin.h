@@ -10,6 +10,11 @@
 // allocates is given back, or bounded, and once the host has closed the module after an unload
 // nothing of it stays in the process (no GNU unique symbol, no thread-local object with a
 // destructor left on a host thread, no thread of its own still running).
+//
+// The plug-in shares the host's process: what belongs to the whole process (the locale, the
+// floating-point environment, signal handling, the working directory, the standard streams) it
+// leaves as it found it, and it never ends or forks the process. The host puts back what it can
+// and reports the rest as the plug-in's fault.
 #pragma once
 
 #include <memory>
