@@ -27,6 +27,7 @@ struct RunOptions {
     std::string junitFile;
     std::string jsonFile;
     bool list = false;
+    int explore = 0;  // --explore N: N random sessions in place of the checks (explore_runner.h)
 };
 
 // A result of one unit: what CI and people are told.
@@ -70,6 +71,9 @@ std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions&
 // module is no module file (said once, and no check runs); 2 for a usage error (a pattern that is
 // not a regular expression, a report with no folder to go to), said on `errors`.
 int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors);
+
+// A word for a POSIX shell, in single quotes unless it needs none: for the commands a report prints.
+std::string shellWord(const std::string& word);
 
 // The results as JUnit XML and as JSON, each written whole (or throws HostError).
 void writeJunit(const std::string& path, const RunOptions& options, const std::vector<UnitResult>& results);
