@@ -420,8 +420,17 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
     };
     std::vector<UnitResult> results;
     if (sessions) {
-        results = options.explore > 0 ? exploreSessions(options, runUnit, recordsFolder, out)
-                                       : std::vector<UnitResult>{replayScript(options, runUnit)};
+        try {
+            results = options.explore > 0 ? exploreSessions(options, runUnit, recordsFolder, out)
+                                           : std::vector<UnitResult>{replayScript(options, runUnit)};
+        } catch (const HostError& error) {
+            // The sessions' scripts could not be written: the run says so, and fails.
+            UnitResult failed;
+            failed.name = kExploreUnit;
+            failed.verdict = UnitResult::Verdict::Fail;
+            failed.message = error.what();
+            results = {failed};
+        }
         for (const UnitResult& result : results) {
             printResult(result, out);
         }

@@ -92,6 +92,10 @@ std::string runOnce(const SessionScript& script, CheckOptions options, CheckReco
         } catch (const HostError& error) {
             failAt(records, command, error.what());
         }
+        // A timer that threw while the session's end waited: no console line took it.
+        if (const std::vector<std::string> failures = plugin.session().takeCallbackFailures(); !failures.empty()) {
+            failAt(records, command, failures.front());
+        }
         judge(plugin, records, command);
     };
     for (std::size_t i = 0; i < script.lines.size(); ++i) {

@@ -1,6 +1,7 @@
 #include "explore_runner.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 
