@@ -66,7 +66,8 @@ std::string figuresOf(const UnitResult& result);
 // The selected units' names and descriptions, in order. Throws std::regex_error for a bad pattern.
 std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions& options);
 
-// Runs the checks (or lists them, with --list). Returns the exit status: 0 if all passed, warned
+// Runs the checks (or lists them, with --list), or with --explore or --replay the random sessions
+// of explore_runner.h in their place. Returns the exit status: 0 if all passed, warned
 // (but with --strict) or were skipped, 1 if any failed, a report could not be written, or the
 // module is no module file (said once, and no check runs); 2 for a usage error (a pattern that is
 // not a regular expression, a report with no folder to go to), said on `errors`.
