@@ -241,6 +241,10 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                       "separate; a session that fails is shrunk and written to a file --replay runs")
         ->type_name("N")
         ->check(wholeNumberFrom(1, std::numeric_limits<int>::max()));
+    check->add_option("--shrink-seconds", run.shrinkSeconds,
+                      "shrink a failing session for at most SECONDS (default " + shown(run.shrinkSeconds) + ")")
+        ->type_name("SECONDS")
+        ->check(numberAbove(0.0, false));
     check->add_option("--replay", run.check.replay,
                       "run the session in FILE (written by --explore) instead of the checks, and give its verdict")
         ->type_name("FILE");

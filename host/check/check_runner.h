@@ -28,6 +28,7 @@ struct RunOptions {
     std::string jsonFile;
     bool list = false;
     int explore = 0;  // --explore N: N random sessions in place of the checks (explore_runner.h)
+    double shrinkSeconds = 60.0;  // how long a failing session is shrunk for
 };
 
 // A result of one unit: what CI and people are told.

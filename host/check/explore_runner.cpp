@@ -20,7 +20,6 @@ using Clock = std::chrono::steady_clock;
 // loads the plug-in about eight times) fit well within a unit's time limit, which allows for about
 // two hundred load cycles.
 constexpr int kSessionsPerProcess = 10;
-constexpr std::chrono::seconds kShrinkTime(60);
 
 bool passed(const UnitResult& result) {
     return result.verdict == UnitResult::Verdict::Pass || result.verdict == UnitResult::Verdict::Skip;
@@ -66,10 +65,13 @@ UnitResult shrunk(const RunOptions& options, const UnitProcess& run, const std::
     const std::string wanted = signature(alone);
     const std::string candidateFile = folder + kPathSeparator + "candidate.scenario";
     out << "session " << index << " " << verdictName(alone.verdict) << " alone too; shrinking its "
-        << original.lines.size() << " lines (for at most " << kShrinkTime.count() << " s)\n"
+        << original.lines.size() << " lines (for at most " << options.shrinkSeconds << " s)\n"
         << std::flush;
     int runs = 0;
-    const Clock::time_point deadline = Clock::now() + kShrinkTime;
+    // At most a year: any more would overflow the clock's count.
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(std::min(options.shrinkSeconds, 3.2e7)));
     const SessionScript smallest = shrinkScript(
         original,
         [&](const SessionScript& candidate) {
