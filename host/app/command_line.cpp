@@ -236,10 +236,23 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                     "write a scenario's missing .expected transcript from this run, and say so (one that exists is "
                     "never replaced)")
         ->needs(scenarios);
+    check->add_option("--explore", run.explore,
+                      "run N random sessions of console lines instead of the checks, alternating --threads one and "
+                      "separate; a session that fails is shrunk and written to a file --replay runs")
+        ->type_name("N")
+        ->check(wholeNumberFrom(1, std::numeric_limits<int>::max()));
+    check->add_option("--shrink-seconds", run.shrinkSeconds,
+                      "shrink a failing session for at most SECONDS (default " + shown(run.shrinkSeconds) + ")")
+        ->type_name("SECONDS")
+        ->check(numberAbove(0.0, false));
+    check->add_option("--replay", run.check.replay,
+                      "run the session in FILE (written by --explore) instead of the checks, and give its verdict")
+        ->type_name("FILE");
     // How the run starts itself for one check, and where that check leaves its records: not for
     // people.
     check->add_option("--run-one", line.runOne)->group("");
     check->add_option("--records", line.checkRecords)->group("");
+    check->add_option("--sessions", run.check.sessionsFolder)->group("");
     std::string helpTopic;
     CLI::App* helpCommand = app.add_subcommand(kHelpCommand, "show this help, or the help of COMMAND");
     helpCommand->add_option("COMMAND", helpTopic, spokenList(commandNames(true)))->type_name("");

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <optional>
+#include <sstream>
 #include <string_view>
 
 #include "check_records.h"
@@ -119,6 +120,8 @@ struct Unit {
     const Check* check = nullptr;
     ThreadMode threads = ThreadMode::One;
     std::string scenario;  // the script of a scenario unit
+    int exploreFirst = 0;  // the sessions of an explore unit
+    int exploreCount = 0;
 };
 
 // "load/separate" → the check "load" on separate threads; "module-file" → the one arrangement it
@@ -137,6 +140,22 @@ std::optional<Unit> findUnit(std::string_view name, const std::vector<std::strin
     if (base == kLoadCycleUnit) {
         static const Check measure{kLoadCycleUnit, "", Check::Arrangements::One, measureLoadCycle};
         unit.check = &measure;
+        return unit;
+    }
+    if (base == kReplayUnit) {
+        static const Check replay{kReplayUnit, "", Check::Arrangements::One, checkReplay};
+        unit.check = &replay;
+        return unit;
+    }
+    // "explore:FIRST:COUNT"
+    if (base.rfind(std::string(kExploreUnit) + ":", 0) == 0) {
+        static const Check sessions{kExploreUnit, "", Check::Arrangements::One, checkExploredSessions};
+        unit.check = &sessions;
+        std::istringstream numbers{std::string(base.substr(8))};
+        char colon = 0;
+        if (!(numbers >> unit.exploreFirst >> colon >> unit.exploreCount) || colon != ':') {
+            return std::nullopt;
+        }
         return unit;
     }
     if (base.rfind("scenario:", 0) == 0) {
@@ -181,6 +200,8 @@ int runOne(const std::string& name, CheckOptions options, const std::vector<std:
     }
     options.threads = unit->threads;
     options.scenario = unit->scenario;
+    options.exploreFirst = unit->exploreFirst;
+    options.exploreCount = unit->exploreCount;
     try {
         unit->check->run(options, records);
     } catch (const CheckWarned& warned) {

@@ -51,6 +51,12 @@ struct CheckOptions {
     double pluginTimeout = kDefaultPluginTimeoutSeconds;  // each plug-in call's longest (--plugin-timeout)
     std::string scenario;             // the script of a scenario check
     bool record = false;              // a scenario check writes its missing transcript (--record)
+    std::string replay;               // the script `check --replay` runs (explore_scripts.h)
+    // The sessions of `check --explore` one process runs, and the folder each one's script is
+    // written to before it runs.
+    int exploreFirst = 0;
+    int exploreCount = 0;
+    std::string sessionsFolder;
 };
 
 // A check that does not hold: its body throws this, saying what was seen and what was expected.
@@ -96,6 +102,12 @@ inline constexpr int kWarned = 78;
 // The unit that measures a load cycle for the run's time limits, not a check, and its figure.
 inline constexpr const char* kLoadCycleUnit = "measure:load-cycle";
 inline constexpr const char* kSecondsPerLoadCycle = "seconds per load cycle";
+
+// The unit that runs `check --replay`'s script, and the one that runs explored sessions:
+// "explore:FIRST:COUNT". The figure the latter records as each session passes.
+inline constexpr const char* kReplayUnit = "replay";
+inline constexpr const char* kExploreUnit = "explore";
+inline constexpr const char* kSessionsPassed = "sessions passed";
 
 // The name a scenario check goes by: the script's file name without ".scenario".
 std::string scenarioName(const std::string& script);

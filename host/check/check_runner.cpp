@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "check_records.h"
+#include "explore_runner.h"
 #include "faults/fault_reports.h"
 #include "host_error.h"
 #include "loader/module_file_check.h"
@@ -24,19 +25,6 @@ std::string number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", value);
     return text;
-}
-
-// A word for a POSIX shell: in single quotes unless it needs none.
-std::string shellWord(const std::string& word) {
-    if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./:=") ==
-                             std::string::npos) {
-        return word;
-    }
-    std::string quoted = "'";
-    for (const char c : word) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
 }
 
 // What a unit's process is given beyond its name: the run's choices, as on the command line.
@@ -214,6 +202,18 @@ void printResult(const UnitResult& result, std::ostream& out) {
 
 }  // namespace
 
+std::string shellWord(const std::string& word) {
+    if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./:=") ==
+                             std::string::npos) {
+        return word;
+    }
+    std::string quoted = "'";
+    for (const char c : word) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
 std::span<const VerdictWords> everyVerdict() {
     using Verdict = UnitResult::Verdict;
     static constexpr VerdictWords kVerdicts[] = {
@@ -308,17 +308,25 @@ std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions&
 }
 
 int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors) {
+    // --explore and --replay run sessions, not the catalogue's checks.
+    const bool sessions = options.explore > 0 || !options.check.replay.empty();
     std::vector<std::pair<std::string, std::string>> units;
     try {
-        units = selectedUnits(options);
+        if (!sessions) {
+            units = selectedUnits(options);
+        }
     } catch (const HostError& error) {
         errors << "quorvel-host: check: " << error.what() << '\n';
         return 2;
     }
-    if (units.empty()) {
+    if (units.empty() && !sessions) {
         // A pattern that matches nothing is most likely mistyped; a run of nothing would pass.
         errors << "quorvel-host: check: no check's name is chosen by --include and --exclude; "
                   "'check --list' lists them\n";
+        return 2;
+    }
+    if (options.explore > 0 && !options.check.replay.empty()) {
+        errors << "quorvel-host: check: --explore and --replay are two runs: give one\n";
         return 2;
     }
     for (const auto& [option, file] : {std::pair{"--junit", &options.junitFile}, {"--json", &options.jsonFile}}) {
@@ -343,9 +351,18 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
         errors << "quorvel-host: check: cannot load " << quoted(options.check.modulePath) << ": " << *problem << '\n';
         return 1;
     }
-    out << "quorvel-host check: " << printable(options.check.modulePath) << ", seed " << options.check.seed << ", level "
-        << levelName(options.check.level) << ", " << units.size() * static_cast<std::size_t>(options.repeat)
-        << (units.size() * static_cast<std::size_t>(options.repeat) == 1 ? " check\n" : " checks\n") << std::flush;
+    if (options.explore > 0) {
+        out << "quorvel-host check --explore " << options.explore << ": " << printable(options.check.modulePath)
+            << ", seed " << options.check.seed << '\n' << std::flush;
+    } else if (sessions) {
+        out << "quorvel-host check --replay " << printable(options.check.replay) << ": "
+            << printable(options.check.modulePath) << '\n' << std::flush;
+    } else {
+        out << "quorvel-host check: " << printable(options.check.modulePath) << ", seed " << options.check.seed
+            << ", level " << levelName(options.check.level) << ", "
+            << units.size() * static_cast<std::size_t>(options.repeat)
+            << (units.size() * static_cast<std::size_t>(options.repeat) == 1 ? " check\n" : " checks\n") << std::flush;
+    }
     // A hang inside a check is best reported by the check's own process, with where it is, before its
     // time is up.
     const double pluginTimeout = options.timeoutSeconds > 0 ? std::min(options.check.pluginTimeout > 0
@@ -384,25 +401,49 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
                 << " ms per load cycle of the plug-in)\n";
         }
     }
+    int unitsRun = 0;
+    const UnitProcess runUnit = [&](const std::string& name, const std::vector<std::string>& words) {
+        const std::string recordsFile = recordsFolder + kPathSeparator + std::to_string(unitsRun++) + ".jsonl";
+        std::vector<std::string> arguments = argumentsFor(name, recordsFile);
+        arguments.insert(arguments.end(), words.begin(), words.end());
+        const ChildRun run = runChild(executablePath(), arguments, limit);
+        UnitResult result;
+        result.name = name;
+        result.seconds = run.seconds;
+        readOutcome(run, readRecords(recordsFile), limit, result);
+        std::error_code ignored;
+        std::filesystem::remove(recordsFile, ignored);
+        return result;
+    };
+    const auto notPassed = [](const UnitResult& result) {
+        return result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip;
+    };
     std::vector<UnitResult> results;
-    for (int round = 0; round < options.repeat; ++round) {
+    if (sessions) {
+        try {
+            results = options.explore > 0 ? exploreSessions(options, runUnit, recordsFolder, out)
+                                           : std::vector<UnitResult>{replayScript(options, runUnit)};
+        } catch (const HostError& error) {
+            // The sessions' scripts could not be written: the run says so, and fails.
+            UnitResult failed;
+            failed.name = kExploreUnit;
+            failed.verdict = UnitResult::Verdict::Fail;
+            failed.message = error.what();
+            results = {failed};
+        }
+        for (const UnitResult& result : results) {
+            printResult(result, out);
+        }
+    }
+    for (int round = 0; round < options.repeat && !sessions; ++round) {
         for (const auto& [name, description] : units) {
-            const std::string recordsFile = recordsFolder + kPathSeparator + std::to_string(results.size()) + ".jsonl";
-            const ChildRun run = runChild(executablePath(), argumentsFor(name, recordsFile), limit);
-            UnitResult result;
-            result.name = name;
+            UnitResult result = runUnit(name, {});
             result.description = description;
-            result.seconds = run.seconds;
-            readOutcome(run, readRecords(recordsFile), limit, result);
-            std::error_code ignored;
-            std::filesystem::remove(recordsFile, ignored);
             // A WARN gets its reproduce command too: the maintainer may want to look.
-            const bool notPassed =
-                result.verdict != UnitResult::Verdict::Pass && result.verdict != UnitResult::Verdict::Skip;
-            if (notPassed) {
+            if (notPassed(result)) {
                 result.reproduce = reproduceCommand(options, name);
             }
-            if (!options.onlyFailed || notPassed) {
+            if (!options.onlyFailed || notPassed(result)) {
                 printResult(result, out);
                 out << std::flush;
             }

@@ -27,6 +27,8 @@ struct RunOptions {
     std::string junitFile;
     std::string jsonFile;
     bool list = false;
+    int explore = 0;  // --explore N: N random sessions in place of the checks (explore_runner.h)
+    double shrinkSeconds = 60.0;  // how long a failing session is shrunk for
 };
 
 // A result of one unit: what CI and people are told.
@@ -65,11 +67,15 @@ std::string figuresOf(const UnitResult& result);
 // The selected units' names and descriptions, in order. Throws std::regex_error for a bad pattern.
 std::vector<std::pair<std::string, std::string>> selectedUnits(const RunOptions& options);
 
-// Runs the checks (or lists them, with --list). Returns the exit status: 0 if all passed, warned
+// Runs the checks (or lists them, with --list), or with --explore or --replay the random sessions
+// of explore_runner.h in their place. Returns the exit status: 0 if all passed, warned
 // (but with --strict) or were skipped, 1 if any failed, a report could not be written, or the
 // module is no module file (said once, and no check runs); 2 for a usage error (a pattern that is
 // not a regular expression, a report with no folder to go to), said on `errors`.
 int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors);
+
+// A word for a POSIX shell, in single quotes unless it needs none: for the commands a report prints.
+std::string shellWord(const std::string& word);
 
 // The results as JUnit XML and as JSON, each written whole (or throws HostError).
 void writeJunit(const std::string& path, const RunOptions& options, const std::vector<UnitResult>& results);

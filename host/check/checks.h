@@ -2,8 +2,8 @@
 // topic: the module file and its loading (checks_module.cpp), the plug-in's lifetime
 // (checks_lifetime.cpp), its variables (checks_variables.cpp), where and how its code runs
 // (checks_calls.cpp), what it leaves changed of the process (checks_process.cpp), its panel
-// (checks_panel.cpp), its saved settings (checks_saved_settings.cpp), and the scripts a module
-// brings (checks_scenarios.cpp).
+// (checks_panel.cpp), its saved settings (checks_saved_settings.cpp), the scripts a module brings
+// (checks_scenarios.cpp), and random sessions (checks_explore.cpp).
 #pragma once
 
 #include <random>
@@ -30,6 +30,12 @@ void checkPanel(const CheckOptions& options, CheckRecords& records);
 void checkExceptions(const CheckOptions& options, CheckRecords& records);
 void checkBudgets(const CheckOptions& options, CheckRecords& records);
 void checkScenario(const CheckOptions& options, CheckRecords& records);
+// Not checks of the catalogue: the sessions of `check --explore` (exploreFirst, exploreCount), and
+// the script of `check --replay` (checks_explore.cpp).
+void checkExploredSessions(const CheckOptions& options, CheckRecords& records);
+void checkReplay(const CheckOptions& options, CheckRecords& records);
+// Where checkExploredSessions writes session `index`'s script in `folder`.
+std::string exploredSessionFile(const std::string& folder, int index);
 // Not a check: what one load, two touches and an unload of the plug-in take, as the figure
 // kSecondsPerLoadCycle, for the run's time limits (check_runner.h).
 void measureLoadCycle(const CheckOptions& options, CheckRecords& records);

@@ -272,6 +272,11 @@ int pluginForksThatCameBack() {
     return cameBack;
 }
 
+void forgetToldProcessStateChanges() {
+    const std::lock_guard lock(toldMutex);
+    told.clear();
+}
+
 int takeStopSignalRaisedByPlugin() {
 #if !defined(_WIN32)
     return raisedStopSignal.exchange(0, std::memory_order_relaxed);

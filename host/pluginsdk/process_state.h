@@ -72,6 +72,8 @@ PLUGINSDK_API void followPluginForks();
 // [a check, after plug-in code ran] How many of the forks followed since the last call had a child
 // that came back into the host's code; waits for each child to come back, exec or end.
 PLUGINSDK_API int pluginForksThatCameBack();
+// [a check, as a session of its begins] Tells the listener again of changes it was told of before.
+PLUGINSDK_API void forgetToldProcessStateChanges();
 // [a check] The last SIGINT or SIGTERM plug-in code raised (raise, pthread_kill) since the last
 // call, which ends the host; 0 if none.
 PLUGINSDK_API int takeStopSignalRaisedByPlugin();

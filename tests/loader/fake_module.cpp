@@ -430,7 +430,11 @@ public:
 #endif
 #if FAKE_MODULE_DEFECT == DEFECT_LOCALE_LOAD && !defined(_WIN32)
     // The host gave its thread its own locale back; nothing uses this one any more.
-    ~FakePlugin() { freelocale(german_); }
+    ~FakePlugin() {
+        if (german_ != nullptr) {  // null where the locale is not installed
+            freelocale(german_);
+        }
+    }
     locale_t german_ = nullptr;
 #endif
 

@@ -1,0 +1,32 @@
+# `check --explore` on a module with one defect: it finds it, shrinks the failing session to at most
+# five lines in a file named on its reproduce line, and `check --replay FILE` gives the same verdict.
+#   cmake -DHOST=... [-DEMULATOR=a|b] -DMODULE=... -DWORK=folder -DVERDICT=CRASH -P run_explore_case.cmake
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+foreach(run explore replay)
+  if(run STREQUAL "explore")
+    # Time enough to shrink on the slowest build: the size asserted is never the time limit's.
+    set(arguments --explore 20 --seed 1 --shrink-seconds 1000)
+  else()
+    set(arguments --replay ${script})
+  endif()
+  execute_process(COMMAND ${emulator} ${HOST} --no-config --module ${MODULE} check ${arguments}
+    WORKING_DIRECTORY ${WORK} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  set(report "\n--- exit status: ${status}\n--- stdout:\n${out}\n--- stderr:\n${err}")
+  if(NOT status EQUAL 1 OR NOT out MATCHES "\n${VERDICT} +${run} ")
+    message(FATAL_ERROR "check ${arguments}: expected ${VERDICT} and exit status 1${report}")
+  endif()
+  if(run STREQUAL "explore")
+    if(NOT out MATCHES "\n    reproduce: [^\n]* check --replay (explore-1-[0-9]+\\.scenario)\n")
+      message(FATAL_ERROR "no command replays the shrunk session${report}")
+    endif()
+    set(script ${CMAKE_MATCH_1})
+    file(STRINGS ${WORK}/${script} lines REGEX "^[^#]")
+    list(LENGTH lines count)
+    if(count GREATER 5)
+      message(FATAL_ERROR "the session shrank only to ${count} lines: ${lines}${report}")
+    endif()
+  endif()
+endforeach()
