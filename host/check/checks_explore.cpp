@@ -9,6 +9,7 @@
 
 #include "checks.h"
 #include "console/command_interpreter.h"
+#include "console/line_reader.h"
 #include "explore_scripts.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -161,6 +162,11 @@ ExploredPlugin explore(const CheckOptions& options) {
     ExploredPlugin explored;
     explored.hasPanel = plugin.session().plugin().settingsWindow() != nullptr;
     for (const auto& variable : plugin.world().variables()) {
+        // A name no console line can hold is the variables check's to judge; a session could only
+        // fail on the line's length.
+        if (variable->name.size() > kLongestConsoleLine / 2) {
+            continue;
+        }
         ExploredPlugin::Variable named{variable->name, variable->numeric};
         named.min = variable->hasMin ? variable->min : -10.0f;
         named.max = variable->hasMax ? variable->max : 10.0f;
