@@ -40,6 +40,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -58,7 +60,9 @@ namespace {
 int requestPipe = -1;
 int acknowledgementPipe = -1;
 int hangSignal = 0;  // SIGRTMIN, which glibc works out at run time
-volatile sig_atomic_t hangTimeoutMilliseconds = 0;
+// Set by the watch over hangs, read by the hung thread's handler: an atomic, which both may touch.
+std::atomic<std::int32_t> hangTimeoutMilliseconds{0};
+static_assert(std::atomic<std::int32_t>::is_always_lock_free, "read in a signal handler");
 // The first fault reports; a thread that faults meanwhile waits for the process to end.
 volatile sig_atomic_t reporting = 0;
 
@@ -193,7 +197,7 @@ extern "C" void onFatalSignal(int signal, siginfo_t* info, void* context) {
 extern "C" void onHangSignal(int /*signal*/, siginfo_t* /*info*/, void* context) {
     FaultRecord record;
     record.kind = FaultRecord::Kind::Hang;
-    record.timeoutMilliseconds = static_cast<std::uint32_t>(hangTimeoutMilliseconds);
+    record.timeoutMilliseconds = static_cast<std::uint32_t>(hangTimeoutMilliseconds.load());
     report(record, context);
 }
 
@@ -336,7 +340,7 @@ void startCrashReports(const std::string& recordFile) {
 }
 
 void reportHungThread(std::uint64_t thread, double pluginTimeoutSeconds) {
-    hangTimeoutMilliseconds = static_cast<sig_atomic_t>(pluginTimeoutSeconds * 1000.0);
+    hangTimeoutMilliseconds = static_cast<std::int32_t>(pluginTimeoutSeconds * 1000.0);
     if (::pthread_kill(static_cast<pthread_t>(thread), hangSignal) == 0) {
         // Its handler reports and ends the process. If it cannot run, say what is known.
         timespec wait{kWatcherSeconds + 2, 0};

@@ -300,6 +300,12 @@ public:
                                                                 [](BallWrapper, void*, std::string) { *nowhere = 1; });
 #elif FAKE_MODULE_DEFECT == DEFECT_HANGING_LOAD
         while (loading) {
+#if defined(__SANITIZE_THREAD__)
+            // ThreadSanitizer hands a thread a signal only when it calls into the runtime: sleeping,
+            // the hang takes the host's signal and says where it is, instead of the report waiting
+            // its whole allowance for a handler that never runs.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+#endif
         }
 #elif FAKE_MODULE_DEFECT == DEFECT_LEAKING_HANDLE
         // A copy of a variable's handle made on the heap and never deleted: one more live handle
