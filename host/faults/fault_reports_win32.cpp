@@ -19,7 +19,7 @@
 namespace host::detail {
 namespace {
 
-volatile LONG reporting = 0;
+volatile LONG reportingThread = 0;  // the thread whose fault reports, once one does
 HANDLE recordFile = INVALID_HANDLE_VALUE;
 
 // The report being put together; only the first fault reports, so one buffer serves.
@@ -123,11 +123,21 @@ void writeFrames(CONTEXT context) {
     }
 }
 
+// Lets the first thread that faults report, and keeps any other waiting for the process to end. The
+// reporting thread itself faulting again (the report crashed) ends the process at once: it would
+// otherwise wait for itself.
 void waitForTheFirstReport() {
-    if (InterlockedExchange(&reporting, 1) != 0) {
-        for (;;) {
-            Sleep(INFINITE);
-        }
+    const auto self = static_cast<LONG>(GetCurrentThreadId());
+    const LONG first = InterlockedCompareExchange(&reportingThread, self, 0);
+    if (first == 0) {
+        return;
+    }
+    if (first == self) {
+        writeText("quorvel-host: the crash report itself crashed (a fault of quorvel-host itself; please report it)\n");
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(kHostCrashedStatus));
+    }
+    for (;;) {
+        Sleep(INFINITE);
     }
 }
 

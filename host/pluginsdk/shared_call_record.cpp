@@ -1,5 +1,7 @@
 #include "shared_call_record.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -33,16 +35,23 @@ void copyName(char (&to)[SharedCallRecord::kNameSize], const std::string& from) 
     to[size] = '\0';
 }
 
-// Gives the slot back as its thread ends.
-struct SlotHolder {
-    SharedCallRecord::ThreadSlot* slot = nullptr;
-    ~SlotHolder() {
-        if (slot != nullptr && slot != &noOnesSlot) {
-            slot->depth.store(0, std::memory_order_relaxed);
-            slot->thread.store(0, std::memory_order_release);
-        }
-    }
-};
+// Gives a thread's slot back as the thread ends: the destructor of a key, which is handed the slot
+// itself. Not a thread_local object's destructor: MinGW's emulated thread-locals may free a thread's
+// copies before such a destructor runs, which then read the slot from freed heap and wrote through it.
+void giveSlotBack(void* taken) {
+    auto* slot = static_cast<SharedCallRecord::ThreadSlot*>(taken);
+    slot->depth.store(0, std::memory_order_relaxed);
+    slot->thread.store(0, std::memory_order_release);
+}
+
+pthread_key_t slotKey() {
+    static const pthread_key_t key = [] {
+        pthread_key_t created{};
+        ::pthread_key_create(&created, giveSlotBack);
+        return created;
+    }();
+    return key;
+}
 
 }  // namespace
 
@@ -132,18 +141,14 @@ const char* recordedPluginName(const SharedCallRecord& shared, PluginId plugin) 
 namespace detail {
 
 SharedCallRecord::ThreadSlot& claimThreadSlot() {
-    thread_local SlotHolder holder;
-    if (holder.slot == nullptr) {
-        holder.slot = &noOnesSlot;
-        for (SharedCallRecord::ThreadSlot& slot : record->threads) {
-            std::int32_t free = 0;
-            if (slot.thread.compare_exchange_strong(free, kernelThreadId(), std::memory_order_acq_rel)) {
-                holder.slot = &slot;
-                break;
-            }
+    for (SharedCallRecord::ThreadSlot& slot : record->threads) {
+        std::int32_t free = 0;
+        if (slot.thread.compare_exchange_strong(free, kernelThreadId(), std::memory_order_acq_rel)) {
+            ::pthread_setspecific(slotKey(), &slot);
+            return slot;
         }
     }
-    return *holder.slot;
+    return noOnesSlot;
 }
 
 void recordPluginName(PluginId plugin, const std::string& name) {

@@ -91,7 +91,8 @@ PLUGINSDK_API void recordPluginExit(const char* function, int status, const char
 PLUGINSDK_API const char* recordedPluginName(const SharedCallRecord& record, PluginId plugin);
 
 namespace detail {
-// The calling thread's slot, claimed at its first plug-in call; a slot of no one's when all are taken.
+// The calling thread's slot, claimed once, at its first plug-in call, and given back when the thread
+// ends; a slot of no one's when all are taken.
 SharedCallRecord::ThreadSlot& claimThreadSlot();
 void recordPluginName(PluginId plugin, const std::string& name);
 // [a forked child of the host, in its fork handler] Stops writing to the shared record.

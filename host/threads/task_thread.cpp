@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <utility>
 
 #include "platform/process.h"
@@ -26,32 +27,35 @@ void TaskThread::runAndWait(const std::function<void()>& task) {
         task();
         return;
     }
-    // The waiter's own state: it outlives the task, since the waiter does not return before `done`.
+    // The state both sides share, owned by both: the waiter may see `done` and return while the task's
+    // thread is still inside the mutex's unlock, and winpthreads' unlock (MinGW's std::mutex) reads
+    // the mutex's event after releasing it, so a handoff on the waiter's stack could be freed under it.
     struct Handoff {
         std::mutex mutex;
         std::condition_variable finished;
         bool done = false;
         std::exception_ptr error;
-    } handoff;
-    post([&task, &handoff] {
+    };
+    const auto handoff = std::make_shared<Handoff>();
+    post([&task, handoff] {
         std::exception_ptr error;
         try {
             task();
         } catch (...) {
             error = std::current_exception();
         }
-        // Moved, not copied: this thread keeps no reference to the exception, so the waiter, which
+        // Moved, not copied: only the waiter keeps a reference to the exception, so the waiter, which
         // reads it last, also frees it.
-        const std::lock_guard lock(handoff.mutex);
-        handoff.error = std::move(error);
-        handoff.done = true;
-        // Notified under the lock: the waiter cannot return and destroy `handoff` before this ends.
-        handoff.finished.notify_one();
+        const std::lock_guard lock(handoff->mutex);
+        handoff->error = std::move(error);
+        handoff->done = true;
+        handoff->finished.notify_one();
     });
-    std::unique_lock lock(handoff.mutex);
-    handoff.finished.wait(lock, [&handoff] { return handoff.done; });
-    if (handoff.error) {
-        std::rethrow_exception(handoff.error);
+    std::unique_lock lock(handoff->mutex);
+    handoff->finished.wait(lock, [&handoff] { return handoff->done; });
+    // Taken out of the handoff, which the task's thread may be the last to let go of.
+    if (const std::exception_ptr error = std::move(handoff->error)) {
+        std::rethrow_exception(error);
     }
 }
 
