@@ -195,17 +195,17 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
     CLI::App* check = commandOf(Mode::Check);
     check::RunOptions& run = line.check;
     const check::CheckOptions defaults;
-    check->add_flag("--list", run.list, "list the checks, with what each checks, and run none");
-    check->add_option("--include", run.includes, "run the checks whose names match REGEX (repeatable)")
+    CLI::Option* list = check->add_flag("--list", run.list, "list the checks, with what each checks, and run none");
+    CLI::Option* include = check->add_option("--include", run.includes, "run the checks whose names match REGEX (repeatable)")
         ->type_name("REGEX");
-    check->add_option("--exclude", run.excludes, "leave out the checks whose names match REGEX (repeatable)")
+    CLI::Option* exclude = check->add_option("--exclude", run.excludes, "leave out the checks whose names match REGEX (repeatable)")
         ->type_name("REGEX");
     check->add_flag("--only-failed", run.onlyFailed, "print only the checks that did not pass");
     check->add_flag("--strict", run.strict, "a WARN fails the run as a FAIL does");
     check->add_option("--seed", line.checkSeed, "every random choice of the checks comes from N (default: a new one, printed)")
         ->type_name("N")
         ->check(wholeNumberFrom(0));
-    check->add_option("--repeat", run.repeat, "run every check N times (default " + std::to_string(run.repeat) + ")")
+    CLI::Option* repeat = check->add_option("--repeat", run.repeat, "run every check N times (default " + std::to_string(run.repeat) + ")")
         ->type_name("N")
         ->check(wholeNumberFrom(1, std::numeric_limits<int>::max()));
     std::string level = check::levelName(defaults.level);
@@ -236,7 +236,7 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                     "write a scenario's missing .expected transcript from this run, and say so (one that exists is "
                     "never replaced)")
         ->needs(scenarios);
-    check->add_option("--explore", run.explore,
+    CLI::Option* explore = check->add_option("--explore", run.explore,
                       "run N random sessions of console lines instead of the checks, alternating --threads one and "
                       "separate; a session that fails is shrunk and written to a file --replay runs")
         ->type_name("N")
@@ -245,9 +245,16 @@ std::variant<CommandLine, int> parseCommandLine(const std::vector<std::string>& 
                       "shrink a failing session for at most SECONDS (default " + shown(run.shrinkSeconds) + ")")
         ->type_name("SECONDS")
         ->check(numberAbove(0.0, false));
-    check->add_option("--replay", run.check.replay,
+    CLI::Option* replay = check->add_option("--replay", run.check.replay,
                       "run the session in FILE (written by --explore) instead of the checks, and give its verdict")
         ->type_name("FILE");
+    // Sessions are not the checks: what chooses or repeats the checks would do nothing there,
+    // so it is refused rather than ignored.
+    for (CLI::Option* sessions : {explore, replay}) {
+        for (CLI::Option* ofTheChecks : {include, exclude, list, repeat, scenarios}) {
+            sessions->excludes(ofTheChecks);
+        }
+    }
     // How the run starts itself for one check, and where that check leaves its records: not for
     // people.
     check->add_option("--run-one", line.runOne)->group("");

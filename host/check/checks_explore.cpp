@@ -183,7 +183,16 @@ std::string exploredSessionFile(const std::string& folder, int index) {
 }
 
 void checkExploredSessions(const CheckOptions& options, CheckRecords& records) {
+    // The first load changes the process as a session's would, and a change the host names once
+    // per process (the working directory) would then be seen by no session: judged here.
+    processChange.clear();
+    pluginsdk::forgetToldProcessStateChanges();
+    pluginsdk::listenForProcessStateChanges(noteProcessChange);
     const ExploredPlugin explored = explore(options);
+    pluginsdk::listenForProcessStateChanges(nullptr);
+    if (!processChange.empty()) {
+        throw CheckFailed(processChange);
+    }
     for (int i = 0; i < options.exploreCount; ++i) {
         const int index = options.exploreFirst + i;
         const SessionScript script = generateSession(explored, options.seed, index);

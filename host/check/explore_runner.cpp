@@ -140,6 +140,8 @@ std::vector<UnitResult> exploreSessions(const RunOptions& options, const UnitPro
             UnitResult failure = batch;
             failure.name = kExploreUnit;
             failure.message = "before the first session, loading the plug-in: " + batch.message;
+            failure.reproduce = "quorvel-host --module " + shellWord(options.check.modulePath) +
+                                " check --explore 1 --seed " + std::to_string(options.check.seed);
             failure.seconds = secondsSince(started);
             return {failure};
         }
