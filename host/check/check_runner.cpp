@@ -53,11 +53,7 @@ std::vector<std::string> choices(const RunOptions& options, bool forScenario) {
 }
 
 std::string reproduceCommand(const RunOptions& options, const std::string& unit) {
-    std::string command = "quorvel-host --module " + shellWord(options.check.modulePath);
-    if (options.check.pluginTimeout != CheckOptions().pluginTimeout) {
-        command += " --plugin-timeout " + number(options.check.pluginTimeout);
-    }
-    command += " check --include " + shellWord("^" + unit + "$");
+    std::string command = hostCommand(options) + " check --include " + shellWord("^" + unit + "$");
     for (const std::string& word : choices(options, unit.rfind("scenario:", 0) == 0)) {
         command += " " + shellWord(word);
     }
@@ -214,6 +210,14 @@ std::string shellWord(const std::string& word) {
     return quoted + "'";
 }
 
+std::string hostCommand(const RunOptions& options) {
+    std::string command = "quorvel-host --module " + shellWord(options.check.modulePath);
+    if (options.check.pluginTimeout != CheckOptions().pluginTimeout) {
+        command += " --plugin-timeout " + number(options.check.pluginTimeout);
+    }
+    return command;
+}
+
 std::span<const VerdictWords> everyVerdict() {
     using Verdict = UnitResult::Verdict;
     static constexpr VerdictWords kVerdicts[] = {
@@ -348,7 +352,7 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
     }
     // A file that is no module at all would fail every check for the same reason: said once.
     if (const auto problem = moduleFileProblem(options.check.modulePath)) {
-        errors << "quorvel-host: check: cannot load " << quoted(options.check.modulePath) << ": " << *problem << '\n';
+        errors << "quorvel-host: check: cannot load " << host::quoted(options.check.modulePath) << ": " << *problem << '\n';
         return 1;
     }
     if (options.explore > 0) {

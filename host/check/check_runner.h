@@ -77,6 +77,10 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
 // A word for a POSIX shell, in single quotes unless it needs none: for the commands a report prints.
 std::string shellWord(const std::string& word);
 
+// The start of every command a report prints: the host, the module checked, and a plug-in call
+// limit other than the default, which the command must keep to fail the same way.
+std::string hostCommand(const RunOptions& options);
+
 // The results as JUnit XML and as JSON, each written whole (or throws HostError).
 void writeJunit(const std::string& path, const RunOptions& options, const std::vector<UnitResult>& results);
 void writeJson(const std::string& path, const RunOptions& options, const std::vector<UnitResult>& results);

@@ -83,7 +83,7 @@ UnitResult shrunk(const RunOptions& options, const UnitProcess& run, const std::
     const bool stopped = Clock::now() >= deadline;
     const std::string name = "explore-" + std::to_string(options.check.seed) + "-" + std::to_string(index) + ".scenario";
     const std::string replayCommand =
-        "quorvel-host --module " + shellWord(options.check.modulePath) + " check --replay " + shellWord(name);
+        hostCommand(options) + " check --replay " + shellWord(name);
     const std::string text =
         scriptText(smallest, "session " + std::to_string(index) + " of check --explore " + std::to_string(options.explore) +
                                  " --seed " + std::to_string(options.check.seed) + ", shrunk: " + replayCommand);
@@ -140,8 +140,7 @@ std::vector<UnitResult> exploreSessions(const RunOptions& options, const UnitPro
             UnitResult failure = batch;
             failure.name = kExploreUnit;
             failure.message = "before the first session, loading the plug-in: " + batch.message;
-            failure.reproduce = "quorvel-host --module " + shellWord(options.check.modulePath) +
-                                " check --explore 1 --seed " + std::to_string(options.check.seed);
+            failure.reproduce = hostCommand(options) + " check --explore 1 --seed " + std::to_string(options.check.seed);
             failure.seconds = secondsSince(started);
             return {failure};
         }

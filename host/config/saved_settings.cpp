@@ -85,7 +85,7 @@ void SavedSettings::leaveOut(const std::string& name, const std::string& why) {
     const std::string shown = name.size() > kShown ? name.substr(0, kShown) + "... (" + std::to_string(name.size()) +
                                                          " bytes)"
                                                    : name;
-    warnings_ << printable(path_) << ": warning: the variable " << quoted(shown)
+    warnings_ << printable(path_) << ": warning: the variable " << host::quoted(shown)
               << " is left out of the saved settings: " << why << '\n';
 }
 

@@ -129,14 +129,19 @@ TEST(SavedSettings, ANameCloseToARegisteredOneIsNamedOnce) {
                          "The line is kept as it is\n");
 }
 
-TEST(SavedSettings, WarningsShowTheFilesControlCharactersEscaped) {
+// The file's lines and a plug-in's variable names alike.
+TEST(SavedSettings, WarningsShowControlCharactersEscaped) {
     quorvel_test::ScratchFolder folder;
     const std::string path = folder.file("host.cfg");
     quorvel_test::writeWholeFile(path, "evil\x1b[2J\n");
     std::ostringstream warnings;
     SavedSettings settings(path, warnings);
+    auto world = worldWith(settings);
+    ASSERT_FALSE(pluginsdk::setVariableText(*registerNumber(*world, "bad\x1b[2Jname", "1"), "2"));
+    ASSERT_FALSE(settings.save(world->variables()));
     EXPECT_EQ(warnings.str().find('\x1b'), std::string::npos) << warnings.str();
     EXPECT_NE(warnings.str().find("\"evil\\x1b[2J\" is not a variable name"), std::string::npos) << warnings.str();
+    EXPECT_NE(warnings.str().find("\"bad\\x1b[2Jname\" is left out"), std::string::npos) << warnings.str();
 }
 
 TEST(SavedSettings, SaveWritesWhatTheSessionChangedAndKeepsEveryOtherLine) {
