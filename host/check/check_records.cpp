@@ -1,8 +1,10 @@
 #include "check_records.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 
@@ -80,22 +82,23 @@ void CheckRecords::call(const pluginsdk::SdkCall& call) {
     if (file_ == nullptr || call.kind == pluginsdk::SdkCall::Kind::Log) {
         return;  // a report's last calls are those the trace shows
     }
-    const std::string line = callLine(call);
+    std::string line = callLine(call);
     const std::lock_guard lock(mutex_);
-    lastCalls_.push_back(line);
-    if (lastCalls_.size() > kShownCalls) {
-        lastCalls_.pop_front();
-    }
     if (++callsWritten_ < kCallsBetweenRewrites) {
         write(line);
+    }
+    lastCalls_[lastCallsNext_] = std::move(line);
+    lastCallsNext_ = (lastCallsNext_ + 1) % kShownCalls;
+    lastCallsHeld_ = std::min(lastCallsHeld_ + 1, kShownCalls);
+    if (callsWritten_ < kCallsBetweenRewrites) {
         return;
     }
     // Written over from where the calls began, keeping the last few: the file stays small.
     std::error_code error;
     std::filesystem::resize_file(path_, callsStart_, error);
-    callsWritten_ = lastCalls_.size();
-    for (const std::string& kept : lastCalls_) {
-        write(kept);
+    callsWritten_ = lastCallsHeld_;
+    for (std::size_t i = 0; i < lastCallsHeld_; ++i) {
+        write(lastCalls_[(lastCallsNext_ + kShownCalls - lastCallsHeld_ + i) % kShownCalls]);
     }
 }
 
@@ -111,6 +114,18 @@ void CheckRecords::verdict(const char* verdict, const std::string& message) {
     writeBetweenCalls(lineOf({{"verdict", verdict}, {"message", message}}));
 }
 
+void CheckRecords::forgetHeldCalls() {
+    const std::lock_guard lock(mutex_);
+    dropHeldCalls();
+}
+
+void CheckRecords::dropHeldCalls() {
+    for (std::string& call : lastCalls_) {
+        std::string().swap(call);  // an empty string moved in would keep the buffer
+    }
+    lastCallsHeld_ = 0;
+}
+
 void CheckRecords::writeBetweenCalls(const std::string& line) {
     if (file_ == nullptr) {
         return;
@@ -120,7 +135,7 @@ void CheckRecords::writeBetweenCalls(const std::string& line) {
     write(line);
     callsStart_ = static_cast<std::uintmax_t>(std::ftell(file_));
     callsWritten_ = 0;
-    lastCalls_.clear();
+    dropHeldCalls();
 }
 
 UnitRecords readRecords(const std::string& path) {

@@ -20,7 +20,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <deque>
+#include <array>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -50,18 +50,27 @@ public:
     void progress(const std::string& what, long long done, long long of);
     // "PASS", "WARN", "FAIL" or "SKIP", and why.
     void verdict(const char* verdict, const std::string& message);
+    // Frees the last calls it holds to write the file over (they stay in the file), so that a check
+    // that measures the heap does not count them.
+    void forgetHeldCalls();
 
 private:
     void write(const std::string& line);
     // A record that is not a call.
     void writeBetweenCalls(const std::string& line);
+    // Under mutex_.
+    void dropHeldCalls();
 
     std::mutex mutex_;
     std::string path_;
     std::FILE* file_ = nullptr;
     std::uintmax_t callsStart_ = 0;  // where the calls written since the last other record start
     std::size_t callsWritten_ = 0;   // since then
-    std::deque<std::string> lastCalls_;
+    // The last calls, oldest at lastCallsNext_ once full: a ring, so that what it holds is those
+    // calls' text alone, whatever the count of calls before them (a check measures the heap).
+    std::array<std::string, kShownCalls> lastCalls_;
+    std::size_t lastCallsNext_ = 0;
+    std::size_t lastCallsHeld_ = 0;
 };
 
 // The reading end, in the runner: what a unit's process left.

@@ -410,7 +410,9 @@ int runChecks(const RunOptions& options, std::ostream& out, std::ostream& errors
         const std::string recordsFile = recordsFolder + kPathSeparator + std::to_string(unitsRun++) + ".jsonl";
         std::vector<std::string> arguments = argumentsFor(name, recordsFile);
         arguments.insert(arguments.end(), words.begin(), words.end());
-        const ChildRun run = runChild(executablePath(), arguments, limit);
+        // Sessions judge the heap they keep, to the byte where the allocator can say.
+        const ChildRun run =
+            runChild(executablePath(), arguments, limit, sessions ? ChildHeap::Exact : ChildHeap::Usual);
         UnitResult result;
         result.name = name;
         result.seconds = run.seconds;

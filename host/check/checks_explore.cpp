@@ -1,5 +1,6 @@
 // Explored sessions (explore_scripts.h) as a check's process runs them: each script through the
 // console language on a plug-in under check, judged after every line, and run twice.
+#include <algorithm>
 #include <atomic>
 #include <cfloat>
 #include <csignal>
@@ -29,6 +30,11 @@ void countCallsOfGone(const pluginsdk::PluginCall& call) {
         ++callsOfGone;
     }
 }
+
+// Heap a run of a session may keep once the plug-in is unloaded: what the host keeps moves by up to
+// about a hundred bytes a run, now and then by a few kilobytes once (which a second run does not
+// repeat), and a plug-in that keeps a kilobyte per touch passes it at its first touch.
+constexpr long long kKeptBytesPerRun = 512;
 
 // What the host put back of the process after a call, in its words: the first since the session began.
 std::mutex processChangeMutex;
@@ -146,13 +152,52 @@ std::string runOnce(const SessionScript& script, CheckOptions options, CheckReco
     return transcript.str();
 }
 
+// Runs the session once more, which must print what its first run printed (else a WARN naming
+// `which` run differed), and returns what the run left on the heap once the plug-in was unloaded,
+// its world gone and its transcript freed: -1 where the allocator cannot say.
+long long keptByRun(const SessionScript& script, const CheckOptions& options, CheckRecords& records,
+                    const std::string& first, const char* which) {
+    records.forgetHeldCalls();
+    const long long before = heapBytesInUse();
+    if (const std::string transcript = runOnce(script, options, records); transcript != first) {
+        throw CheckWarned("the same session run twice printed different transcripts: " +
+                          firstDifference(first, transcript, "the first printed", which));
+    }
+    records.forgetHeldCalls();
+    return before < 0 ? -1 : heapBytesInUse() - before;
+}
+
+// A session's second and third runs repeat its first, which filled what the host and the runtime
+// keep once per process; what they keep is the plug-in's. A leak must show in both runs.
 void runSession(const SessionScript& script, const CheckOptions& options, CheckRecords& records) {
     const std::string first = runOnce(script, options, records);
-    const std::string second = runOnce(script, options, records);
-    if (first != second) {
-        throw CheckWarned("the same session run twice printed different transcripts: " +
-                          firstDifference(first, second, "the first printed", "the second"));
+    const long long keptBySecond = keptByRun(script, options, records, first, "the second");
+    // A sanitizer's allocator holds freed memory back, and reports leaks itself; an allocator that
+    // keeps freed blocks per thread counts them as in use (the runner starts the process without).
+    if (kSanitizedBuild || !heapCountsExact() || keptBySecond <= kKeptBytesPerRun) {
+        return;
     }
+    const long long keptByThird = keptByRun(script, options, records, first, "the third");
+    if (keptByThird <= kKeptBytesPerRun) {
+        return;
+    }
+    const auto count = [&script](std::initializer_list<std::string_view> words) {
+        return std::count_if(script.lines.begin(), script.lines.end(), [words](const std::string& line) {
+            return std::find(words.begin(), words.end(), line.substr(0, line.find(' '))) != words.end();
+        });
+    };
+    const long long kept = std::min(keptBySecond, keptByThird);
+    const long long touches = count({"touch"});
+    records.figure("heap bytes kept per run", static_cast<double>(kept));
+    if (touches > 0) {
+        records.figure("heap bytes kept per touch", static_cast<double>(kept) / static_cast<double>(touches));
+    }
+    // Counts as "word: N", in the same words whatever N: a shrunk script must fail in the same words.
+    throw CheckFailed("the session kept " + std::to_string(kept) + " bytes of heap once the plug-in was unloaded, " +
+                      "each time it ran, past the " + std::to_string(kKeptBytesPerRun) +
+                      " bytes a run may keep (touches: " + std::to_string(touches) +
+                      "; frames and clicks: " + std::to_string(count({"frame", "click"})) +
+                      "; loads: " + std::to_string(count({"load", "reload"})) + ")");
 }
 
 // What a generated script may name, from a first load of the plug-in.

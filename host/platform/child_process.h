@@ -26,8 +26,18 @@ struct ChildRun {
 // How much of a child's output is kept: the end of it, where its verdict and any report are.
 inline constexpr std::size_t kKeptOutput = 256 * 1024;
 
+// What the child's C allocator is to be, where the platform has a choice.
+enum class ChildHeap {
+    Usual,
+    // No freed block kept back for its thread's reuse, so that the child's heapBytesInUse()
+    // (process.h) counts only what is in use: glibc's per-thread cache counts as in use, and moves
+    // by kilobytes from one moment to the next. Windows' allocator says nothing either way.
+    Exact,
+};
+
 // Runs `program` with `arguments`, standard input empty. `limitSeconds` > 0 stops it then.
-ChildRun runChild(const std::string& program, const std::vector<std::string>& arguments, double limitSeconds);
+ChildRun runChild(const std::string& program, const std::vector<std::string>& arguments, double limitSeconds,
+                  ChildHeap heap = ChildHeap::Usual);
 
 // The running program's own file, to run it again.
 std::string executablePath();

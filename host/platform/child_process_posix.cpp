@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <string_view>
 
 #include "child_process.h"
+#include "process.h"
 
 extern char** environ;
 
@@ -25,9 +27,26 @@ void keepTail(std::string& output, const char* bytes, std::size_t count) {
     }
 }
 
+// The environment with glibc told to keep no freed blocks per thread, after any tunables it has.
+std::vector<std::string> environmentForExactHeap() {
+    std::vector<std::string> variables;
+    std::string tunables;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        const std::string_view text(*variable);
+        if (text.rfind("GLIBC_TUNABLES=", 0) == 0) {
+            tunables = std::string(text.substr(15)) + ":";
+        } else {
+            variables.emplace_back(text);
+        }
+    }
+    variables.push_back("GLIBC_TUNABLES=" + tunables + std::string(kNoThreadCache));
+    return variables;
+}
+
 }  // namespace
 
-ChildRun runChild(const std::string& program, const std::vector<std::string>& arguments, double limitSeconds) {
+ChildRun runChild(const std::string& program, const std::vector<std::string>& arguments, double limitSeconds,
+                  ChildHeap heap) {
     using Clock = std::chrono::steady_clock;
     ChildRun run;
     const Clock::time_point started = Clock::now();
@@ -61,8 +80,16 @@ ChildRun runChild(const std::string& program, const std::vector<std::string>& ar
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
+    const std::vector<std::string> exactHeap =
+        heap == ChildHeap::Exact ? environmentForExactHeap() : std::vector<std::string>();
+    std::vector<char*> envp;
+    for (const std::string& variable : exactHeap) {
+        envp.push_back(const_cast<char*>(variable.c_str()));
+    }
+    envp.push_back(nullptr);
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
+    const int spawned = posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(),
+                                    heap == ChildHeap::Exact ? envp.data() : environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     ::close(pipe[1]);

@@ -33,7 +33,8 @@ std::string quotedArgument(const std::string& argument) {
 
 }  // namespace
 
-ChildRun runChild(const std::string& program, const std::vector<std::string>& arguments, double limitSeconds) {
+ChildRun runChild(const std::string& program, const std::vector<std::string>& arguments, double limitSeconds,
+                  ChildHeap /*heap*/) {
     using Clock = std::chrono::steady_clock;
     ChildRun run;
     const Clock::time_point started = Clock::now();

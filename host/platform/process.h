@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace host {
 
@@ -59,6 +60,13 @@ ProcessCounts processCounts();
 // [any thread] Bytes the C allocator has handed out and not been given back, all threads together;
 // -1 where the allocator cannot say (anything but glibc's).
 long long heapBytesInUse();
+
+// [any thread] Whether heapBytesInUse() moves only with what is in use: the process was started
+// with ChildHeap::Exact (child_process.h) on an allocator that tells.
+bool heapCountsExact();
+
+// The glibc tunable by which a child started with ChildHeap::Exact keeps no freed blocks per thread.
+inline constexpr std::string_view kNoThreadCache = "glibc.malloc.tcache_count=0";
 
 // The directory of the running executable, without a trailing separator, written the way the
 // platform writes paths (on Windows with backslashes only); "." if unknown.

@@ -117,6 +117,12 @@ long long heapBytesInUse() {
 #endif
 }
 
+bool heapCountsExact() {
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    return heapBytesInUse() >= 0 && tunables != nullptr &&
+           std::string_view(tunables).find(kNoThreadCache) != std::string_view::npos;
+}
+
 ProcessCounts processCounts() {
     ProcessCounts counts;
     std::ifstream status("/proc/self/status");

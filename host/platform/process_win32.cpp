@@ -78,6 +78,10 @@ long long heapBytesInUse() {
     return -1;  // the C runtime's heap keeps no total of what is in use
 }
 
+bool heapCountsExact() {
+    return false;
+}
+
 ProcessCounts processCounts() {
     ProcessCounts counts;
     DWORD handles = 0;

@@ -6,10 +6,11 @@
 #include <iterator>
 #include <mutex>
 
+#include <pthread.h>
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <pthread.h>
 #include <signal.h>
 #endif
 
@@ -22,7 +23,7 @@ namespace {
 
 // What the host's watch over hangs sees of one thread. Only the owning thread writes it.
 struct ThreadCalls {
-    std::uint64_t thread = 0;
+    std::uint64_t thread = 0;  // 0 once its thread has ended: the entry is free for the next thread
     std::atomic<std::uint64_t> outermostCall{0};  // 0 while no plug-in call runs
     // Released by the owning thread once the call it points to is filled in, so the watch reads
     // the call whole.
@@ -31,13 +32,15 @@ struct ThreadCalls {
     int depth = 0;
     // What the host's supervisor sees of this thread's calls (shared_call_record.h).
     SharedCallRecord::ThreadSlot* shared = nullptr;
+    void* alternateStack = nullptr;  // the alternate signal stack the host gave the thread, if it did
     ThreadCalls* next = nullptr;  // the list of every thread's, under everyThreadMutex
 };
 
-// Listed for the life of the process, never freed: the list grows by one small entry per thread
-// that ever ran plug-in code, and the watch over hangs may read an entry at any time.
 std::atomic<PluginCallObserver> observer{nullptr};
 
+// Listed for the life of the process, never freed, since the watch over hangs may read an entry at
+// any time: an entry whose thread has ended is taken by the next thread that runs plug-in code, so
+// the list is as long as the most threads that ran plug-in code at once.
 std::mutex everyThreadMutex;
 ThreadCalls* everyThread = nullptr;
 
@@ -52,37 +55,86 @@ constinit thread_local const PluginCall* innermostCall PLUGINSDK_FAST_THREAD_LOC
 constinit thread_local ThreadCalls* threadCalls PLUGINSDK_FAST_THREAD_LOCAL = nullptr;
 
 // A signal that plug-in code raises by overflowing its stack finds no stack to run its handler on;
-// an alternate one, set once per thread, takes it. Never freed, like the thread's entry.
-void giveAlternateSignalStack() {
+// an alternate one, set once per thread, takes it. Returns the stack given, null if none was.
+void* giveAlternateSignalStack() {
 #if !defined(_WIN32)
     constexpr std::size_t kSize = 64 * 1024;
     stack_t current{};
     if (sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE) == 0) {
-        return;  // the thread has one (a sanitizer's runtime gives each thread its own)
+        return nullptr;  // the thread has one (a sanitizer's runtime gives each thread its own)
     }
     stack_t alternate{};
     alternate.ss_sp = std::malloc(kSize);
     alternate.ss_size = kSize;
-    if (alternate.ss_sp != nullptr) {
-        sigaltstack(&alternate, nullptr);
+    if (alternate.ss_sp != nullptr && sigaltstack(&alternate, nullptr) != 0) {
+        std::free(alternate.ss_sp);
+        return nullptr;
     }
+    return alternate.ss_sp;
+#else
+    return nullptr;
 #endif
 }
 
-[[gnu::noinline]] ThreadCalls& registerThread() {
-    auto* calls = new ThreadCalls;
-#if defined(_WIN32)
-    calls->thread = GetCurrentThreadId();
-#else
-    calls->thread = static_cast<std::uint64_t>(pthread_self());
+// Gives back what a thread was given as it ends (a host's game and render threads come and go with
+// each load): the destructor of a key, handed the entry itself, for the reason giveSlotBack
+// (shared_call_record.cpp) gives. A thread that ends inside a plug-in call keeps its entry, which
+// the watch over hangs goes on reporting.
+void giveEntryBack(void* taken) {
+    auto* calls = static_cast<ThreadCalls*>(taken);
+    if (calls->depth != 0) {
+        return;
+    }
+#if !defined(_WIN32)
+    if (calls->alternateStack != nullptr) {
+        stack_t off{};
+        off.ss_flags = SS_DISABLE;
+        if (sigaltstack(&off, nullptr) == 0) {
+            std::free(calls->alternateStack);
+        }
+        calls->alternateStack = nullptr;
+    }
 #endif
-    giveAlternateSignalStack();
-    calls->shared = &detail::claimThreadSlot();
+#if defined(__ELF__)
+    // Static thread-local storage outlives the key's destructors; a call made after this one (from
+    // another key's destructor) registers the thread again. MinGW's emulated one may be gone.
+    threadCalls = nullptr;
+#endif
+    const std::lock_guard lock(everyThreadMutex);
+    calls->thread = 0;
+}
+
+pthread_key_t entryKey() {
+    static const pthread_key_t key = [] {
+        pthread_key_t created{};
+        ::pthread_key_create(&created, giveEntryBack);
+        return created;
+    }();
+    return key;
+}
+
+[[gnu::noinline]] ThreadCalls& registerThread() {
+#if defined(_WIN32)
+    const auto thread = static_cast<std::uint64_t>(GetCurrentThreadId());
+#else
+    const auto thread = static_cast<std::uint64_t>(pthread_self());
+#endif
+    ThreadCalls* calls = nullptr;
     {
         const std::lock_guard lock(everyThreadMutex);
-        calls->next = everyThread;
-        everyThread = calls;
+        for (ThreadCalls* entry = everyThread; entry != nullptr && calls == nullptr; entry = entry->next) {
+            calls = entry->thread == 0 ? entry : nullptr;
+        }
+        if (calls == nullptr) {
+            calls = new ThreadCalls;
+            calls->next = everyThread;
+            everyThread = calls;
+        }
+        calls->thread = thread;  // its count of calls goes on, so that a call's number stays its own
     }
+    calls->alternateStack = giveAlternateSignalStack();
+    calls->shared = &detail::claimThreadSlot();
+    ::pthread_setspecific(entryKey(), calls);
     threadCalls = calls;
     return *calls;
 }
